@@ -1,0 +1,26 @@
+#include "drop_routing.h"
+
+#include <vector>
+
+#include "title_rule.h"
+
+namespace ostrevan::ui {
+
+std::string LastThreeCharacters(const std::string& name, const LeadBytePredicate& isLeadByte) {
+  std::vector<size_t> starts;
+  for (size_t at = 0; at < name.size();) {
+    starts.push_back(at);
+    at += (at + 1 < name.size() && isLeadByte(static_cast<unsigned char>(name[at]))) ? 2 : 1;
+  }
+  if (starts.size() <= 3) return name;
+  return name.substr(starts[starts.size() - 3]);
+}
+
+DropRoute RouteDroppedName(const std::string& name, const LeadBytePredicate& isLeadByte) {
+  const std::string ending = LowerAscii(LastThreeCharacters(name, isLeadByte), isLeadByte);
+  if (ending == "wav") return DropRoute::LoadWave;
+  if (ending == "ini") return DropRoute::ListRecord;
+  return DropRoute::PassOver;
+}
+
+}  // namespace ostrevan::ui

@@ -1,0 +1,12 @@
+#include "error_text.h"
+
+namespace ostrevan::ui {
+
+std::string ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.')) {
+    return message + ".";
+  }
+  return message;
+}
+
+}  // namespace ostrevan::ui

@@ -1,0 +1,71 @@
+#include "form_handlers.h"
+
+#include "drop_routing.h"
+#include "integer_text.h"
+#include "save_clip.h"
+#include "write_back.h"
+
+namespace ostrevan::ui {
+
+void ScrollBar1Change(FormControls& form) { form.SetLabel4Text(DecimalText(form.ScrollBar1Range().position)); }
+
+void MoveScrollBar1(FormControls& form, int64_t wanted) {
+  ScrollBarRange range = form.ScrollBar1Range();
+  const int position = ClampScrollBarPosition(range, wanted);
+  if (position == range.position) return;
+  range.position = position;
+  form.SetScrollBar1Range(range);
+  ScrollBar1Change(form);
+}
+
+void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui) {
+  form.SetLabel2Text(outcome.playTimeText);
+  form.SetLabel3Text(outcome.attributesText);
+  if (outcome.IsShortFile()) {
+    ui.ShowInfo(outcome.shortFileMessage);
+    form.SetLabel6Text("");
+    return;
+  }
+  if (outcome.scrollBar != LoadOutcome::ScrollBar::EnableWithMaximum) return;
+  form.EnableScrollBar1();
+  ScrollBarRange range = form.ScrollBar1Range();
+  const bool moved = SetScrollBarMaximum(range, outcome.scrollBarMaximum);
+  form.SetScrollBar1Range(range);
+  if (moved) ScrollBar1Change(form);
+}
+
+void LoadLabel6File(FormControls& form, EngineUi& ui) {
+  const LoadOutcome outcome = LoadWave(form.Label6Text(), TheLoadedWave());
+  ApplyLoadStage(outcome, form, ui);
+}
+
+void OpenDialogChosen(const std::string& path, FormControls& form, EngineUi& ui) {
+  form.SetLabel6Text(path);
+  LoadLabel6File(form, ui);
+}
+
+void Button2Click(FormControls& form, EngineUi& ui) {
+  const ClipMode mode = form.RadioButton1Checked() ? ClipMode::StartMinute : ClipMode::FromEnd;
+  SaveClip(TheLoadedWave(), form.ComboBox1Text(), form.Label4Text(), form.Label6Text(), mode, ui);
+}
+
+void Button3Click(FormControls& form, EngineUi& ui) { WriteBackClips(form.ListBox1Items(), ui); }
+
+void Button4Click(FormControls& form) { form.ClearListBox1(); }
+
+void DropFiles(uint32_t count, const std::function<std::string(uint32_t)>& nameAt, FormControls& form,
+               EngineUi& ui, const LeadBytePredicate& isLeadByte) {
+  for (uint32_t i = 0; i < count; ++i) {
+    const std::string name = nameAt(i);
+    const DropRoute route = RouteDroppedName(name, isLeadByte);
+    if (route == DropRoute::LoadWave) {
+      form.SetLabel6Text(name);
+      const LoadOutcome outcome = LoadWave(name, TheLoadedWave());
+      ApplyLoadStage(outcome, form, ui);
+    } else if (route == DropRoute::ListRecord) {
+      form.AddListBox1Item(name);
+    }
+  }
+}
+
+}  // namespace ostrevan::ui

@@ -1,0 +1,135 @@
+#include "bench_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "little_endian.h"
+
+namespace ostrevan::bench {
+
+namespace {
+
+constexpr size_t kIoBlock = 4 * 1024 * 1024;
+
+// Owns a POSIX descriptor; the helpers raise on any failure so a broken setup is never timed.
+class Fd {
+ public:
+  Fd(const std::string& path, int flags) : fd_(::open(path.c_str(), flags, 0644)) {
+    if (fd_ < 0) throw std::runtime_error("cannot open " + path);
+  }
+  ~Fd() { ::close(fd_); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+void WriteAll(int fd, int64_t position, const void* bytes, size_t size) {
+  if (::pwrite(fd, bytes, size, static_cast<off_t>(position)) != static_cast<ssize_t>(size)) {
+    throw std::runtime_error("short write in benchmark setup");
+  }
+}
+
+// A 36-byte RIFF header with a 16-byte fmt chunk; `riffSize` as given.
+void WriteRiffAndFmt(unsigned char* b, uint32_t riffSize) {
+  std::memcpy(b, "RIFF", 4);
+  WriteU32(b + 4, riffSize);
+  std::memcpy(b + 8, "WAVEfmt ", 8);
+  WriteU32(b + 16, 16);
+  WriteU16(b + 20, 1);
+  WriteU16(b + 22, 2);
+  WriteU32(b + 24, kSampleRate);
+  WriteU32(b + 28, kSampleRate * kBlockAlign);
+  WriteU16(b + 32, kBlockAlign);
+  WriteU16(b + 34, 16);
+}
+
+uint32_t Clamp32(uint64_t value) { return static_cast<uint32_t>(std::min<uint64_t>(value, UINT32_MAX)); }
+
+}  // namespace
+
+std::string ScratchDir() {
+  const char* dir = std::getenv("OSTREVAN_BENCH_DIR");
+  return dir && *dir ? dir : "/tmp";
+}
+
+ScratchFile::ScratchFile(const std::string& name)
+    : path_(ScratchDir() + "/ostrevan-bench-" + std::to_string(::getpid()) + "-" + name) {}
+
+ScratchFile::~ScratchFile() { std::remove(path_.c_str()); }
+
+void WriteSparseWave(const std::string& path, uint64_t dataSize) {
+  unsigned char header[kCanonicalHeaderSize];
+  WriteRiffAndFmt(header, Clamp32(dataSize + 36));
+  std::memcpy(header + 36, "data", 4);
+  WriteU32(header + 40, Clamp32(dataSize));
+  Fd fd(path, O_RDWR | O_CREAT | O_TRUNC);
+  WriteAll(fd.get(), 0, header, sizeof header);
+  if (::ftruncate(fd.get(), static_cast<off_t>(kCanonicalHeaderSize + dataSize)) != 0) {
+    throw std::runtime_error("cannot size " + path);
+  }
+}
+
+void WriteWaveWithFiller(const std::string& path, uint64_t fillerSize, uint64_t dataSize) {
+  unsigned char header[36 + 8];
+  WriteRiffAndFmt(header, Clamp32(36 + 8 + fillerSize + 8 + dataSize - 8));
+  std::memcpy(header + 36, "junk", 4);
+  WriteU32(header + 40, Clamp32(fillerSize));
+  Fd fd(path, O_RDWR | O_CREAT | O_TRUNC);
+  WriteAll(fd.get(), 0, header, sizeof header);
+  // Letters of "dat" but never "data": every position makes the scan compare a few bytes.
+  static const char kPattern[] = "datdadaatdatdta";
+  constexpr size_t kPatternSize = sizeof kPattern - 1;
+  std::vector<unsigned char> block(kIoBlock / kPatternSize * kPatternSize);  // whole repeats only
+  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<unsigned char>(kPattern[i % kPatternSize]);
+  int64_t position = sizeof header;
+  for (uint64_t left = fillerSize; left > 0;) {
+    const size_t piece = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
+    WriteAll(fd.get(), position, block.data(), piece);
+    position += static_cast<int64_t>(piece);
+    left -= piece;
+  }
+  unsigned char chunk[8];
+  std::memcpy(chunk, "data", 4);
+  WriteU32(chunk + 4, Clamp32(dataSize));
+  WriteAll(fd.get(), position, chunk, sizeof chunk);
+  if (::ftruncate(fd.get(), static_cast<off_t>(position + 8 + static_cast<int64_t>(dataSize))) != 0) {
+    throw std::runtime_error("cannot size " + path);
+  }
+}
+
+void FillAudio(const std::string& path, int64_t offset, int64_t size) {
+  Fd fd(path, O_RDWR);
+  std::vector<unsigned char> block(kIoBlock);
+  uint32_t noise = 0x12345678;
+  for (auto& b : block) {
+    noise = noise * 1664525u + 1013904223u;  // a plain LCG: bytes that are not all alike
+    b = static_cast<unsigned char>(noise >> 24);
+  }
+  for (int64_t done = 0; done < size;) {
+    const size_t piece = static_cast<size_t>(std::min<int64_t>(size - done, static_cast<int64_t>(block.size())));
+    WriteAll(fd.get(), kCanonicalHeaderSize + offset + done, block.data(), piece);
+    done += static_cast<int64_t>(piece);
+  }
+}
+
+void WarmCache(const std::string& path, int64_t offset, int64_t size) {
+  Fd fd(path, O_RDONLY);
+  std::vector<unsigned char> block(kIoBlock);
+  for (int64_t done = 0; done < size;) {
+    const size_t piece = static_cast<size_t>(std::min<int64_t>(size - done, static_cast<int64_t>(block.size())));
+    if (::pread(fd.get(), block.data(), piece, static_cast<off_t>(offset + done)) <= 0) break;
+    done += static_cast<int64_t>(piece);
+  }
+}
+
+}  // namespace ostrevan::bench

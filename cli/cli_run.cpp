@@ -1,0 +1,128 @@
+#include "cli_run.h"
+
+#include <memory>
+
+#include "engine_error.h"
+#include "error_box_text.h"
+#include "load_wave.h"
+#include "save_clip.h"
+#include "texts.h"
+#include "write_back.h"
+
+namespace ostrevan::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ostrevan-cli info WAV\n"
+    "       ostrevan-cli cut WAV --length TEXT (--start TEXT | --from-end)\n"
+    "       ostrevan-cli writeback RECORD...\n"
+    "       ostrevan-cli --help | --version\n";
+
+constexpr const char* kHint = "usage: ostrevan-cli info WAV | cut WAV --length TEXT (--start TEXT | --from-end) | "
+                              "writeback RECORD... | --help | --version\n";
+
+// Information messages as lines on standard output; remembers whether the run finished.
+class PrintingUi : public EngineUi {
+ public:
+  explicit PrintingUi(std::FILE* out) : out_(out) {}
+  void ShowInfo(const std::string& text) override {
+    std::fprintf(out_, "%s\n", text.c_str());
+    finished_ = text == Text(texts::kFinished);
+  }
+  bool finished() const { return finished_; }
+
+ private:
+  std::FILE* out_;
+  bool finished_ = false;
+};
+
+struct UsageError {};
+
+// Loads as the window does and prints the short-file message if any; `withLabels` prints the
+// play-time and attributes texts first. False for a file under one minute.
+bool LoadAndPrint(const std::string& path, std::FILE* out, bool withLabels) {
+  const LoadOutcome outcome = LoadWave(path, TheLoadedWave());
+  if (withLabels) std::fprintf(out, "%s\n%s\n", outcome.playTimeText.c_str(), outcome.attributesText.c_str());
+  if (outcome.IsShortFile()) {
+    std::fprintf(out, "%s\n", outcome.shortFileMessage.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool IsWholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 18) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+int Cut(const std::vector<std::string>& args, std::FILE* out) {
+  if (args.size() < 2) throw UsageError{};
+  const std::string& wav = args[1];
+  const std::string* length = nullptr;
+  const std::string* start = nullptr;
+  bool fromEnd = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--length" && i + 1 < args.size() && !length) {
+      length = &args[++i];
+    } else if (args[i] == "--start" && i + 1 < args.size() && !start) {
+      start = &args[++i];
+    } else if (args[i] == "--from-end" && !fromEnd) {
+      fromEnd = true;
+    } else {
+      throw UsageError{};
+    }
+  }
+  if (!length || (start != nullptr) == fromEnd) throw UsageError{};
+  if (start && !IsWholeNumber(*start)) throw UsageError{};
+
+  if (!LoadAndPrint(wav, out, false)) return kExitMessage;
+  // The start minutes the window's scroll bar could reach: 0 to whole minutes - 1.
+  if (start && std::stoll(*start) >= TheLoadedWave().wholeMinutes) throw UsageError{};
+
+  PrintingUi ui(out);
+  SaveClip(TheLoadedWave(), *length, start ? *start : std::string("0"), wav,
+           fromEnd ? ClipMode::FromEnd : ClipMode::StartMinute, ui);
+  return ui.finished() ? kExitFinished : kExitMessage;
+}
+
+int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
+  if (args.empty()) throw UsageError{};
+  const std::string& command = args[0];
+  if (command == "--help" && args.size() == 1) {
+    std::fputs(kUsage, out);
+    return kExitFinished;
+  }
+  if (command == "--version" && args.size() == 1) {
+    std::fputs("ostrevan-cli 1.13\n", out);
+    return kExitFinished;
+  }
+  if (command == "info" && args.size() == 2) return LoadAndPrint(args[1], out, true) ? kExitFinished : kExitMessage;
+  if (command == "cut") return Cut(args, out);
+  if (command == "writeback" && args.size() >= 2) {
+    PrintingUi ui(out);
+    WriteBackClips(std::vector<std::string>(args.begin() + 1, args.end()), ui);
+    return ui.finished() ? kExitFinished : kExitMessage;
+  }
+  throw UsageError{};
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  try {
+    return Dispatch(args, out);
+  } catch (const UsageError&) {
+    std::fputs(kHint, err);
+    return kExitUsage;
+  } catch (const EngineError& error) {
+    std::fflush(out);
+    std::fprintf(err, "%s\n", ErrorBoxText(error.message()).c_str());
+    return kExitError;
+  }
+}
+
+}  // namespace ostrevan::cli

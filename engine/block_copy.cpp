@@ -1,0 +1,32 @@
+#include "block_copy.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine_error.h"
+#include "texts.h"
+
+namespace ostrevan {
+
+void WriteExactly(File& to, int64_t position, const void* bytes, size_t size) {
+  if (to.WriteAt(position, bytes, size) != size) throw EngineError(Text(texts::kWriteError));
+}
+
+void CopyRange(File& from, int64_t fromPos, uint64_t available, File& to, int64_t toPos, uint64_t count) {
+  std::vector<unsigned char> buffer(static_cast<size_t>(std::min<uint64_t>(count, kCopyBlockSize)));
+  uint64_t done = 0;
+  while (done < count) {
+    const auto piece = static_cast<size_t>(std::min<uint64_t>(count - done, buffer.size()));
+    size_t got = 0;
+    if (done < available) {
+      const auto wanted = static_cast<size_t>(std::min<uint64_t>(piece, available - done));
+      got = from.ReadAt(fromPos + static_cast<int64_t>(done), buffer.data(), wanted);
+    }
+    std::memset(buffer.data() + got, 0, piece - got);
+    WriteExactly(to, toPos + static_cast<int64_t>(done), buffer.data(), piece);
+    done += piece;
+  }
+}
+
+}  // namespace ostrevan

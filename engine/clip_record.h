@@ -1,0 +1,44 @@
+#pragma once
+// The clip record file: three CR LF lines beside a clip, naming where it came from:
+// the clip's offset from the start of the source's audio data, its byte count, and the
+// source's path byte for byte.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace ostrevan {
+
+struct ClipRecord {
+  int64_t clipOffset = 0;
+  int64_t clipBytes = 0;
+  std::string sourcePath;
+};
+
+// The record's text exactly as written: decimal numbers, the path unchanged, CR LF after each line.
+std::string ComposeRecordText(const ClipRecord& record);
+
+// The record files this program reads are small; a larger file is refused with
+// "文字列の大きさが メモ の制限を越えました".
+inline constexpr int64_t kMaxRecordFileSize = 1 << 20;
+inline constexpr size_t kMaxRecordLineLength = 4096;
+
+struct RecordLines {
+  std::string lines[3];  // the first three lines, each cut at 4096 bytes; missing lines are empty
+  std::string text;      // the whole text up to its first NUL, every line break made CR LF
+};
+
+// Splits record text: it ends at its first NUL; CR LF, a lone CR and a lone LF each end a line.
+RecordLines SplitRecordText(const std::string& bytes);
+
+// Opens the record for reading (other readers allowed, writers refused), reads it whole and
+// splits it. Raises "ファイル %s は開けません" or the size error.
+RecordLines ReadRecordLines(const std::string& recordPath);
+
+// The path before its extension: everything before the last "." when no "\", "/" or ":"
+// follows it. A "\" that is the trail byte of a double-byte character is no separator.
+std::string PathWithoutExtension(const std::string& path,
+                                 const std::function<bool(unsigned char)>& isLeadByte);
+std::string PathWithoutExtension(const std::string& path);  // with the system code page
+
+}  // namespace ostrevan

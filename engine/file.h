@@ -1,0 +1,59 @@
+#pragma once
+// Byte-addressed file access with the sharing the program relies on: a file opened
+// exclusively cannot be opened by anyone else (another opener of ours, and on Windows any
+// other program) until it is closed. Two implementations share this header: Win32
+// (CreateFileA with share mode 0 or FILE_SHARE_READ) and POSIX (open plus flock).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ostrevan {
+
+enum class FileMode {
+  ReadExclusive,       // an existing file, read only, shared with nobody
+  ReadWriteExclusive,  // an existing file, read and write, shared with nobody; never created or emptied
+  CreateExclusive,     // created, or replaced (emptied), read and write, shared with nobody
+  ReadShared,          // an existing file, read only, shared with other readers, writers refused
+};
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens `path` (system code page). False when it cannot be had: missing, a folder,
+  // no access, or held by another opener.
+  bool Open(const std::string& path, FileMode mode);
+  bool IsOpen() const;
+  void Close();
+
+  // Reads up to `size` bytes at `position`. Returns the count read, fewer only at the end
+  // of the file. Raises the read error for an I/O failure.
+  size_t ReadAt(int64_t position, void* buffer, size_t size);
+
+  // Writes `size` bytes at `position`. Returns the count the file took: fewer means the
+  // disk is full or the file may grow no further.
+  size_t WriteAt(int64_t position, const void* buffer, size_t size);
+
+  int64_t Length();
+
+  // Puts written bytes on the disk. False on failure.
+  bool Flush();
+
+ private:
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+};
+
+// True when `path` names an existing file; a folder does not count and an empty path never exists.
+bool FileExists(const std::string& path);
+
+}  // namespace ostrevan

@@ -1,0 +1,106 @@
+// POSIX file access. flock gives our own openers the exclusion that share modes give on
+// Windows: a second exclusive opener of ours is refused at once. Other programs on Linux
+// do not take these advisory locks, so they are not kept out.
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "engine_error.h"
+#include "file.h"
+#include "texts.h"
+
+namespace ostrevan {
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+bool File::Open(const std::string& path, FileMode mode) {
+  Close();
+  if (path.empty()) return false;
+  int flags = O_CLOEXEC;
+  int lock = LOCK_EX;
+  switch (mode) {
+    case FileMode::ReadExclusive: flags |= O_RDONLY; break;
+    case FileMode::ReadWriteExclusive: flags |= O_RDWR; break;
+    // No O_TRUNC here: the file is emptied only once the lock is ours, so a file that
+    // someone else holds is never emptied.
+    case FileMode::CreateExclusive: flags |= O_RDWR | O_CREAT; break;
+    case FileMode::ReadShared: flags |= O_RDONLY; lock = LOCK_SH; break;
+  }
+  int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, lock | LOCK_NB) != 0 ||
+      (mode == FileMode::CreateExclusive && ::ftruncate(fd, 0) != 0)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+bool File::IsOpen() const { return fd_ >= 0; }
+
+void File::Close() {
+  if (fd_ >= 0) {
+    ::close(fd_);  // closing also releases the lock
+    fd_ = -1;
+  }
+}
+
+size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
+  auto* out = static_cast<unsigned char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t got = ::pread(fd_, out + done, size - done, static_cast<off_t>(position + static_cast<int64_t>(done)));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw EngineError(Text(texts::kReadError));
+    }
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
+}
+
+size_t File::WriteAt(int64_t position, const void* buffer, size_t size) {
+  const auto* in = static_cast<const unsigned char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    ssize_t put = ::pwrite(fd_, in + done, size - done, static_cast<off_t>(position + static_cast<int64_t>(done)));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;  // disk full, file size limit, I/O error: the caller sees the short count
+    done += static_cast<size_t>(put);
+  }
+  return done;
+}
+
+int64_t File::Length() {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) throw EngineError(Text(texts::kReadError));
+  return static_cast<int64_t>(info.st_size);
+}
+
+bool File::Flush() { return ::fsync(fd_) == 0; }
+
+bool FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace ostrevan

@@ -1,0 +1,83 @@
+#include "write_back.h"
+
+#include <algorithm>
+
+#include "block_copy.h"
+#include "clip_record.h"
+#include "engine_error.h"
+#include "file.h"
+#include "integer_text.h"
+#include "texts.h"
+#include "wave_format.h"
+
+namespace ostrevan {
+
+namespace {
+
+bool SameFormat(const AudioLayout& a, const AudioLayout& b) {
+  return a.header.channels == b.header.channels && a.header.sampleRate == b.header.sampleRate &&
+         a.header.blockAlign == b.header.blockAlign && a.header.bitsPerSample == b.header.bitsPerSample &&
+         a.Encoding() == b.Encoding();
+}
+
+// The clip's audio as its own data chunk states it; a size of 0 or 0xFFFFFFFF (an editor
+// that never finished the header) means "up to the end of the file".
+uint64_t ClipAudioSize(const AudioLayout& clip) {
+  const uint32_t stated = clip.dataChunk.dataSize;
+  const uint64_t toEnd = static_cast<uint64_t>(std::max<int64_t>(0, clip.fileLength - clip.DataStart()));
+  if (stated == 0 || stated == UINT32_MAX) return toEnd;
+  return std::min<uint64_t>(stated, toEnd);
+}
+
+void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
+  const std::string clipPath = PathWithoutExtension(recordPath) + ".wav";
+  if (record.clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
+
+  File source;
+  if (!source.Open(record.sourcePath, FileMode::ReadWriteExclusive)) {
+    throw EngineError(FormatText(texts::kCannotOpen, record.sourcePath));
+  }
+  const std::optional<AudioLayout> sourceLayout = ReadAudioLayout(source);
+  if (!sourceLayout) throw EngineError(FormatText(texts::kNoDataChunk, record.sourcePath));
+
+  // Writes stay inside the source's audio data as it is now.
+  const auto audioSize = static_cast<int64_t>(sourceLayout->AvailableDataSize());
+  if (record.clipOffset < 0 || (record.clipBytes > 0 && record.clipOffset >= audioSize)) {
+    throw EngineError(FormatText(texts::kRangeOutsideData, recordPath));
+  }
+  const auto writeBytes = static_cast<uint64_t>(std::min(record.clipBytes, audioSize - record.clipOffset));
+
+  File clip;
+  if (!clip.Open(clipPath, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, clipPath));
+  const std::optional<AudioLayout> clipLayout = ReadAudioLayout(clip);
+  if (!clipLayout) throw EngineError(FormatText(texts::kNoDataChunk, clipPath));
+  if (!SameFormat(*sourceLayout, *clipLayout)) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
+
+  // Everything that can refuse this record has been checked: only now is the source written.
+  CopyRange(clip, clipLayout->DataStart(), ClipAudioSize(*clipLayout), source,
+            sourceLayout->DataStart() + record.clipOffset, writeBytes);
+  if (!source.Flush()) throw EngineError(Text(texts::kWriteError));
+  source.Close();
+  clip.Close();
+}
+
+}  // namespace
+
+void WriteBackClips(const std::vector<std::string>& recordPaths, EngineUi& ui) {
+  for (const std::string& recordPath : recordPaths) {
+    const RecordLines lines = ReadRecordLines(recordPath);
+    ui.ShowRecordText(lines.text);
+    ClipRecord record;
+    record.clipOffset = ParseInteger64Text(lines.lines[0]);
+    record.clipBytes = ParseInteger64Text(lines.lines[1]);
+    record.sourcePath = lines.lines[2];
+    if (!FileExists(record.sourcePath)) {
+      ui.ShowInfo(Text(texts::kSourceMissing) + record.sourcePath);
+      return;
+    }
+    WriteBackOne(recordPath, record);
+  }
+  ui.ShowInfo(Text(texts::kFinished));
+}
+
+}  // namespace ostrevan

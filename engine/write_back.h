@@ -1,0 +1,19 @@
+#pragma once
+// Writing edited clips back into their sources, in place, byte for byte.
+
+#include <string>
+#include <vector>
+
+#include "engine_ui.h"
+
+namespace ostrevan {
+
+// For each record path in order: reads the record, finds the clip beside it (the record's
+// name with ".wav"), checks everything that could refuse it, then overwrites the recorded
+// range of the source's audio data with the clip's audio and puts it on the disk.
+// Shows "終わりました" at the end (also for an empty list), or "取り出し元ファイルがありません"
+// followed by the path when a source is missing (the run ends there). Errors are raised and
+// end the run; the failing record's source is untouched unless the failure is a write.
+void WriteBackClips(const std::vector<std::string>& recordPaths, EngineUi& ui);
+
+}  // namespace ostrevan

@@ -1,0 +1,18 @@
+#pragma once
+// Runs ostrevan-cli as its own process and captures what it prints.
+
+#include <string>
+#include <vector>
+
+namespace ostrevan::testing {
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the built ostrevan-cli with `args` (passed as they are, no shell).
+CliResult RunCli(const std::vector<std::string>& args);
+
+}  // namespace ostrevan::testing

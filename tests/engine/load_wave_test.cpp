@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine_error.h"
+#include "file.h"
+#include "load_wave.h"
+#include "test_files.h"
+
+namespace ostrevan {
+namespace {
+
+using testing::Bytes;
+using testing::MakeWave;
+using testing::ScratchDir;
+using testing::Sys;
+using testing::WaveSpec;
+
+// A WAV whose audio is `dataSize` bytes, made sparse so large sizes cost nothing.
+std::string BigWave(const ScratchDir& dir, const std::string& name, const WaveSpec& spec, uint64_t dataSize) {
+  WaveSpec stated = spec;
+  stated.statedSizeOverride = true;
+  stated.statedSize = static_cast<uint32_t>(dataSize);
+  const std::string path = dir.File(name);
+  testing::WriteFile(path, MakeWave(stated, {}));
+  std::filesystem::resize_file(path, std::filesystem::file_size(path) + dataSize);
+  return path;
+}
+
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EngineError& error) {
+    return error.message();
+  }
+  return "no error";
+}
+
+TEST(LoadWave, WorkedExamples) {
+  ScratchDir dir;
+  struct Row {
+    WaveSpec spec;
+    uint64_t dataSize;
+    const char* playTime;
+    const char* attributes;
+    int64_t maximum;  // -1: the short-file message instead
+  };
+  WaveSpec stereo16;
+  WaveSpec stereo24;
+  stereo24.sampleRate = 48000;
+  stereo24.bitsPerSample = 24;
+  stereo24.blockAlign = 6;
+  WaveSpec mono16;
+  mono16.channels = 1;
+  mono16.blockAlign = 2;
+  const Row rows[] = {
+      {stereo16, 111220200, u8"演奏時間:10分30秒", u8"WAV属性:stereo/16bit/44100Hz", 9},
+      {stereo24, 1072224000, u8"演奏時間:62分3秒", u8"WAV属性:stereo/24bit/48000Hz", 61},
+      {mono16, 5283180, u8"演奏時間:0分59秒", u8"WAV属性:mono/16bit/44100Hz", -1},
+      {stereo16, 10584000, u8"演奏時間:1分0秒", u8"WAV属性:stereo/16bit/44100Hz", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.playTime);
+    LoadedWave wave;
+    const LoadOutcome outcome = LoadWave(BigWave(dir, "w.wav", row.spec, row.dataSize), wave);
+    EXPECT_EQ(outcome.playTimeText, Sys(row.playTime));
+    EXPECT_EQ(outcome.attributesText, Sys(row.attributes));
+    if (row.maximum < 0) {
+      EXPECT_EQ(outcome.shortFileMessage, Sys(u8"１分以下のWAVEは処理できません"));
+      EXPECT_EQ(outcome.scrollBar, LoadOutcome::ScrollBar::Untouched);
+    } else {
+      EXPECT_FALSE(outcome.IsShortFile());
+      EXPECT_EQ(outcome.scrollBar, LoadOutcome::ScrollBar::EnableWithMaximum);
+      EXPECT_EQ(outcome.scrollBarMaximum, row.maximum);
+    }
+    EXPECT_EQ(wave.dataTagPos, 36);
+    EXPECT_EQ(wave.dataSize, row.dataSize);
+    EXPECT_EQ(wave.sampleRate, row.spec.sampleRate);
+    EXPECT_EQ(wave.blockAlign, row.spec.blockAlign);
+    EXPECT_EQ(wave.header.channels, row.spec.channels);
+  }
+}
+
+TEST(LoadWave, OtherChannelCountsShowTheCount) {
+  ScratchDir dir;
+  WaveSpec six;
+  six.channels = 6;
+  six.sampleRate = 48000;
+  six.blockAlign = 12;
+  const LoadOutcome outcome = LoadWave(BigWave(dir, "six.wav", six, 12ull * 48000 * 61), TheLoadedWave());
+  EXPECT_EQ(outcome.attributesText, Sys(u8"WAV属性:6ch/16bit/48000Hz"));
+  EXPECT_EQ(ChannelName(0), "0ch");
+}
+
+TEST(LoadWave, FindsTheFirstDataTagAtOrAfter36) {
+  ScratchDir dir;
+  const std::string path = dir.File("scan.wav");
+  struct Case {
+    uint32_t fmtSize;
+    Bytes before;
+    int64_t expected;
+  };
+  const Case cases[] = {
+      {16, {}, 36},
+      {18, {}, 38},
+      {40, {}, 60},
+      // A chunk before the audio whose contents hold "data": the scan knows no chunks.
+      {16, testing::Chunk("LIST", {'x', 'd', 'a', 't', 'a', 'y'}), 36 + 9},
+      // Upper-case DATA is not the tag.
+      {16, testing::Chunk("DATA", {1, 2, 3, 4}), 36 + 12},
+  };
+  for (const Case& c : cases) {
+    WaveSpec spec;
+    spec.fmtSize = c.fmtSize;
+    spec.chunksBeforeData = c.before;
+    testing::WriteFile(path, MakeWave(spec, testing::PatternBytes(4000)));
+    LoadedWave wave;
+    LoadWave(path, wave);
+    EXPECT_EQ(wave.dataTagPos, c.expected) << "fmt " << c.fmtSize;
+  }
+}
+
+TEST(LoadWave, NoUsableDataTagIsAnErrorAndChangesNothing) {
+  ScratchDir dir;
+  LoadedWave wave;
+  const std::string good = dir.File("good.wav");
+  testing::WriteFile(good, MakeWave({}, testing::PatternBytes(10584000 / 100)));
+  LoadWave(good, wave);
+  const LoadedWave before = wave;
+
+  Bytes noTag = MakeWave({}, testing::PatternBytes(100));
+  noTag[36] = 'D';  // "Data" is not "data"
+  Bytes tagAtEnd(40, 0);
+  for (char c : std::string("data123")) tagAtEnd.push_back(static_cast<unsigned char>(c));  // 3 bytes after the tag
+  const Bytes tiny = {'R', 'I', 'F'};
+  const Bytes shortHeader(35, 'd');
+  for (const Bytes& bytes : {noTag, tagAtEnd, tiny, shortHeader, Bytes{}}) {
+    const std::string path = dir.File("bad.wav");
+    testing::WriteFile(path, bytes);
+    EXPECT_EQ(MessageOf([&] { LoadWave(path, wave); }),
+              Sys(u8"ファイル ") + path + Sys(u8" に data チャンクがありません"));
+    EXPECT_EQ(wave.dataTagPos, before.dataTagPos);
+    EXPECT_EQ(wave.dataSize, before.dataSize);
+    EXPECT_EQ(wave.header.channels, before.header.channels);
+    EXPECT_EQ(wave.dataChunk.dataSize, before.dataChunk.dataSize);
+  }
+}
+
+TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
+  ScratchDir dir;
+  LoadedWave wave;
+  wave.dataSize = 123;
+  const std::string missing = dir.File("missing.wav");
+  EXPECT_EQ(MessageOf([&] { LoadWave(missing, wave); }), Sys(u8"ファイル ") + missing + Sys(u8" は開けません"));
+  EXPECT_EQ(MessageOf([&] { LoadWave(dir.path(), wave); }), Sys(u8"ファイル ") + dir.path() + Sys(u8" は開けません"));
+  EXPECT_EQ(MessageOf([&] { LoadWave("", wave); }), Sys(u8"ファイル  は開けません"));
+  EXPECT_EQ(wave.dataSize, 123u);
+
+  // A file that another opener holds exclusively cannot be loaded.
+  const std::string held = dir.File("held.wav");
+  testing::WriteFile(held, MakeWave({}, testing::PatternBytes(1000)));
+  File holder;
+  ASSERT_TRUE(holder.Open(held, FileMode::ReadWriteExclusive));
+  EXPECT_EQ(MessageOf([&] { LoadWave(held, wave); }), Sys(u8"ファイル ") + held + Sys(u8" は開けません"));
+  holder.Close();
+  EXPECT_NO_THROW(LoadWave(held, wave));
+}
+
+TEST(LoadWave, ZeroRateOrAlignLeavesOnlyTheHeaderPartNew) {
+  ScratchDir dir;
+  LoadedWave wave;
+  const std::string good = dir.File("good.wav");
+  testing::WriteFile(good, MakeWave({}, testing::PatternBytes(200000)));
+  LoadWave(good, wave);
+
+  WaveSpec zeroRate;
+  zeroRate.sampleRate = 0;
+  zeroRate.chunksBeforeData = testing::Chunk("junk", {1, 2});
+  const std::string bad = dir.File("bad.wav");
+  testing::WriteFile(bad, MakeWave(zeroRate, testing::PatternBytes(500)));
+  EXPECT_EQ(MessageOf([&] { LoadWave(bad, wave); }), Sys(u8"ゼロによる除算"));
+  EXPECT_EQ(wave.header.sampleRate, 0u);  // new
+  EXPECT_EQ(wave.dataTagPos, 46);         // new
+  EXPECT_EQ(wave.dataChunk.dataSize, 500u);
+  EXPECT_EQ(wave.sampleRate, 44100u);  // the previous file's
+  EXPECT_EQ(wave.dataSize, 200000u);
+}
+
+TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
+  ScratchDir dir;
+  LoadedWave wave;
+  // 2 GiB of audio is a normal long recording.
+  LoadOutcome outcome = LoadWave(BigWave(dir, "big.wav", {}, 2147483648ull), wave);
+  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:202分53秒"));
+  EXPECT_EQ(wave.dataSize, 2147483648ull);
+
+  // A recording that was never finished: the stated size runs past the end of the file.
+  for (uint32_t stated : {0xFFFFFFFFu, 2000000000u}) {
+    WaveSpec unfinished;
+    unfinished.statedSizeOverride = true;
+    unfinished.statedSize = stated;
+    const std::string path = dir.File("unfinished.wav");
+    testing::WriteFile(path, MakeWave(unfinished, testing::PatternBytes(10584000 + 4000)));
+    outcome = LoadWave(path, wave);
+    EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分0秒"));
+    EXPECT_EQ(wave.dataSize, 10584000u + 4000u);
+    EXPECT_EQ(wave.dataChunk.dataSize, stated);  // kept as read
+  }
+
+  // 100 hours and more.
+  WaveSpec slow;
+  slow.channels = 1;
+  slow.sampleRate = 1000;
+  slow.blockAlign = 1;
+  slow.bitsPerSample = 8;
+  outcome = LoadWave(BigWave(dir, "slow.wav", slow, 400000000), wave);
+  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:6666分40秒"));
+  EXPECT_EQ(outcome.scrollBarMaximum, 6665);
+}
+
+TEST(LoadWave, ExtensibleFormatKeepsItsSubFormat) {
+  ScratchDir dir;
+  WaveSpec extensible;
+  extensible.formatTag = 0xFFFE;
+  extensible.fmtSize = 40;
+  extensible.subFormat = 3;
+  extensible.bitsPerSample = 32;
+  extensible.blockAlign = 8;
+  const std::string path = dir.File("float.wav");
+  testing::WriteFile(path, MakeWave(extensible, testing::PatternBytes(800)));
+  LoadedWave wave;
+  LoadWave(path, wave);
+  EXPECT_EQ(wave.header.formatTag, 0xFFFE);
+  EXPECT_EQ(wave.subFormat, 3);
+  EXPECT_EQ(wave.dataTagPos, 60);
+}
+
+#ifndef _WIN32
+// Files as real tools write them: extensible fmt chunks, fact and LIST chunks before the data.
+TEST(LoadWave, FilesFromRealTools) {
+  ScratchDir dir;
+  struct Tool {
+    std::string command;
+    const char* attributes;
+  };
+  const std::string sox = dir.File("sox24.wav");
+  const std::string ff = dir.File("ffmpeg.wav");
+  const Tool tools[] = {
+      {"sox -q -n -r 48000 -c 2 -b 24 '" + sox + "' synth 65 sine 440", u8"WAV属性:stereo/24bit/48000Hz"},
+      {"ffmpeg -loglevel error -y -f lavfi -i sine=d=65 '" + ff + "'", u8"WAV属性:mono/16bit/44100Hz"},
+  };
+  for (const Tool& tool : tools) {
+    if (std::system(tool.command.c_str()) != 0) GTEST_SKIP() << "tool not available: " << tool.command;
+  }
+  LoadedWave wave;
+  LoadOutcome outcome = LoadWave(sox, wave);
+  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
+  EXPECT_EQ(outcome.attributesText, Sys(tools[0].attributes));
+  EXPECT_EQ(wave.header.formatTag, 0xFFFE);
+  EXPECT_EQ(wave.subFormat, 1);
+  outcome = LoadWave(ff, wave);
+  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
+  EXPECT_EQ(outcome.attributesText, Sys(tools[1].attributes));
+  EXPECT_GT(wave.dataTagPos, 36);  // behind the LIST chunk
+}
+#endif
+
+}  // namespace
+}  // namespace ostrevan

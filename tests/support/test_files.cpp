@@ -1,0 +1,124 @@
+#include "test_files.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "codepage.h"
+#include "little_endian.h"
+
+namespace fs = std::filesystem;
+
+namespace ostrevan::testing {
+
+namespace {
+std::atomic<int> counter{0};
+
+void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+void AppendText(Bytes& out, const char* text) { out.insert(out.end(), text, text + 4); }
+void AppendU16(Bytes& out, uint16_t v) {
+  unsigned char b[2];
+  WriteU16(b, v);
+  out.insert(out.end(), b, b + 2);
+}
+void AppendU32(Bytes& out, uint32_t v) {
+  unsigned char b[4];
+  WriteU32(b, v);
+  out.insert(out.end(), b, b + 4);
+}
+}  // namespace
+
+ScratchDir::ScratchDir() {
+  std::random_device random;
+  fs::path dir = fs::temp_directory_path() /
+                 ("ostrevan-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+  fs::create_directories(dir);
+  path_ = dir.string();
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+std::string ScratchDir::File(const std::string& name) const { return (fs::path(path_) / name).string(); }
+
+Bytes MakeWave(const WaveSpec& spec, const Bytes& audio) {
+  Bytes fmt;
+  AppendU16(fmt, spec.formatTag);
+  AppendU16(fmt, spec.channels);
+  AppendU32(fmt, spec.sampleRate);
+  AppendU32(fmt, spec.sampleRate * spec.blockAlign);
+  AppendU16(fmt, spec.blockAlign);
+  AppendU16(fmt, spec.bitsPerSample);
+  if (spec.fmtSize >= 18) AppendU16(fmt, static_cast<uint16_t>(spec.fmtSize - 18));
+  if (spec.fmtSize >= 40) {
+    AppendU16(fmt, spec.bitsPerSample);  // valid bits
+    AppendU32(fmt, 3);                   // channel mask
+    AppendU16(fmt, spec.subFormat);      // sub-format GUID: the code first, then the fixed tail
+    const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                    0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    fmt.insert(fmt.end(), tail, tail + 14);
+  }
+  fmt.resize(spec.fmtSize, 0);
+
+  Bytes body;
+  AppendText(body, "WAVE");
+  AppendText(body, "fmt ");
+  AppendU32(body, spec.fmtSize);
+  Append(body, fmt);
+  Append(body, spec.chunksBeforeData);
+  AppendText(body, "data");
+  AppendU32(body, spec.statedSizeOverride ? spec.statedSize : static_cast<uint32_t>(audio.size()));
+  Append(body, audio);
+  Append(body, spec.trailer);
+
+  Bytes file;
+  AppendText(file, "RIFF");
+  AppendU32(file, static_cast<uint32_t>(body.size()));
+  Append(file, body);
+  return file;
+}
+
+Bytes PatternBytes(uint64_t count, uint32_t seed) {
+  Bytes out(static_cast<size_t>(count));
+  uint32_t state = seed * 2654435761u + 12345u;
+  for (auto& b : out) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<unsigned char>(state >> 24);
+  }
+  return out;
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) { return fs::exists(path); }
+
+Bytes Chunk(const std::string& tag, const Bytes& body) {
+  Bytes out;
+  AppendText(out, tag.c_str());
+  AppendU32(out, static_cast<uint32_t>(body.size()));
+  Append(out, body);
+  if (body.size() % 2 == 1) out.push_back(0);
+  return out;
+}
+
+std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }
+
+}  // namespace ostrevan::testing
