@@ -44,8 +44,12 @@ bool File::Open(const std::string& path, FileMode mode) {
   int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) return false;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, lock | LOCK_NB) != 0 ||
-      (mode == FileMode::CreateExclusive && ::ftruncate(fd, 0) != 0)) {
+  bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, lock | LOCK_NB) == 0;
+  // A new file is empty already: truncating it anyway makes ext4 write it out on close.
+  if (usable && mode == FileMode::CreateExclusive) {
+    usable = ::fstat(fd, &info) == 0 && (info.st_size == 0 || ::ftruncate(fd, 0) == 0);
+  }
+  if (!usable) {
     ::close(fd);
     return false;
   }

@@ -90,7 +90,10 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     const std::string header = ClipHeaderBytes(wave, static_cast<uint64_t>(clipBytes));
     WriteExactly(clip, 0, header.data(), header.size());
     const auto count = static_cast<uint64_t>(clipBytes);
-    CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip, static_cast<int64_t>(header.size()), count);
+    // An empty clip reads nothing; its offset may lie beyond any position a file can have.
+    if (count > 0) {
+      CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip, static_cast<int64_t>(header.size()), count);
+    }
     source.Close();
   }
 

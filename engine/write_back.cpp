@@ -45,7 +45,10 @@ void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
   if (record.clipOffset < 0 || (record.clipBytes > 0 && record.clipOffset >= audioSize)) {
     throw EngineError(FormatText(texts::kRangeOutsideData, recordPath));
   }
-  const auto writeBytes = static_cast<uint64_t>(std::min(record.clipBytes, audioSize - record.clipOffset));
+  // An empty range may lie anywhere, even past the end: it writes nothing.
+  const uint64_t writeBytes = record.clipOffset >= audioSize
+                                  ? 0
+                                  : static_cast<uint64_t>(std::min(record.clipBytes, audioSize - record.clipOffset));
 
   File clip;
   if (!clip.Open(clipPath, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, clipPath));
@@ -54,8 +57,10 @@ void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
   if (!SameFormat(*sourceLayout, *clipLayout)) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
 
   // Everything that can refuse this record has been checked: only now is the source written.
-  CopyRange(clip, clipLayout->DataStart(), ClipAudioSize(*clipLayout), source,
-            sourceLayout->DataStart() + record.clipOffset, writeBytes);
+  if (writeBytes > 0) {
+    CopyRange(clip, clipLayout->DataStart(), ClipAudioSize(*clipLayout), source,
+              sourceLayout->DataStart() + record.clipOffset, writeBytes);
+  }
   if (!source.Flush()) throw EngineError(Text(texts::kWriteError));
   source.Close();
   clip.Close();

@@ -1,0 +1,187 @@
+// ostrevan-cli cut and writeback end to end, through the process: what is printed where,
+// the exit statuses, the usage errors, and the files left behind.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "clip_record.h"
+#include "load_wave.h"
+#include "save_clip.h"
+#include "test_files.h"
+
+namespace ostrevan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kMinute = 24000;  // 100 frames per second, block align 4
+const char* const kFinished = u8"終わりました\n";
+
+std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct CliCutWriteback : ::testing::Test {
+  ScratchDir dir;
+  std::string wav = dir.File("talk.wav");
+  Bytes audio = PatternBytes(10 * kMinute);
+  Bytes original;
+
+  void SetUp() override {
+    WaveSpec format;
+    format.sampleRate = 100;
+    original = MakeWave(format, audio);
+    WriteFile(wav, original);
+  }
+};
+
+TEST_F(CliCutWriteback, CutWritesTheClipAndRecordTheWindowWould) {
+  auto result = RunCli({"cut", wav, "--length", "03", "--start", "5"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, kFinished);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(AsText(ReadFile(dir.File("talk-5-03.ini"))), "120000\r\n72000\r\n" + wav + "\r\n");
+
+  result = RunCli({"cut", wav, "--from-end", "--length", "2"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, kFinished);
+
+  // The same files as the engine writes for the same texts.
+  ScratchDir other;
+  const std::string copy = other.File("talk.wav");
+  WriteFile(copy, original);
+  LoadedWave wave;
+  LoadWave(copy, wave);
+  RecordingUi ui;
+  SaveClip(wave, "03", "5", copy, ClipMode::StartMinute, ui);
+  SaveClip(wave, "2", "0", copy, ClipMode::FromEnd, ui);
+  for (const char* name : {"talk-5-03.wav", "talk-L-2.wav"}) EXPECT_EQ(ReadFile(dir.File(name)), ReadFile(other.File(name)));
+  EXPECT_EQ(AsText(ReadFile(dir.File("talk-L-2.ini"))), "192000\r\n48000\r\n" + wav + "\r\n");
+}
+
+TEST_F(CliCutWriteback, CutMessagesAndErrors) {
+  auto result = RunCli({"cut", wav, "--length", "11", "--from-end"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, u8"取り出し長さがWAVの長さを越えています\n");
+  EXPECT_EQ(result.err, "");
+
+  result = RunCli({"cut", wav, "--length", "abc", "--start", "0"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, u8"'abc' は整数ではありません.\n");
+
+  result = RunCli({"cut", wav, "--length", "-1", "--start", "0"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, u8"範囲チェックエラー.\n");
+
+  const std::string missing = dir.File("missing.wav");
+  result = RunCli({"cut", missing, "--length", "1", "--start", "0"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, u8"ファイル " + missing + u8" は開けません.\n");
+
+  // A file under a minute is not cut.
+  const std::string shortWav = dir.File("short.wav");
+  WaveSpec format;
+  format.sampleRate = 100;
+  WriteFile(shortWav, MakeWave(format, PatternBytes(kMinute - 4)));
+  result = RunCli({"cut", shortWav, "--length", "1", "--from-end"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, u8"１分以下のWAVEは処理できません\n");
+  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"short.wav", "talk.wav"}));
+}
+
+TEST_F(CliCutWriteback, CutUsageErrors) {
+  const std::vector<std::vector<std::string>> usages = {
+      {"cut"},
+      {"cut", wav},
+      {"cut", wav, "--start", "0"},
+      {"cut", wav, "--length", "1"},
+      {"cut", wav, "--length", "1", "--start", "0", "--from-end"},
+      {"cut", wav, "--length"},
+      {"cut", wav, "--length", "1", "--length", "2", "--start", "0"},
+      {"cut", wav, "--length", "1", "--start", "0", "--start", "1"},
+      {"cut", wav, "--length", "1", "--from-end", "--from-end"},
+      {"cut", wav, "--length", "1", "--from-end", "extra"},
+      // The start must be a minute the scroll bar could reach: 0 to 9 here.
+      {"cut", wav, "--length", "1", "--start", "10"},
+      {"cut", wav, "--length", "1", "--start", "-1"},
+      {"cut", wav, "--length", "1", "--start", "1.5"},
+      {"cut", wav, "--length", "1", "--start", " 3"},
+      {"cut", wav, "--length", "1", "--start", "x"},
+      {"cut", wav, "--length", "1", "--start", ""},
+      {"cut", wav, "--length", "1", "--start", "99999999999999999999"},
+  };
+  for (const auto& args : usages) {
+    const CliResult result = RunCli(args);
+    std::string shown;
+    for (const auto& a : args) shown += "[" + a + "]";
+    EXPECT_EQ(result.status, 64) << shown;
+    EXPECT_EQ(result.out, "") << shown;
+    EXPECT_EQ(result.err.rfind("usage: ostrevan-cli", 0), 0u) << shown;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << shown;
+  }
+  EXPECT_EQ(NamesIn(dir.path()), std::vector<std::string>{"talk.wav"});
+
+  // The last reachable minute is no usage error; the clip ends with the audio.
+  EXPECT_EQ(RunCli({"cut", wav, "--length", "2", "--start", "9"}).status, 0);
+  EXPECT_EQ(ReadFile(dir.File("talk-9-2.wav")).size(), 44u + kMinute);
+}
+
+TEST_F(CliCutWriteback, WritebackRunsTheRecordsInOrder) {
+  ASSERT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "2"}).status, 0);
+  const std::string record = dir.File("talk-2-1.ini");
+  const std::string clip = dir.File("talk-2-1.wav");
+  WaveSpec format;
+  format.sampleRate = 100;
+  const Bytes edited = PatternBytes(kMinute, 42);
+  WriteFile(clip, MakeWave(format, edited));
+
+  auto result = RunCli({"writeback", record});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, kFinished);
+  EXPECT_EQ(result.err, "");
+  Bytes expected = original;
+  std::copy(edited.begin(), edited.end(), expected.begin() + 44 + 2 * kMinute);
+  EXPECT_EQ(ReadFile(wav), expected);
+
+  // A missing source: the message with its path, exit 1, nothing after it handled.
+  const std::string lost = dir.File("lost.ini");
+  WriteFile(lost, "0\r\n" + std::to_string(kMinute) + "\r\n" + dir.File("gone.wav") + "\r\n");
+  WriteFile(clip, MakeWave(format, PatternBytes(kMinute, 43)));
+  result = RunCli({"writeback", lost, record});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, u8"取り出し元ファイルがありません" + dir.File("gone.wav") + "\n");
+  EXPECT_EQ(ReadFile(wav), expected);
+
+  // An error: the error box's text on standard error, exit 2; the records before it stay written.
+  const std::string missing = dir.File("missing.ini");
+  result = RunCli({"writeback", record, missing});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, u8"ファイル " + missing + u8" は開けません.\n");
+
+  WaveSpec mono = format;
+  mono.channels = 1;
+  mono.blockAlign = 2;
+  WriteFile(clip, MakeWave(mono, PatternBytes(kMinute, 44)));
+  result = RunCli({"writeback", record});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, u8"ファイル " + clip + u8" の形式が取り出し元と違います.\n");
+
+  result = RunCli({"writeback"});
+  EXPECT_EQ(result.status, 64);
+  EXPECT_EQ(result.err.rfind("usage: ostrevan-cli", 0), 0u);
+}
+
+}  // namespace
+}  // namespace ostrevan::testing

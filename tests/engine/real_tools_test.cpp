@@ -1,0 +1,238 @@
+// Files as real tools write them (sox, ffmpeg: extensible fmt chunks, fact and LIST chunks),
+// made at test time: clips cut from them hold the source's bytes and open in those tools,
+// and clips edited by them go back into the source without touching anything else.
+// Native only; each test is skipped when a tool it needs is missing.
+
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "clip_record.h"
+#include "engine_error.h"
+#include "file.h"
+#include "little_endian.h"
+#include "load_wave.h"
+#include "save_clip.h"
+#include "test_files.h"
+#include "texts.h"
+#include "wave_format.h"
+#include "write_back.h"
+
+namespace ostrevan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool HaveTool(const std::string& name) {
+  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+#define REQUIRE_TOOLS(...)                                              \
+  for (const char* tool : {__VA_ARGS__}) {                              \
+    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed"; \
+  }
+
+// Runs a shell command quietly; true when it succeeds.
+bool Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+AudioLayout LayoutOf(const std::string& path) {
+  File file;
+  if (!file.Open(path, FileMode::ReadExclusive)) throw std::runtime_error("cannot open " + path);
+  const std::optional<AudioLayout> layout = ReadAudioLayout(file);
+  if (!layout) throw std::runtime_error("no data chunk in " + path);
+  return *layout;
+}
+
+// The audio data of a WAV file, found through its own data chunk.
+Bytes AudioOf(const std::string& path) {
+  const AudioLayout layout = LayoutOf(path);
+  const Bytes file = ReadFile(path);
+  const auto start = file.begin() + layout.DataStart();
+  return Bytes(start, start + static_cast<std::ptrdiff_t>(layout.AvailableDataSize()));
+}
+
+Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
+  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+               bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
+}
+
+// A source made by a tool: its path, and the file's layout.
+struct ToolSource {
+  const char* what;
+  std::string command;  // %s: the output path
+  bool appendList = false;  // a LIST chunk after the data, as some editors leave it
+};
+
+std::string Format(const std::string& pattern, const std::string& path) {
+  std::string out = pattern;
+  out.replace(out.find("%s"), 2, Quoted(path));
+  return out;
+}
+
+// Two minutes and ten seconds at 8,000 frames per second.
+std::vector<ToolSource> Sources() {
+  const std::string tone = "synth 130 whitenoise";  // noise: a shifted copy never matches
+  const std::string lavfi = "ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=r=8000:d=130:a=0.5 ";
+  return {
+      {"sox 16-bit stereo", "sox -n -r 8000 -c 2 -b 16 %s " + tone},
+      {"sox 24-bit stereo (extensible, fact)", "sox -n -r 8000 -c 2 -b 24 %s " + tone},
+      {"sox 32-bit float mono (fmt 18, fact)", "sox -n -r 8000 -c 1 -e floating-point -b 32 %s synth 130 whitenoise"},
+      {"ffmpeg 24-bit stereo (extensible, LIST)", lavfi + "-ac 2 -c:a pcm_s24le %s"},
+      {"ffmpeg 16-bit mono (LIST before and after)", lavfi + "-c:a pcm_s16le -metadata title=take %s", true},
+  };
+}
+
+// Adds a LIST chunk after the audio data and corrects the RIFF size.
+void AppendListChunk(const std::string& path) {
+  Bytes file = ReadFile(path);
+  const Bytes list = Chunk("LIST", Bytes{'I', 'N', 'F', 'O', 'I', 'C', 'M', 'T', 4, 0, 0, 0, 'n', 'o', 't', 'e'});
+  file.insert(file.end(), list.begin(), list.end());
+  WriteU32(&file[4], static_cast<uint32_t>(file.size() - 8));
+  WriteFile(path, file);
+}
+
+std::string MakeSource(const ScratchDir& dir, const ToolSource& source, const std::string& name) {
+  const std::string path = dir.File(name);
+  if (!Shell(Format(source.command, path))) throw std::runtime_error(std::string("tool failed: ") + source.what);
+  if (source.appendList) AppendListChunk(path);
+  return path;
+}
+
+TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
+  REQUIRE_TOOLS("sox", "soxi", "ffmpeg", "ffprobe");
+  for (const ToolSource& tool : Sources()) {
+    SCOPED_TRACE(tool.what);
+    ScratchDir dir;
+    const std::string path = MakeSource(dir, tool, "take.wav");
+    const Bytes audio = AudioOf(path);
+    LoadedWave wave;
+    LoadWave(path, wave);
+    ASSERT_EQ(wave.wholeMinutes, 2);
+    const size_t minute = size_t{8000} * wave.blockAlign * 60;
+    const size_t wholeFrames = audio.size() - audio.size() % wave.blockAlign;
+    RecordingUi ui;
+    SaveClip(wave, "1", "1", path, ClipMode::StartMinute, ui);
+    SaveClip(wave, "2", "0", path, ClipMode::FromEnd, ui);
+    SaveClip(wave, "5", "1", path, ClipMode::StartMinute, ui);  // ends with the audio, before any LIST
+    ASSERT_EQ(ui.infos.size(), 3u);
+
+    const struct {
+      const char* name;
+      size_t offset, bytes;
+    } clips[] = {{"take-1-1.wav", minute, minute},
+                 {"take-L-2.wav", wholeFrames - 2 * minute, 2 * minute},
+                 {"take-1-5.wav", minute, audio.size() - minute}};
+    for (const auto& clip : clips) {
+      SCOPED_TRACE(clip.name);
+      const std::string clipPath = dir.File(clip.name);
+      const Bytes bytes = ReadFile(clipPath);
+      ASSERT_EQ(bytes.size(), 44 + clip.bytes);
+      EXPECT_EQ(Slice(bytes, 44, clip.bytes), Slice(audio, clip.offset, clip.bytes));
+      EXPECT_EQ(ReadU32(&bytes[16]), 16u);
+      EXPECT_NE(ReadU16(&bytes[20]), kExtensibleFormat);
+      EXPECT_EQ(ReadU16(&bytes[20]), LayoutOf(path).Encoding());
+      if (&clip != &clips[0]) continue;  // the tools are slow to start: one clip per source
+      // The tools accept the clip and count its samples as we do.
+      EXPECT_TRUE(Shell("ffprobe -v error " + Quoted(clipPath)));
+      FILE* samples = popen(("soxi -s " + Quoted(clipPath) + " 2>/dev/null").c_str(), "r");
+      char line[64] = {};
+      const bool read = samples != nullptr && std::fgets(line, sizeof line, samples) != nullptr;
+      const bool succeeded = samples != nullptr && pclose(samples) == 0;
+      ASSERT_TRUE(read && succeeded) << "soxi refused the clip";
+      EXPECT_EQ(std::stoull(line), clip.bytes / wave.blockAlign);
+    }
+  }
+}
+
+class RoundTrip : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  RecordingUi ui;
+
+  // Cuts minute 1 of `source` and returns the record's path.
+  std::string CutMinuteOne(const std::string& source) {
+    LoadedWave wave;
+    LoadWave(source, wave);
+    SaveClip(wave, "1", "1", source, ClipMode::StartMinute, ui);
+    return PathWithoutExtension(source) + "-1-1.ini";
+  }
+
+  // Replaces `clip` by what `command` (with %s for its input, %o for its output) makes of it.
+  static void EditInPlace(const std::string& clip, std::string command) {
+    const std::string edited = PathWithoutExtension(clip) + "-edited.wav";
+    command.replace(command.find("%s"), 2, Quoted(clip));
+    command.replace(command.find("%o"), 2, Quoted(edited));
+    ASSERT_TRUE(Shell(command)) << command;
+    fs::rename(edited, clip);
+  }
+
+  // Writes the clip back and checks that exactly the clip's range of the source now holds the
+  // edited audio.
+  void ExpectWrittenBack(const std::string& source, const std::string& record) {
+    const Bytes before = ReadFile(source);
+    const AudioLayout layout = LayoutOf(source);
+    const size_t minute = size_t{8000} * layout.header.blockAlign * 60;
+    const Bytes edited = AudioOf(PathWithoutExtension(record) + ".wav");
+    ASSERT_EQ(edited.size(), minute);
+    ASSERT_NE(edited, Slice(before, static_cast<size_t>(layout.DataStart()) + minute, minute)) << "the edit changed nothing";
+    ui.infos.clear();
+    WriteBackClips({record}, ui);
+    EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+    Bytes expected = before;
+    std::copy(edited.begin(), edited.end(), expected.begin() + layout.DataStart() + static_cast<std::ptrdiff_t>(minute));
+    EXPECT_EQ(ReadFile(source), expected);
+  }
+};
+
+TEST_F(RoundTrip, SoxAndFfmpegEditsGoBackIntoTheSource) {
+  REQUIRE_TOOLS("sox", "ffmpeg");
+  const struct {
+    const char* what;
+    int sourceIndex;
+    const char* codec;
+  } cases[] = {{"16-bit", 0, "pcm_s16le"}, {"24-bit extensible", 1, "pcm_s24le"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string source = MakeSource(dir, Sources()[c.sourceIndex], std::string("src") + c.codec + ".wav");
+    const std::string record = CutMinuteOne(source);
+    const std::string clip = PathWithoutExtension(record) + ".wav";
+
+    EditInPlace(clip, "sox %s %o vol 0.5");
+    ExpectWrittenBack(source, record);
+
+    // ffmpeg adds a LIST chunk (and for 24 bits an extensible fmt chunk) before the audio.
+    EditInPlace(clip, std::string("ffmpeg -nostdin -v error -y -i %s -af volume=0.5 -c:a ") + c.codec + " %o");
+    ASSERT_GT(LayoutOf(clip).DataStart(), 44);
+    ExpectWrittenBack(source, record);
+  }
+}
+
+TEST_F(RoundTrip, SixteenBitEditOfATwentyFourBitSourceIsRefused) {
+  REQUIRE_TOOLS("sox");
+  const std::string source = MakeSource(dir, Sources()[1], "src24.wav");
+  const std::string record = CutMinuteOne(source);
+  const std::string clip = PathWithoutExtension(record) + ".wav";
+  EditInPlace(clip, "sox %s -b 16 %o");
+  const Bytes before = ReadFile(source);
+  try {
+    WriteBackClips({record}, ui);
+    ADD_FAILURE() << "no error";
+  } catch (const EngineError& error) {
+    EXPECT_EQ(error.message(), FormatText(u8"ファイル %s の形式が取り出し元と違います", clip));
+  }
+  EXPECT_EQ(ReadFile(source), before);
+}
+
+}  // namespace
+}  // namespace ostrevan::testing
+
+#endif  // _WIN32

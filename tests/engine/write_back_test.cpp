@@ -1,0 +1,488 @@
+// Writing edited clips back: exactly the recorded range of the source changes, and every
+// record that could harm a source is refused before the source is written.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "clip_record.h"
+#include "engine_error.h"
+#include "file.h"
+#include "load_wave.h"
+#include "save_clip.h"
+#include "test_files.h"
+#include "texts.h"
+#include "write_back.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+namespace ostrevan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kMinute = 24000;  // 100 frames per second, block align 4
+constexpr size_t kDataStart = 44;    // of every source below unless a chunk is inserted
+
+#ifdef _WIN32
+constexpr const char* kSeparator = "\\";
+#else
+constexpr const char* kSeparator = "/";
+#endif
+
+WaveSpec SmallSpec() {
+  WaveSpec format;
+  format.sampleRate = 100;
+  return format;
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EngineError& error) {
+    return error.message();
+  }
+  return "(no error)";
+}
+
+Bytes ReadRange(const std::string& path, int64_t position, size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(position);
+  Bytes out(count);
+  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(count));
+  out.resize(static_cast<size_t>(in.gcount()));
+  return out;
+}
+
+void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
+  std::fstream io(path, std::ios::binary | std::ios::in | std::ios::out);
+  io.seekp(position);
+  io.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// `bytes` with `part` put in at `at`.
+Bytes With(Bytes bytes, size_t at, const Bytes& part) {
+  std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  return bytes;
+}
+
+Bytes Joined(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// One ten-minute source with a LIST chunk after its audio, clips cut from it by SaveClip.
+class WriteBack : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  std::string source = dir.File("talk.wav");
+  Bytes audio = PatternBytes(10 * kMinute);
+  Bytes original;
+  RecordingUi ui;
+
+  void SetUp() override { original = MakeSource(source, SmallSpec(), audio); }
+
+  static Bytes MakeSource(const std::string& path, WaveSpec format, const Bytes& audioBytes) {
+    format.trailer = Chunk("LIST", Bytes(30, 'm'));
+    Bytes file = MakeWave(format, audioBytes);
+    WriteFile(path, file);
+    return file;
+  }
+
+  // Cuts a clip from `path` and returns its record's path.
+  std::string Cut(const std::string& path, const std::string& start, const std::string& length) {
+    LoadedWave wave;
+    LoadWave(path, wave);
+    RecordingUi cutUi;
+    SaveClip(wave, length, start, path, ClipMode::StartMinute, cutUi);
+    return PathWithoutExtension(ClipPathFor(path, start, length, ClipMode::StartMinute)) + ".ini";
+  }
+
+  static std::string ClipOf(const std::string& recordPath) { return PathWithoutExtension(recordPath) + ".wav"; }
+
+  // Replaces the clip of `recordPath` by a clip file holding `clipAudio` laid out as `format`.
+  static void Edit(const std::string& recordPath, const Bytes& clipAudio, const WaveSpec& format = SmallSpec()) {
+    WriteFile(ClipOf(recordPath), MakeWave(format, clipAudio));
+  }
+
+  std::string Run(const std::vector<std::string>& records) {
+    return ErrorOf([&] { WriteBackClips(records, ui); });
+  }
+
+  std::vector<std::string> Finished() const { return {Sys(u8"終わりました")}; }
+};
+
+TEST_F(WriteBack, EmptyListFinishesAtOnce) {
+  EXPECT_EQ(Run({}), "(no error)");
+  EXPECT_EQ(ui.infos, Finished());
+}
+
+TEST_F(WriteBack, UnchangedClipLeavesTheSourceAsItWas) {
+  const std::string record = Cut(source, "3", "2");
+  EXPECT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ui.infos, Finished());
+  EXPECT_EQ(ReadFile(source), original);
+  EXPECT_EQ(ui.recordText, std::to_string(3 * kMinute) + "\r\n" + std::to_string(2 * kMinute) + "\r\n" + source + "\r\n");
+}
+
+TEST_F(WriteBack, EditedClipChangesExactlyItsRange) {
+  const std::string record = Cut(source, "3", "2");
+  const Bytes edited = PatternBytes(2 * kMinute, 99);
+  Edit(record, edited);
+  ASSERT_EQ(Run({record, record}), "(no error)") << "an entry listed twice is written twice, the same";
+  EXPECT_EQ(ReadFile(source), With(original, kDataStart + 3 * kMinute, edited));
+  EXPECT_EQ(ui.infos, Finished());
+}
+
+TEST_F(WriteBack, RecordLineBreakFormsAllWork) {
+  const std::string record = Cut(source, "1", "1");
+  uint32_t pattern = 20;
+  for (const std::string& text : {std::to_string(kMinute) + "\n" + std::to_string(kMinute) + "\n" + source + "\n",
+                                  std::to_string(kMinute) + "\r" + std::to_string(kMinute) + "\r" + source + "\r",
+                                  std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n" + source,
+                                  std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n" + source +
+                                      "\r\nsomething else\r\n/x.wav\r\n"}) {
+    WriteFile(record, text);
+    const Bytes edited = PatternBytes(kMinute, pattern++);
+    Edit(record, edited);
+    ui.infos.clear();
+    ASSERT_EQ(Run({record}), "(no error)") << text;
+    EXPECT_EQ(ReadFile(source), With(original, kDataStart + kMinute, edited)) << text;
+    EXPECT_EQ(ui.infos, Finished());
+  }
+}
+
+TEST_F(WriteBack, MissingThirdLineStopsWithTheBareMessage) {
+  const std::string record = Cut(source, "1", "1");
+  Edit(record, PatternBytes(kMinute, 5));
+  WriteFile(record, std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n");
+  EXPECT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"取り出し元ファイルがありません")});
+  EXPECT_EQ(ReadFile(source), original);
+}
+
+TEST_F(WriteBack, MovedSourceEndsTheRunThere) {
+  std::vector<std::string> sources, records;
+  std::vector<Bytes> originals, edits;
+  for (int i = 0; i < 3; ++i) {
+    sources.push_back(dir.File("s" + std::to_string(i) + ".wav"));
+    originals.push_back(MakeSource(sources.back(), SmallSpec(), PatternBytes(3 * kMinute, 40 + i)));
+    records.push_back(Cut(sources.back(), "1", "1"));
+    edits.push_back(PatternBytes(kMinute, 50 + i));
+    Edit(records.back(), edits.back());
+  }
+  fs::rename(sources[1], dir.File("moved.wav"));
+  EXPECT_EQ(Run(records), "(no error)");
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"取り出し元ファイルがありません") + sources[1]});
+  EXPECT_EQ(ReadFile(sources[0]), With(originals[0], kDataStart + kMinute, edits[0]));
+  EXPECT_EQ(ReadFile(dir.File("moved.wav")), originals[1]);
+  EXPECT_EQ(ReadFile(sources[2]), originals[2]);
+}
+
+TEST_F(WriteBack, ShortenedAndLengthenedClips) {
+  const std::string record = Cut(source, "2", "2");
+  // Shortened by the editor: the rest of the range becomes zero bytes.
+  const Bytes shorter = PatternBytes(kMinute, 61);
+  Edit(record, shorter);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(With(original, kDataStart + 2 * kMinute, shorter), kDataStart + 3 * kMinute,
+                                   Bytes(kMinute, 0)));
+
+  // Cut short with a stale header: what the file holds, then zero bytes.
+  const Bytes stale = PatternBytes(2 * kMinute, 62);
+  Bytes clip = MakeWave(SmallSpec(), stale);
+  clip.resize(44 + 1000);
+  WriteFile(ClipOf(record), clip);
+  ASSERT_EQ(Run({record}), "(no error)");
+  Bytes expected = With(original, kDataStart + 2 * kMinute, Bytes(2 * kMinute, 0));
+  EXPECT_EQ(ReadFile(source), With(expected, kDataStart + 2 * kMinute, Bytes(stale.begin(), stale.begin() + 1000)));
+
+  // Lengthened: only the recorded count is taken.
+  const Bytes longer = PatternBytes(5 * kMinute, 63);
+  Edit(record, longer);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, kDataStart + 2 * kMinute, Bytes(longer.begin(), longer.begin() + 2 * kMinute)));
+}
+
+TEST_F(WriteBack, FollowsTheDataTagWhereItIsNow) {
+  const std::string record = Cut(source, "4", "1");
+  WaveSpec movedFormat = SmallSpec();
+  movedFormat.chunksBeforeData = Chunk("JUNK", Bytes(10, 'j'));
+  const Bytes movedOriginal = MakeSource(source, movedFormat, audio);
+  const Bytes edited = PatternBytes(kMinute, 70);
+  Edit(record, edited);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(movedOriginal, kDataStart + 18 + 4 * kMinute, edited));
+}
+
+TEST_F(WriteBack, RenamedRecordLooksForTheClipUnderItsNewName) {
+  const std::string record = Cut(source, "1", "1");
+  const std::string renamed = dir.File("renamed.ini");
+  fs::rename(record, renamed);
+  EXPECT_EQ(Run({renamed}), FormatText(u8"ファイル %s は開けません", dir.File("renamed.wav")));
+  EXPECT_TRUE(ui.infos.empty());
+  EXPECT_EQ(ReadFile(source), original);
+}
+
+// Editors rewrite headers: the clip's audio is found by its own data chunk.
+TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
+  const std::string record = Cut(source, "5", "1");
+  struct Layout {
+    const char* what;
+    uint32_t fmtSize;
+    uint16_t formatTag;
+    Bytes before;
+    Bytes after;
+  };
+  const Layout layouts[] = {
+      {"LIST before the data", 16, 1, Chunk("LIST", Bytes(26, 'i')), {}},
+      {"18-byte fmt", 18, 1, {}, {}},
+      {"extensible 40-byte fmt, integer PCM", 40, 0xFFFE, Chunk("fact", Bytes(4, 2)), {}},
+      {"LIST after the data", 16, 1, {}, Chunk("LIST", Bytes(40, 't'))},
+  };
+  uint32_t pattern = 80;
+  for (const Layout& layout : layouts) {
+    WaveSpec format = SmallSpec();
+    format.fmtSize = layout.fmtSize;
+    format.formatTag = layout.formatTag;
+    format.chunksBeforeData = layout.before;
+    format.trailer = layout.after;
+    const Bytes edited = PatternBytes(kMinute, pattern++);
+    Edit(record, edited, format);
+    ASSERT_EQ(Run({record}), "(no error)") << layout.what;
+    EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, edited)) << layout.what;
+  }
+
+  // A size of 0 or 0xFFFFFFFF means "to the end of the file"; a shorter file leaves zero bytes.
+  for (uint32_t stated : {0u, 0xFFFFFFFFu}) {
+    WaveSpec format = SmallSpec();
+    format.statedSizeOverride = true;
+    format.statedSize = stated;
+    const Bytes edited = PatternBytes(kMinute - 400, pattern++);
+    Edit(record, edited, format);
+    ASSERT_EQ(Run({record}), "(no error)") << stated;
+    EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, Joined(edited, Bytes(400, 0)))) << stated;
+  }
+  // A stated size shorter than the file: the bytes after it are not audio.
+  WaveSpec format = SmallSpec();
+  format.statedSizeOverride = true;
+  format.statedSize = 1000;
+  const Bytes edited = PatternBytes(kMinute, pattern++);
+  Edit(record, edited, format);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute,
+                                   Joined(Bytes(edited.begin(), edited.begin() + 1000), Bytes(kMinute - 1000, 0))));
+}
+
+TEST_F(WriteBack, ClipWithoutDataChunkIsRefused) {
+  const std::string record = Cut(source, "5", "1");
+  Bytes clip = MakeWave(SmallSpec(), PatternBytes(kMinute, 3));
+  std::copy_n("DATA", 4, clip.begin() + 36);
+  WriteFile(ClipOf(record), clip);
+  EXPECT_EQ(Run({record}), FormatText(u8"ファイル %s に data チャンクがありません", ClipOf(record)));
+  EXPECT_EQ(ReadFile(source), original);
+}
+
+TEST_F(WriteBack, ClipOfAnotherFormatIsRefused) {
+  const std::string record = Cut(source, "5", "1");
+  struct Variant {
+    const char* what;
+    WaveSpec format;
+  };
+  std::vector<Variant> variants;
+  auto add = [&](const char* what, const std::function<void(WaveSpec&)>& change) {
+    WaveSpec format = SmallSpec();
+    change(format);
+    variants.push_back({what, format});
+  };
+  add("mono", [](WaveSpec& s) { s.channels = 1; });
+  add("sample rate", [](WaveSpec& s) { s.sampleRate = 200; });
+  add("block align", [](WaveSpec& s) { s.blockAlign = 8; });
+  add("bits per sample", [](WaveSpec& s) { s.bitsPerSample = 24; });
+  add("floating point", [](WaveSpec& s) { s.formatTag = 3; });
+  add("extensible floating point", [](WaveSpec& s) {
+    s.formatTag = 0xFFFE;
+    s.fmtSize = 40;
+    s.subFormat = 3;
+  });
+  for (const Variant& v : variants) {
+    WriteFile(ClipOf(record), MakeWave(v.format, PatternBytes(kMinute, 4)));
+    EXPECT_EQ(Run({record}), FormatText(u8"ファイル %s の形式が取り出し元と違います", ClipOf(record))) << v.what;
+    EXPECT_EQ(ReadFile(source), original) << v.what;
+  }
+  EXPECT_TRUE(ui.infos.empty());
+}
+
+TEST_F(WriteBack, RangesOutsideTheAudioAreRefused) {
+  const std::string record = Cut(source, "0", "1");
+  Edit(record, PatternBytes(kMinute, 90));
+  auto recordSays = [&](int64_t offset, int64_t bytes) { WriteFile(record, ComposeRecordText({offset, bytes, source})); };
+  const std::string refused = FormatText(u8"ファイル %s の範囲が取り出し元のデータの外にあります", record);
+  recordSays(-4, kMinute);
+  EXPECT_EQ(Run({record}), refused);
+  recordSays(10 * kMinute, 1);
+  EXPECT_EQ(Run({record}), refused);
+  recordSays(10 * kMinute + 36, kMinute);  // inside the LIST chunk after the audio
+  EXPECT_EQ(Run({record}), refused);
+  EXPECT_EQ(ReadFile(source), original);
+  EXPECT_TRUE(ui.infos.empty());
+
+  // Numbers that are no integers, and a negative count.
+  WriteFile(record, "x\r\n1\r\n" + source + "\r\n");
+  EXPECT_EQ(Run({record}), Sys(u8"'x' は整数ではありません"));
+  WriteFile(record, "0\r\n\r\n" + source + "\r\n");
+  EXPECT_EQ(Run({record}), Sys(u8"'' は整数ではありません"));
+  recordSays(0, -1);
+  EXPECT_EQ(Run({record}), Sys(u8"範囲チェックエラー"));
+  EXPECT_EQ(ReadFile(source), original);
+}
+
+TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
+  const std::string record = Cut(source, "0", "1");
+  const Bytes edited = PatternBytes(kMinute, 91);
+  Edit(record, edited);
+  WriteFile(record, ComposeRecordText({10 * kMinute - 100, kMinute, source}));
+  ASSERT_EQ(Run({record}), "(no error)");
+  const Bytes now = ReadFile(source);
+  EXPECT_EQ(now, With(original, kDataStart + 10 * kMinute - 100, Bytes(edited.begin(), edited.begin() + 100)))
+      << "length, header and LIST chunk unchanged";
+
+  // An unfinished source whose stated size runs past its end: the audio ends with the file.
+  WaveSpec format = SmallSpec();
+  format.statedSizeOverride = true;
+  format.statedSize = 0xFFFFFFFF;
+  const Bytes unfinished = MakeWave(format, audio);
+  WriteFile(source, unfinished);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(unfinished, kDataStart + 10 * kMinute - 100, Bytes(edited.begin(), edited.begin() + 100)));
+
+  // A zero-length record at the very end writes nothing and is no error.
+  WriteFile(record, ComposeRecordText({10 * kMinute, 0, source}));
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source).size(), unfinished.size());
+}
+
+TEST_F(WriteBack, SourceWithoutDataChunkEndsTheRun) {
+  const std::string record = Cut(source, "1", "1");
+  Edit(record, PatternBytes(kMinute, 92));
+  const std::string other = dir.File("other.wav");
+  const Bytes otherOriginal = MakeSource(other, SmallSpec(), PatternBytes(2 * kMinute, 93));
+  const std::string otherRecord = Cut(other, "0", "1");
+  Edit(otherRecord, PatternBytes(kMinute, 94));
+
+  Bytes broken = original;
+  std::copy_n("DATA", 4, broken.begin() + 36);
+  WriteFile(source, broken);
+  // The source is searched before the clip is opened: a missing clip does not hide this.
+  fs::remove(ClipOf(record));
+  EXPECT_EQ(Run({record, otherRecord}), FormatText(u8"ファイル %s に data チャンクがありません", source));
+  EXPECT_EQ(ReadFile(source), broken);
+  EXPECT_EQ(ReadFile(other), otherOriginal);
+  EXPECT_TRUE(ui.infos.empty());
+}
+
+TEST_F(WriteBack, FilesHeldByAnotherOpenerAreRefused) {
+  const std::string record = Cut(source, "1", "1");
+  Edit(record, PatternBytes(kMinute, 95));
+  {
+    File held;
+    ASSERT_TRUE(held.Open(source, FileMode::ReadExclusive));
+    EXPECT_EQ(Run({record}), FormatText(u8"ファイル %s は開けません", source));
+  }
+  {
+    File held;
+    ASSERT_TRUE(held.Open(ClipOf(record), FileMode::ReadExclusive));
+    EXPECT_EQ(Run({record}), FormatText(u8"ファイル %s は開けません", ClipOf(record)));
+  }
+  {
+    File held;
+    ASSERT_TRUE(held.Open(record, FileMode::ReadWriteExclusive));
+    EXPECT_EQ(Run({record}), FormatText(u8"ファイル %s は開けません", record));
+  }
+  EXPECT_EQ(ReadFile(source), original);
+  EXPECT_TRUE(ui.infos.empty());
+  {
+    File reader;  // a record that someone else only reads is fine
+    ASSERT_TRUE(reader.Open(record, FileMode::ReadShared));
+    EXPECT_EQ(Run({record}), "(no error)");
+  }
+  EXPECT_NE(ReadFile(source), original);
+}
+
+// Shift-JIS names whose trail bytes are 0x5C ("表", "ソ" under code page 932) go through the
+// record byte for byte and name the same files again.
+TEST_F(WriteBack, DoubleByteNames) {
+  const std::string named = dir.path() + kSeparator + Sys(u8"表ソ.wav");
+  const Bytes namedOriginal = MakeSource(named, SmallSpec(), PatternBytes(2 * kMinute, 98));
+  const std::string record = Cut(named, "1", "1");
+  EXPECT_EQ(record, dir.path() + kSeparator + Sys(u8"表ソ-1-1.ini"));
+  const Bytes edited = PatternBytes(kMinute, 99);
+  Edit(record, edited);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(named), With(namedOriginal, kDataStart + kMinute, edited));
+}
+
+// A source of 4 GiB (sparse): a record whose offset needs more than 32 bits is written there.
+TEST_F(WriteBack, OffsetsPastTwoGigabytes) {
+  const std::string big = dir.File("long.wav");
+  WaveSpec format;  // 44,100 Hz, block align 4
+  format.statedSizeOverride = true;
+  format.statedSize = 0xFFFFFFF0u;
+  WriteFile(big, MakeWave(format, {}));
+  const int64_t end = 44 + int64_t{0xFFFFFFF0u};
+  PutBytes(big, end, Chunk("LIST", Bytes(8, 'e')));
+  const int64_t offset = 4286520000;
+  const std::string record = dir.File("long-405-1.ini");
+  WriteFile(record, ComposeRecordText({offset, 10584000, big}));
+  const Bytes edited = PatternBytes(10584000, 96);
+  WaveSpec clipSpec;
+  WriteFile(ClipOf(record), MakeWave(clipSpec, edited));
+  ASSERT_EQ(Run({record}), "(no error)");
+  const int64_t written = int64_t{0xFFFFFFF0u} - offset;
+  EXPECT_EQ(ReadRange(big, 44 + offset - 4, 4), Bytes(4, 0));
+  EXPECT_EQ(ReadRange(big, 44 + offset, static_cast<size_t>(written)),
+            Bytes(edited.begin(), edited.begin() + written));
+  EXPECT_EQ(ReadRange(big, end, 16), Chunk("LIST", Bytes(8, 'e')));
+  EXPECT_EQ(fs::file_size(big), static_cast<uintmax_t>(end + 16));
+}
+
+#ifndef _WIN32
+TEST_F(WriteBack, ShortWriteIsAnErrorNotAFinish) {
+  const std::string record = Cut(source, "2", "1");
+  Edit(record, PatternBytes(kMinute, 97));
+  const pid_t child = fork();
+  if (child == 0) {
+    // The source may not be written past 100 bytes into the clip's range.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlim_t limit = kDataStart + 2 * kMinute + 100;
+    const rlimit fileLimit{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &fileLimit);
+    RecordingUi childUi;
+    try {
+      WriteBackClips({record}, childUi);
+    } catch (const EngineError& error) {
+      _exit(error.message() == Sys(u8"ストリームへの書き込みエラー") && childUi.infos.empty() ? 0 : 1);
+    }
+    _exit(2);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: another error, 2: reported as finished";
+  EXPECT_EQ(ReadFile(source).size(), original.size());
+}
+#endif
+
+}  // namespace
+}  // namespace ostrevan::testing
