@@ -38,7 +38,7 @@ struct CliCutWriteback : ::testing::Test {
   Bytes original;
 
   void SetUp() override {
-    WaveSpec format;
+    WaveShape format;
     format.sampleRate = 100;
     original = MakeWave(format, audio);
     WriteFile(wav, original);
@@ -91,7 +91,7 @@ TEST_F(CliCutWriteback, CutMessagesAndErrors) {
 
   // A file under a minute is not cut.
   const std::string shortWav = dir.File("short.wav");
-  WaveSpec format;
+  WaveShape format;
   format.sampleRate = 100;
   WriteFile(shortWav, MakeWave(format, PatternBytes(kMinute - 4)));
   result = RunCli({"cut", shortWav, "--length", "1", "--from-end"});
@@ -141,7 +141,7 @@ TEST_F(CliCutWriteback, WritebackRunsTheRecordsInOrder) {
   ASSERT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "2"}).status, 0);
   const std::string record = dir.File("talk-2-1.ini");
   const std::string clip = dir.File("talk-2-1.wav");
-  WaveSpec format;
+  WaveShape format;
   format.sampleRate = 100;
   const Bytes edited = PatternBytes(kMinute, 42);
   WriteFile(clip, MakeWave(format, edited));
@@ -170,7 +170,7 @@ TEST_F(CliCutWriteback, WritebackRunsTheRecordsInOrder) {
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, u8"ファイル " + missing + u8" は開けません.\n");
 
-  WaveSpec mono = format;
+  WaveShape mono = format;
   mono.channels = 1;
   mono.blockAlign = 2;
   WriteFile(clip, MakeWave(mono, PatternBytes(kMinute, 44)));

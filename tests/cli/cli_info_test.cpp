@@ -9,17 +9,17 @@ namespace {
 using testing::MakeWave;
 using testing::RunCli;
 using testing::ScratchDir;
-using testing::WaveSpec;
+using testing::WaveShape;
 
 TEST(CliInfo, PrintsBothLabelsForALongFile) {
   ScratchDir dir;
-  WaveSpec spec;
-  spec.channels = 1;
-  spec.sampleRate = 8000;
-  spec.blockAlign = 1;
-  spec.bitsPerSample = 8;
+  WaveShape shape;
+  shape.channels = 1;
+  shape.sampleRate = 8000;
+  shape.blockAlign = 1;
+  shape.bitsPerSample = 8;
   const std::string path = dir.File("long.wav");
-  testing::WriteFile(path, MakeWave(spec, testing::PatternBytes(8000 * 125 + 17)));
+  testing::WriteFile(path, MakeWave(shape, testing::PatternBytes(8000 * 125 + 17)));
   const auto result = RunCli({"info", path});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, u8"演奏時間:2分5秒\nWAV属性:mono/8bit/8000Hz\n");
@@ -49,7 +49,7 @@ TEST(CliInfo, ErrorsGoToStandardErrorWithTheFinalDot) {
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.err, u8"ファイル " + noData + u8" に data チャンクがありません.\n");
 
-  WaveSpec zeroAlign;
+  WaveShape zeroAlign;
   zeroAlign.blockAlign = 0;
   const std::string bad = dir.File("bad.wav");
   testing::WriteFile(bad, MakeWave(zeroAlign, testing::PatternBytes(10)));

@@ -15,11 +15,11 @@ using testing::Bytes;
 using testing::MakeWave;
 using testing::ScratchDir;
 using testing::Sys;
-using testing::WaveSpec;
+using testing::WaveShape;
 
 // A WAV whose audio is `dataSize` bytes, made sparse so large sizes cost nothing.
-std::string BigWave(const ScratchDir& dir, const std::string& name, const WaveSpec& spec, uint64_t dataSize) {
-  WaveSpec stated = spec;
+std::string BigWave(const ScratchDir& dir, const std::string& name, const WaveShape& shape, uint64_t dataSize) {
+  WaveShape stated = shape;
   stated.statedSizeOverride = true;
   stated.statedSize = static_cast<uint32_t>(dataSize);
   const std::string path = dir.File(name);
@@ -40,18 +40,18 @@ std::string MessageOf(const std::function<void()>& action) {
 TEST(LoadWave, WorkedExamples) {
   ScratchDir dir;
   struct Row {
-    WaveSpec spec;
+    WaveShape shape;
     uint64_t dataSize;
     const char* playTime;
     const char* attributes;
     int64_t maximum;  // -1: the short-file message instead
   };
-  WaveSpec stereo16;
-  WaveSpec stereo24;
+  WaveShape stereo16;
+  WaveShape stereo24;
   stereo24.sampleRate = 48000;
   stereo24.bitsPerSample = 24;
   stereo24.blockAlign = 6;
-  WaveSpec mono16;
+  WaveShape mono16;
   mono16.channels = 1;
   mono16.blockAlign = 2;
   const Row rows[] = {
@@ -63,7 +63,7 @@ TEST(LoadWave, WorkedExamples) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.playTime);
     LoadedWave wave;
-    const LoadOutcome outcome = LoadWave(BigWave(dir, "w.wav", row.spec, row.dataSize), wave);
+    const LoadOutcome outcome = LoadWave(BigWave(dir, "w.wav", row.shape, row.dataSize), wave);
     EXPECT_EQ(outcome.playTimeText, Sys(row.playTime));
     EXPECT_EQ(outcome.attributesText, Sys(row.attributes));
     if (row.maximum < 0) {
@@ -76,15 +76,15 @@ TEST(LoadWave, WorkedExamples) {
     }
     EXPECT_EQ(wave.dataTagPos, 36);
     EXPECT_EQ(wave.dataSize, row.dataSize);
-    EXPECT_EQ(wave.sampleRate, row.spec.sampleRate);
-    EXPECT_EQ(wave.blockAlign, row.spec.blockAlign);
-    EXPECT_EQ(wave.header.channels, row.spec.channels);
+    EXPECT_EQ(wave.sampleRate, row.shape.sampleRate);
+    EXPECT_EQ(wave.blockAlign, row.shape.blockAlign);
+    EXPECT_EQ(wave.header.channels, row.shape.channels);
   }
 }
 
 TEST(LoadWave, OtherChannelCountsShowTheCount) {
   ScratchDir dir;
-  WaveSpec six;
+  WaveShape six;
   six.channels = 6;
   six.sampleRate = 48000;
   six.blockAlign = 12;
@@ -111,10 +111,10 @@ TEST(LoadWave, FindsTheFirstDataTagAtOrAfter36) {
       {16, testing::Chunk("DATA", {1, 2, 3, 4}), 36 + 12},
   };
   for (const Case& c : cases) {
-    WaveSpec spec;
-    spec.fmtSize = c.fmtSize;
-    spec.chunksBeforeData = c.before;
-    testing::WriteFile(path, MakeWave(spec, testing::PatternBytes(4000)));
+    WaveShape shape;
+    shape.fmtSize = c.fmtSize;
+    shape.chunksBeforeData = c.before;
+    testing::WriteFile(path, MakeWave(shape, testing::PatternBytes(4000)));
     LoadedWave wave;
     LoadWave(path, wave);
     EXPECT_EQ(wave.dataTagPos, c.expected) << "fmt " << c.fmtSize;
@@ -174,7 +174,7 @@ TEST(LoadWave, ZeroRateOrAlignLeavesOnlyTheHeaderPartNew) {
   testing::WriteFile(good, MakeWave({}, testing::PatternBytes(200000)));
   LoadWave(good, wave);
 
-  WaveSpec zeroRate;
+  WaveShape zeroRate;
   zeroRate.sampleRate = 0;
   zeroRate.chunksBeforeData = testing::Chunk("junk", {1, 2});
   const std::string bad = dir.File("bad.wav");
@@ -197,7 +197,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
 
   // A recording that was never finished: the stated size runs past the end of the file.
   for (uint32_t stated : {0xFFFFFFFFu, 2000000000u}) {
-    WaveSpec unfinished;
+    WaveShape unfinished;
     unfinished.statedSizeOverride = true;
     unfinished.statedSize = stated;
     const std::string path = dir.File("unfinished.wav");
@@ -209,7 +209,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
   }
 
   // 100 hours and more.
-  WaveSpec slow;
+  WaveShape slow;
   slow.channels = 1;
   slow.sampleRate = 1000;
   slow.blockAlign = 1;
@@ -221,7 +221,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
 
 TEST(LoadWave, ExtensibleFormatKeepsItsSubFormat) {
   ScratchDir dir;
-  WaveSpec extensible;
+  WaveShape extensible;
   extensible.formatTag = 0xFFFE;
   extensible.fmtSize = 40;
   extensible.subFormat = 3;

@@ -41,8 +41,8 @@ constexpr const char* kSeparator = "\\";
 constexpr const char* kSeparator = "/";
 #endif
 
-WaveSpec SmallSpec() {
-  WaveSpec format;
+WaveShape SmallSpec() {
+  WaveShape format;
   format.sampleRate = 100;
   return format;
 }
@@ -128,7 +128,7 @@ struct SmallSource {
   LoadedWave wave;
   RecordingUi ui;
 
-  explicit SmallSource(WaveSpec format = SmallSpec()) {
+  explicit SmallSource(WaveShape format = SmallSpec()) {
     format.trailer = Chunk("LIST", Bytes(30, 'm'));
     file = MakeWave(format, audio);
     WriteFile(path, file);
@@ -165,7 +165,7 @@ TEST(SaveClip, FullSizeExampleCutsTheRightBytes) {
   ScratchDir dir;
   const std::string path = dir.File("talk.wav");
   const uint32_t dataSize = 635089380;
-  WaveSpec format;
+  WaveShape format;
   format.statedSizeOverride = true;
   format.statedSize = dataSize;
   WriteFile(path, MakeWave(format, {}));
@@ -206,7 +206,7 @@ TEST(SaveClip, FullSizeExampleCutsTheRightBytes) {
 
 TEST(SaveClip, FromEndCountsFromTheLastWholeFrame) {
   // The audio ends in half a frame: the clip must still hold whole, aligned frames.
-  WaveSpec format = SmallSpec();
+  WaveShape format = SmallSpec();
   SmallSource whole(format);
   ScratchDir dir;
   const std::string path = dir.File("odd.wav");
@@ -240,7 +240,7 @@ TEST(SaveClip, ClipRunningPastTheAudioEndsWithIt) {
 
   // An unfinished recording (size 0xFFFFFFFF): its audio ends where the file ends.
   ScratchDir dir;
-  WaveSpec format = SmallSpec();
+  WaveShape format = SmallSpec();
   format.statedSizeOverride = true;
   format.statedSize = 0xFFFFFFFF;
   const Bytes audio = PatternBytes(10 * kMinute + 100, 5);
@@ -307,7 +307,7 @@ TEST(SaveClip, LongerFmtChunksGiveTheCanonicalHeader) {
   };
   // 0xFFFE is meaningless with a 16-byte fmt chunk: the clip names the sub-format instead.
   for (const Case c : {Case{18, 1, 0, 1}, Case{40, 0xFFFE, 1, 1}, Case{40, 0xFFFE, 3, 3}}) {
-    WaveSpec format = SmallSpec();
+    WaveShape format = SmallSpec();
     format.fmtSize = c.fmtSize;
     format.formatTag = c.formatTag;
     format.subFormat = c.subFormat;
@@ -407,7 +407,7 @@ TEST(SaveClip, OffsetsPastTwoGigabytes) {
   ScratchDir dir;
   const std::string path = dir.File("long.wav");
   const uint32_t dataSize = 0xFFFFFFF0u;
-  WaveSpec format;
+  WaveShape format;
   format.statedSizeOverride = true;
   format.statedSize = dataSize;
   WriteFile(path, MakeWave(format, {}));

@@ -41,8 +41,8 @@ constexpr const char* kSeparator = "\\";
 constexpr const char* kSeparator = "/";
 #endif
 
-WaveSpec SmallSpec() {
-  WaveSpec format;
+WaveShape SmallSpec() {
+  WaveShape format;
   format.sampleRate = 100;
   return format;
 }
@@ -93,7 +93,7 @@ class WriteBack : public ::testing::Test {
 
   void SetUp() override { original = MakeSource(source, SmallSpec(), audio); }
 
-  static Bytes MakeSource(const std::string& path, WaveSpec format, const Bytes& audioBytes) {
+  static Bytes MakeSource(const std::string& path, WaveShape format, const Bytes& audioBytes) {
     format.trailer = Chunk("LIST", Bytes(30, 'm'));
     Bytes file = MakeWave(format, audioBytes);
     WriteFile(path, file);
@@ -112,7 +112,7 @@ class WriteBack : public ::testing::Test {
   static std::string ClipOf(const std::string& recordPath) { return PathWithoutExtension(recordPath) + ".wav"; }
 
   // Replaces the clip of `recordPath` by a clip file holding `clipAudio` laid out as `format`.
-  static void Edit(const std::string& recordPath, const Bytes& clipAudio, const WaveSpec& format = SmallSpec()) {
+  static void Edit(const std::string& recordPath, const Bytes& clipAudio, const WaveShape& format = SmallSpec()) {
     WriteFile(ClipOf(recordPath), MakeWave(format, clipAudio));
   }
 
@@ -217,7 +217,7 @@ TEST_F(WriteBack, ShortenedAndLengthenedClips) {
 
 TEST_F(WriteBack, FollowsTheDataTagWhereItIsNow) {
   const std::string record = Cut(source, "4", "1");
-  WaveSpec movedFormat = SmallSpec();
+  WaveShape movedFormat = SmallSpec();
   movedFormat.chunksBeforeData = Chunk("JUNK", Bytes(10, 'j'));
   const Bytes movedOriginal = MakeSource(source, movedFormat, audio);
   const Bytes edited = PatternBytes(kMinute, 70);
@@ -253,7 +253,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
   };
   uint32_t pattern = 80;
   for (const Layout& layout : layouts) {
-    WaveSpec format = SmallSpec();
+    WaveShape format = SmallSpec();
     format.fmtSize = layout.fmtSize;
     format.formatTag = layout.formatTag;
     format.chunksBeforeData = layout.before;
@@ -266,7 +266,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
 
   // A size of 0 or 0xFFFFFFFF means "to the end of the file"; a shorter file leaves zero bytes.
   for (uint32_t stated : {0u, 0xFFFFFFFFu}) {
-    WaveSpec format = SmallSpec();
+    WaveShape format = SmallSpec();
     format.statedSizeOverride = true;
     format.statedSize = stated;
     const Bytes edited = PatternBytes(kMinute - 400, pattern++);
@@ -275,7 +275,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
     EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, Joined(edited, Bytes(400, 0)))) << stated;
   }
   // A stated size shorter than the file: the bytes after it are not audio.
-  WaveSpec format = SmallSpec();
+  WaveShape format = SmallSpec();
   format.statedSizeOverride = true;
   format.statedSize = 1000;
   const Bytes edited = PatternBytes(kMinute, pattern++);
@@ -298,20 +298,20 @@ TEST_F(WriteBack, ClipOfAnotherFormatIsRefused) {
   const std::string record = Cut(source, "5", "1");
   struct Variant {
     const char* what;
-    WaveSpec format;
+    WaveShape format;
   };
   std::vector<Variant> variants;
-  auto add = [&](const char* what, const std::function<void(WaveSpec&)>& change) {
-    WaveSpec format = SmallSpec();
+  auto add = [&](const char* what, const std::function<void(WaveShape&)>& change) {
+    WaveShape format = SmallSpec();
     change(format);
     variants.push_back({what, format});
   };
-  add("mono", [](WaveSpec& s) { s.channels = 1; });
-  add("sample rate", [](WaveSpec& s) { s.sampleRate = 200; });
-  add("block align", [](WaveSpec& s) { s.blockAlign = 8; });
-  add("bits per sample", [](WaveSpec& s) { s.bitsPerSample = 24; });
-  add("floating point", [](WaveSpec& s) { s.formatTag = 3; });
-  add("extensible floating point", [](WaveSpec& s) {
+  add("mono", [](WaveShape& s) { s.channels = 1; });
+  add("sample rate", [](WaveShape& s) { s.sampleRate = 200; });
+  add("block align", [](WaveShape& s) { s.blockAlign = 8; });
+  add("bits per sample", [](WaveShape& s) { s.bitsPerSample = 24; });
+  add("floating point", [](WaveShape& s) { s.formatTag = 3; });
+  add("extensible floating point", [](WaveShape& s) {
     s.formatTag = 0xFFFE;
     s.fmtSize = 40;
     s.subFormat = 3;
@@ -359,7 +359,7 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
       << "length, header and LIST chunk unchanged";
 
   // An unfinished source whose stated size runs past its end: the audio ends with the file.
-  WaveSpec format = SmallSpec();
+  WaveShape format = SmallSpec();
   format.statedSizeOverride = true;
   format.statedSize = 0xFFFFFFFF;
   const Bytes unfinished = MakeWave(format, audio);
@@ -436,7 +436,7 @@ TEST_F(WriteBack, DoubleByteNames) {
 // A source of 4 GiB (sparse): a record whose offset needs more than 32 bits is written there.
 TEST_F(WriteBack, OffsetsPastTwoGigabytes) {
   const std::string big = dir.File("long.wav");
-  WaveSpec format;  // 44,100 Hz, block align 4
+  WaveShape format;  // 44,100 Hz, block align 4
   format.statedSizeOverride = true;
   format.statedSize = 0xFFFFFFF0u;
   WriteFile(big, MakeWave(format, {}));
@@ -446,7 +446,7 @@ TEST_F(WriteBack, OffsetsPastTwoGigabytes) {
   const std::string record = dir.File("long-405-1.ini");
   WriteFile(record, ComposeRecordText({offset, 10584000, big}));
   const Bytes edited = PatternBytes(10584000, 96);
-  WaveSpec clipSpec;
+  WaveShape clipSpec;
   WriteFile(ClipOf(record), MakeWave(clipSpec, edited));
   ASSERT_EQ(Run({record}), "(no error)");
   const int64_t written = int64_t{0xFFFFFFF0u} - offset;

@@ -46,35 +46,35 @@ ScratchDir::~ScratchDir() {
 
 std::string ScratchDir::File(const std::string& name) const { return (fs::path(path_) / name).string(); }
 
-Bytes MakeWave(const WaveSpec& spec, const Bytes& audio) {
+Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
   Bytes fmt;
-  AppendU16(fmt, spec.formatTag);
-  AppendU16(fmt, spec.channels);
-  AppendU32(fmt, spec.sampleRate);
-  AppendU32(fmt, spec.sampleRate * spec.blockAlign);
-  AppendU16(fmt, spec.blockAlign);
-  AppendU16(fmt, spec.bitsPerSample);
-  if (spec.fmtSize >= 18) AppendU16(fmt, static_cast<uint16_t>(spec.fmtSize - 18));
-  if (spec.fmtSize >= 40) {
-    AppendU16(fmt, spec.bitsPerSample);  // valid bits
+  AppendU16(fmt, shape.formatTag);
+  AppendU16(fmt, shape.channels);
+  AppendU32(fmt, shape.sampleRate);
+  AppendU32(fmt, shape.sampleRate * shape.blockAlign);
+  AppendU16(fmt, shape.blockAlign);
+  AppendU16(fmt, shape.bitsPerSample);
+  if (shape.fmtSize >= 18) AppendU16(fmt, static_cast<uint16_t>(shape.fmtSize - 18));
+  if (shape.fmtSize >= 40) {
+    AppendU16(fmt, shape.bitsPerSample);  // valid bits
     AppendU32(fmt, 3);                   // channel mask
-    AppendU16(fmt, spec.subFormat);      // sub-format GUID: the code first, then the fixed tail
+    AppendU16(fmt, shape.subFormat);      // sub-format GUID: the code first, then the fixed tail
     const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
                                     0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     fmt.insert(fmt.end(), tail, tail + 14);
   }
-  fmt.resize(spec.fmtSize, 0);
+  fmt.resize(shape.fmtSize, 0);
 
   Bytes body;
   AppendText(body, "WAVE");
   AppendText(body, "fmt ");
-  AppendU32(body, spec.fmtSize);
+  AppendU32(body, shape.fmtSize);
   Append(body, fmt);
-  Append(body, spec.chunksBeforeData);
+  Append(body, shape.chunksBeforeData);
   AppendText(body, "data");
-  AppendU32(body, spec.statedSizeOverride ? spec.statedSize : static_cast<uint32_t>(audio.size()));
+  AppendU32(body, shape.statedSizeOverride ? shape.statedSize : static_cast<uint32_t>(audio.size()));
   Append(body, audio);
-  Append(body, spec.trailer);
+  Append(body, shape.trailer);
 
   Bytes file;
   AppendText(file, "RIFF");
@@ -83,9 +83,9 @@ Bytes MakeWave(const WaveSpec& spec, const Bytes& audio) {
   return file;
 }
 
-Bytes PatternBytes(uint64_t count, uint32_t seed) {
+Bytes PatternBytes(uint64_t count, uint32_t variant) {
   Bytes out(static_cast<size_t>(count));
-  uint32_t state = seed * 2654435761u + 12345u;
+  uint32_t state = variant * 2654435761u + 12345u;
   for (auto& b : out) {
     state = state * 1664525u + 1013904223u;
     b = static_cast<unsigned char>(state >> 24);

@@ -27,7 +27,7 @@ class ScratchDir {
   std::string path_;
 };
 
-struct WaveSpec {
+struct WaveShape {
   uint16_t formatTag = 1;
   uint16_t channels = 2;
   uint32_t sampleRate = 44100;
@@ -41,12 +41,12 @@ struct WaveSpec {
   Bytes trailer;                    // bytes after the audio data (a LIST chunk, say)
 };
 
-// A WAV file with `audio` as its data, laid out as `spec` says.
-Bytes MakeWave(const WaveSpec& spec, const Bytes& audio);
+// A WAV file with `audio` as its data, laid out as `shape` says.
+Bytes MakeWave(const WaveShape& shape, const Bytes& audio);
 
 // Audio bytes where every position holds a value derived from its index (not periodic in
 // short strides), so that a shifted copy never compares equal.
-Bytes PatternBytes(uint64_t count, uint32_t seed = 1);
+Bytes PatternBytes(uint64_t count, uint32_t variant = 1);
 
 void WriteFile(const std::string& path, const Bytes& bytes);
 void WriteFile(const std::string& path, const std::string& bytes);

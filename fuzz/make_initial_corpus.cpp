@@ -1,0 +1,150 @@
+// Writes the starting corpus of each fuzz target from files this program's own rules make:
+//   make_initial_corpus DIR   ->   DIR/load, DIR/record, DIR/write_back
+// Files made by other tools are added by scripts/make-fuzz-corpus.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "clip_record.h"
+#include "fuzz_files.h"
+#include "test_files.h"
+
+using namespace ostrevan;
+using testing::Bytes;
+using testing::Chunk;
+using testing::MakeWave;
+using testing::PatternBytes;
+using testing::WaveShape;
+
+namespace {
+
+std::string dir;
+
+void Put(const std::string& target, const std::string& name, const std::string& bytes) {
+  std::filesystem::create_directories(dir + "/" + target);
+  fuzz::WriteBytes(dir + "/" + target + "/" + name, bytes);
+}
+
+std::string Str(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+WaveShape Stereo16() {
+  WaveShape shape;
+  shape.sampleRate = 8000;
+  return shape;
+}
+
+WaveShape Extensible24() {
+  WaveShape shape;
+  shape.formatTag = 0xFFFE;
+  shape.fmtSize = 40;
+  shape.bitsPerSample = 24;
+  shape.blockAlign = 6;
+  shape.sampleRate = 48000;
+  return shape;
+}
+
+WaveShape Mono8() {
+  WaveShape shape;
+  shape.channels = 1;
+  shape.bitsPerSample = 8;
+  shape.blockAlign = 1;
+  shape.sampleRate = 8000;
+  return shape;
+}
+
+void LoadCorpus() {
+  Put("load", "canonical", Str(MakeWave(Stereo16(), PatternBytes(400))));
+  WaveShape fmt18 = Stereo16();
+  fmt18.fmtSize = 18;
+  Put("load", "fmt18", Str(MakeWave(fmt18, PatternBytes(400))));
+  Put("load", "extensible", Str(MakeWave(Extensible24(), PatternBytes(600))));
+  WaveShape around = Stereo16();
+  around.chunksBeforeData = Chunk("LIST", Bytes{'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 3, 0, 0, 0, 'a', 'b', 0, 0});
+  around.trailer = Chunk("id3 ", PatternBytes(21));
+  Put("load", "chunks-around", Str(MakeWave(around, PatternBytes(400))));
+  WaveShape decoy = Stereo16();
+  decoy.chunksBeforeData = Chunk("note", Bytes{'d', 'a', 't', 'a', 1, 2, 3, 4});
+  Put("load", "data-inside-chunk", Str(MakeWave(decoy, PatternBytes(40))));
+  WaveShape unfinished = Mono8();
+  unfinished.statedSizeOverride = true;
+  unfinished.statedSize = 0xFFFFFFFF;
+  Put("load", "unfinished", Str(MakeWave(unfinished, PatternBytes(300))));
+  unfinished.statedSize = 0;
+  Put("load", "stated-zero", Str(MakeWave(unfinished, PatternBytes(300))));
+  Put("load", "header-only", Str(MakeWave(Stereo16(), {})));
+  // One sample a second: 61 bytes are a minute and a second, past the short-file message.
+  WaveShape slow = Mono8();
+  slow.sampleRate = 1;
+  Put("load", "one-minute", Str(MakeWave(slow, PatternBytes(61))));
+  WaveShape zero = Stereo16();
+  zero.blockAlign = 0;
+  Put("load", "block-align-0", Str(MakeWave(zero, PatternBytes(8))));
+  zero = Stereo16();
+  zero.sampleRate = 0;
+  Put("load", "sample-rate-0", Str(MakeWave(zero, PatternBytes(8))));
+  std::string upper = Str(MakeWave(Stereo16(), PatternBytes(16)));
+  upper.replace(36, 4, "DATA");
+  Put("load", "upper-case-tag", upper);
+  // The tag beyond the scan's first block, and across its edge.
+  WaveShape far = Stereo16();
+  far.chunksBeforeData = Chunk("junk", Bytes(65536, 0));
+  Put("load", "tag-beyond-first-block", Str(MakeWave(far, PatternBytes(16))));
+  far.chunksBeforeData = Chunk("junk", Bytes(65536 - 2 - 8, 0));
+  Put("load", "tag-across-block-edge", Str(MakeWave(far, PatternBytes(16))));
+}
+
+void RecordCorpus() {
+  Put("record", "plain", ComposeRecordText({1920000, 1920000, "C:\\rec\\take1.wav"}));
+  Put("record", "posix-path", ComposeRecordText({0, 480000, "/home/rec/take 1.wav"}));
+  Put("record", "lf", "0\n44\n/a.wav\n");
+  Put("record", "cr", "0\r44\r/a.wav\r");
+  Put("record", "no-final-break", "12\r\n34\r\n/a.wav");
+  Put("record", "extra-lines", "1\r\n2\r\n/a.wav\r\n\r\nmore\r\n");
+  Put("record", "hex", "$FF\r\n0x10\r\nX7fffffff\r\n");
+  Put("record", "signs", " +12\r\n-0\r\n-$1\r\n");
+  Put("record", "limits", "9223372036854775807\r\n-9223372036854775808\r\n\r\n");
+  Put("record", "nul", std::string("1\r\n2\r\n/a.wav\0tail\r\n", 19));
+  Put("record", "shift-jis", "0\r\n4\r\nC:\\\x95\x5C\\a.wav\r\n");
+  Put("record", "long-line", std::string(4100, '7') + "\r\n1\r\n");
+}
+
+std::string WriteBackInput(unsigned char choices, const std::string& lines, const Bytes& clip) {
+  return std::string(1, static_cast<char>(choices)) + lines + Str(clip);
+}
+
+void WriteBackCorpus() {
+  // Choices: bits 0-1 source, 2 binary numbers, 3 header added, 4 LF, 5-7 the third line.
+  Put("write_back", "whole", WriteBackInput(0, "0\n4000\n", MakeWave(Stereo16(), PatternBytes(4000, 9))));
+  Put("write_back", "middle", WriteBackInput(0, "1000\n400\n", MakeWave(Stereo16(), PatternBytes(400, 9))));
+  Put("write_back", "past-end", WriteBackInput(0, "3900\n400\n", MakeWave(Stereo16(), PatternBytes(400, 9))));
+  Put("write_back", "outside", WriteBackInput(0, "4000\n4\n", MakeWave(Stereo16(), PatternBytes(4, 9))));
+  Put("write_back", "negative", WriteBackInput(0, "-4\n4\n", MakeWave(Stereo16(), PatternBytes(4, 9))));
+  WaveShape edited = Stereo16();
+  edited.fmtSize = 18;
+  edited.chunksBeforeData = Chunk("LIST", Bytes{'I', 'N', 'F', 'O'});
+  Put("write_back", "edited", WriteBackInput(0, "8\n80\n", MakeWave(edited, PatternBytes(60, 9))));
+  Put("write_back", "extensible", WriteBackInput(1, "600\n1200\n", MakeWave(Extensible24(), PatternBytes(1200, 9))));
+  WaveShape wrong = Extensible24();
+  wrong.bitsPerSample = 16;
+  Put("write_back", "wrong-format", WriteBackInput(1, "0\n6\n", MakeWave(wrong, PatternBytes(6, 9))));
+  Put("write_back", "unfinished", WriteBackInput(2, "1990\n50\n", MakeWave(Mono8(), PatternBytes(50, 9))));
+  Put("write_back", "binary", WriteBackInput(4 | 8, std::string("\x10\0\0\0\x20\0\0\0", 8), PatternBytes(32, 9)));
+  Put("write_back", "header-added", WriteBackInput(8 | 16, "4\n8\n", PatternBytes(8, 9)));
+  Put("write_back", "self", WriteBackInput(4 << 5, "0\n4\n", MakeWave(Stereo16(), PatternBytes(4, 9))));
+  Put("write_back", "missing", WriteBackInput(6 << 5, "0\n4\n", MakeWave(Stereo16(), PatternBytes(4, 9))));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_initial_corpus DIR\n");
+    return 64;
+  }
+  dir = argv[1];
+  LoadCorpus();
+  RecordCorpus();
+  WriteBackCorpus();
+  return 0;
+}

@@ -1,0 +1,48 @@
+// Header numbers and typed texts at the ends of their ranges: sizes and positions never
+// overflow, and nothing is written outside what the numbers allow.
+
+#include <gtest/gtest.h>
+
+#include "load_wave.h"
+#include "reliability_sources.h"
+#include "reliability_support.h"
+#include "save_clip.h"
+#include "texts.h"
+
+namespace ostrevan {
+namespace {
+
+using testing::Sys;
+
+// The largest sample rate and block align make a minute more bytes than any position holds:
+// the largest start minute with an empty clip must still compute its position safely.
+TEST(ExtremeNumbers, TheLargestStartMinuteOfTheLargestFormat) {
+  testing::ScratchDir dir;
+  testing::WaveShape shape = testing::Mono8000();
+  shape.sampleRate = 0xFFFFFFFF;
+  shape.blockAlign = 0xFFFF;
+  const std::string source = dir.File("wide.wav");
+  const testing::Bytes before = testing::MakeWave(shape, testing::PatternBytes(1000));
+  testing::WriteFile(source, before);
+  LoadedWave wave;
+  LoadWave(source, wave);
+  for (const char* length : {"0", "1", "2147483647"}) {
+    SCOPED_TRACE(length);
+    testing::RecordingUi ui;
+    const std::string message = testing::MessageOf(
+        [&] { SaveClip(wave, length, "2147483647", source, ClipMode::StartMinute, ui); });
+    if (std::string(length) == "0") {
+      EXPECT_EQ(message, "no error");
+      EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+      EXPECT_EQ(testing::ReadFile(ClipPathFor(source, "2147483647", "0", ClipMode::StartMinute)).size(), 44u);
+    } else {
+      EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kStartBeyondEnd)});
+    }
+    ui.infos.clear();
+    EXPECT_EQ(testing::MessageOf([&] { SaveClip(wave, length, "", source, ClipMode::FromEnd, ui); }), "no error");
+  }
+  EXPECT_EQ(testing::ReadFile(source), before);
+}
+
+}  // namespace
+}  // namespace ostrevan

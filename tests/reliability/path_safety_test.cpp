@@ -1,0 +1,105 @@
+// Paths and typed texts are data: format directives in them are never expanded, and long
+// ones are carried whole into messages or refused by the system, never cut by a buffer.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "integer_text.h"
+#include "load_wave.h"
+#include "reliability_sources.h"
+#include "reliability_support.h"
+#include "save_clip.h"
+#include "texts.h"
+#include "write_back.h"
+
+#ifndef _WIN32
+#include "cli_run.h"
+#include "error_box_text.h"
+#endif
+
+namespace ostrevan {
+namespace {
+
+using testing::Sys;
+
+std::string CannotOpen(const std::string& path) { return Sys(u8"ファイル ") + path + Sys(u8" は開けません"); }
+
+TEST(PathSafety, FormatDirectivesInPathsAreOrdinaryCharacters) {
+  testing::SourceWithClip files(2, "take%s%n%x%d%%.wav");
+  files.EditClip();
+  testing::RecordingUi ui;
+  WriteBackClips({files.record}, ui);
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+  const testing::Bytes after = testing::ReadFile(files.source);
+  EXPECT_TRUE(std::equal(files.editedAudio.begin(), files.editedAudio.end(), after.begin() + 44));
+
+  const std::string missing = files.dir.File("gone%s%n%p.wav");
+  LoadedWave wave;
+  EXPECT_EQ(testing::MessageOf([&] { LoadWave(missing, wave); }), CannotOpen(missing));
+  testing::WriteFile(files.record, "0\r\n8\r\n" + missing + "\r\n");
+  testing::RecordingUi missingUi;
+  WriteBackClips({files.record}, missingUi);
+  EXPECT_EQ(missingUi.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + missing});
+  EXPECT_EQ(testing::MessageOf([] { ParseIntegerText("%n%s"); }), Sys(u8"'%n%s' は整数ではありません"));
+
+#ifndef _WIN32
+  auto run = testing::RunProgram(OSTREVAN_CLI_PATH, {"info", missing});
+  EXPECT_EQ(run.status, cli::kExitError);
+  EXPECT_EQ(run.err, ErrorBoxText(CannotOpen(missing)) + "\n");
+  run = testing::RunProgram(OSTREVAN_CLI_PATH, {"writeback", files.record});
+  EXPECT_EQ(run.status, cli::kExitMessage);
+  EXPECT_EQ(run.out, Sys(texts::kSourceMissing) + missing + "\n");
+#endif
+}
+
+TEST(PathSafety, LongPathsAreCarriedWholeIntoMessages) {
+  testing::ScratchDir dir;
+  for (size_t length : {259, 260, 261, 300, 1000, 5000}) {
+    SCOPED_TRACE(length);
+    const std::string prefix = dir.File("");
+    const std::string path = prefix + std::string(length - std::min(length - 1, prefix.size()), 'a');
+    LoadedWave wave;
+    EXPECT_EQ(testing::MessageOf([&] { LoadWave(path, wave); }), CannotOpen(path));
+    EXPECT_FALSE(FileExists(path));
+  }
+  const std::string longText(5000, '7');
+  EXPECT_EQ(testing::MessageOf([&] { ParseIntegerText(longText); }), FormatText(texts::kNotAnInteger, longText));
+}
+
+TEST(PathSafety, AClipNameTooLongForTheSystemIsACreateErrorAndNothingElse) {
+  testing::SourceWithClip files;
+  const std::string length = std::string(300, '0') + "1";  // one minute, typed with 300 zeros
+  LoadedWave wave;
+  LoadWave(files.source, wave);
+  testing::RecordingUi ui;
+  const std::string clip = ClipPathFor(files.source, "1", length, ClipMode::StartMinute);
+  EXPECT_EQ(testing::MessageOf([&] { SaveClip(wave, length, "1", files.source, ClipMode::StartMinute, ui); }),
+            FormatText(texts::kCannotCreate, clip));
+  EXPECT_TRUE(ui.infos.empty());
+  EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
+}
+
+#ifndef _WIN32
+// Natively there is no 260-byte limit to trust: a source 3,000 bytes deep cuts and writes back.
+TEST(PathSafety, DeepPathsWorkWhereTheSystemAllowsThem) {
+  testing::ScratchDir dir;
+  std::string folder = dir.path();
+  while (folder.size() < 3000) folder += "/" + std::string(200, 'd');
+  std::filesystem::create_directories(folder);
+  const std::string source = folder + "/take.wav";
+  const testing::Bytes before = testing::MakeWave(testing::Mono8000(), testing::PatternBytes(2 * testing::kMinute));
+  testing::WriteFile(source, before);
+  LoadedWave wave;
+  LoadWave(source, wave);
+  testing::RecordingUi ui;
+  SaveClip(wave, "1", "1", source, ClipMode::StartMinute, ui);
+  const std::string record = RecordPathFor(ClipPathFor(source, "1", "1", ClipMode::StartMinute));
+  WriteBackClips({record}, ui);
+  EXPECT_EQ(ui.infos, (std::vector<std::string>{Sys(texts::kFinished), Sys(texts::kFinished)}));
+  EXPECT_EQ(testing::ReadFile(source), before);
+}
+#endif
+
+}  // namespace
+}  // namespace ostrevan
