@@ -18,14 +18,6 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EngineError& error) {
-    return error.message();
-  }
-  return "(no error)";
-}
 
 struct Lines {
   std::string first, second, third;

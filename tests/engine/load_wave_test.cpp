@@ -12,6 +12,7 @@ namespace ostrevan {
 namespace {
 
 using testing::Bytes;
+using testing::ErrorOf;
 using testing::MakeWave;
 using testing::ScratchDir;
 using testing::Sys;
@@ -28,14 +29,6 @@ std::string BigWave(const ScratchDir& dir, const std::string& name, const WaveSh
   return path;
 }
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EngineError& error) {
-    return error.message();
-  }
-  return "no error";
-}
 
 TEST(LoadWave, WorkedExamples) {
   ScratchDir dir;
@@ -138,7 +131,7 @@ TEST(LoadWave, NoUsableDataTagIsAnErrorAndChangesNothing) {
   for (const Bytes& bytes : {noTag, tagAtEnd, tiny, shortHeader, Bytes{}}) {
     const std::string path = dir.File("bad.wav");
     testing::WriteFile(path, bytes);
-    EXPECT_EQ(MessageOf([&] { LoadWave(path, wave); }),
+    EXPECT_EQ(ErrorOf([&] { LoadWave(path, wave); }),
               Sys(u8"ファイル ") + path + Sys(u8" に data チャンクがありません"));
     EXPECT_EQ(wave.dataTagPos, before.dataTagPos);
     EXPECT_EQ(wave.dataSize, before.dataSize);
@@ -152,9 +145,9 @@ TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
   LoadedWave wave;
   wave.dataSize = 123;
   const std::string missing = dir.File("missing.wav");
-  EXPECT_EQ(MessageOf([&] { LoadWave(missing, wave); }), Sys(u8"ファイル ") + missing + Sys(u8" は開けません"));
-  EXPECT_EQ(MessageOf([&] { LoadWave(dir.path(), wave); }), Sys(u8"ファイル ") + dir.path() + Sys(u8" は開けません"));
-  EXPECT_EQ(MessageOf([&] { LoadWave("", wave); }), Sys(u8"ファイル  は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(missing, wave); }), Sys(u8"ファイル ") + missing + Sys(u8" は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(dir.path(), wave); }), Sys(u8"ファイル ") + dir.path() + Sys(u8" は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave("", wave); }), Sys(u8"ファイル  は開けません"));
   EXPECT_EQ(wave.dataSize, 123u);
 
   // A file that another opener holds exclusively cannot be loaded.
@@ -162,7 +155,7 @@ TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
   testing::WriteFile(held, MakeWave({}, testing::PatternBytes(1000)));
   File holder;
   ASSERT_TRUE(holder.Open(held, FileMode::ReadWriteExclusive));
-  EXPECT_EQ(MessageOf([&] { LoadWave(held, wave); }), Sys(u8"ファイル ") + held + Sys(u8" は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(held, wave); }), Sys(u8"ファイル ") + held + Sys(u8" は開けません"));
   holder.Close();
   EXPECT_NO_THROW(LoadWave(held, wave));
 }
@@ -179,7 +172,7 @@ TEST(LoadWave, ZeroRateOrAlignLeavesOnlyTheHeaderPartNew) {
   zeroRate.chunksBeforeData = testing::Chunk("junk", {1, 2});
   const std::string bad = dir.File("bad.wav");
   testing::WriteFile(bad, MakeWave(zeroRate, testing::PatternBytes(500)));
-  EXPECT_EQ(MessageOf([&] { LoadWave(bad, wave); }), Sys(u8"ゼロによる除算"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(bad, wave); }), Sys(u8"ゼロによる除算"));
   EXPECT_EQ(wave.header.sampleRate, 0u);  // new
   EXPECT_EQ(wave.dataTagPos, 46);         // new
   EXPECT_EQ(wave.dataChunk.dataSize, 500u);

@@ -57,22 +57,7 @@ std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes
 // Everything after a clip's 44-byte header.
 Bytes AudioOf(const Bytes& clip) { return clip.size() < 44 ? Bytes{} : Bytes(clip.begin() + 44, clip.end()); }
 
-// `count` bytes of a file from `position` (fewer at its end).
-Bytes ReadRange(const std::string& path, int64_t position, size_t count) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(position);
-  Bytes out(count);
-  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(count));
-  out.resize(static_cast<size_t>(in.gcount()));
-  return out;
-}
 
-// Writes `bytes` at `position`, growing the file (sparsely) when it lies beyond the end.
-void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
-  std::fstream io(path, std::ios::binary | std::ios::in | std::ios::out);
-  io.seekp(position);
-  io.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
@@ -81,14 +66,6 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   return names;
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EngineError& error) {
-    return error.message();
-  }
-  return "(no error)";
-}
 
 LoadedWave Load(const std::string& path) {
   LoadedWave wave;

@@ -47,29 +47,8 @@ WaveShape SmallSpec() {
   return format;
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EngineError& error) {
-    return error.message();
-  }
-  return "(no error)";
-}
 
-Bytes ReadRange(const std::string& path, int64_t position, size_t count) {
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(position);
-  Bytes out(count);
-  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(count));
-  out.resize(static_cast<size_t>(in.gcount()));
-  return out;
-}
 
-void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
-  std::fstream io(path, std::ios::binary | std::ios::in | std::ios::out);
-  io.seekp(position);
-  io.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // `bytes` with `part` put in at `at`.
 Bytes With(Bytes bytes, size_t at, const Bytes& part) {

@@ -36,7 +36,7 @@ TEST(DiskFull, AClipThatDoesNotFitIsAWriteErrorAndTheSourceIsUntouched) {
     testing::RecordingUi ui;
     LoadedWave wave;
     LoadWave(files.source, wave);
-    testing::WriteAll(pipe, testing::MessageOf([&] {
+    testing::WriteAll(pipe, testing::ErrorOf([&] {
       SaveClip(wave, "1", "1", files.source, ClipMode::StartMinute, ui);
     }));
     for (const auto& info : ui.infos) testing::WriteAll(pipe, "\n" + info);

@@ -29,17 +29,17 @@ TEST(ExtremeNumbers, TheLargestStartMinuteOfTheLargestFormat) {
   for (const char* length : {"0", "1", "2147483647"}) {
     SCOPED_TRACE(length);
     testing::RecordingUi ui;
-    const std::string message = testing::MessageOf(
+    const std::string message = testing::ErrorOf(
         [&] { SaveClip(wave, length, "2147483647", source, ClipMode::StartMinute, ui); });
     if (std::string(length) == "0") {
-      EXPECT_EQ(message, "no error");
+      EXPECT_EQ(message, "(no error)");
       EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
       EXPECT_EQ(testing::ReadFile(ClipPathFor(source, "2147483647", "0", ClipMode::StartMinute)).size(), 44u);
     } else {
       EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kStartBeyondEnd)});
     }
     ui.infos.clear();
-    EXPECT_EQ(testing::MessageOf([&] { SaveClip(wave, length, "", source, ClipMode::FromEnd, ui); }), "no error");
+    EXPECT_EQ(testing::ErrorOf([&] { SaveClip(wave, length, "", source, ClipMode::FromEnd, ui); }), "(no error)");
   }
   EXPECT_EQ(testing::ReadFile(source), before);
 }

@@ -28,7 +28,7 @@ TEST(FuzzFindings, AnEmptyRangeBeyondTheAudioWritesNothing) {
     std::string outcome;
     auto writeBack = [&] {
       testing::RecordingUi ui;
-      const std::string error = testing::MessageOf([&] { WriteBackClips({files.record}, ui); });
+      const std::string error = testing::ErrorOf([&] { WriteBackClips({files.record}, ui); });
       return error + "|" + (ui.infos.empty() ? "" : ui.infos.back());
     };
 #ifdef _WIN32
@@ -45,7 +45,7 @@ TEST(FuzzFindings, AnEmptyRangeBeyondTheAudioWritesNothing) {
     ASSERT_EQ(child.status, 0);
     outcome = child.out;
 #endif
-    EXPECT_EQ(outcome, "no error|" + Sys(texts::kFinished));
+    EXPECT_EQ(outcome, "(no error)|" + Sys(texts::kFinished));
     EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
   }
 }

@@ -50,7 +50,7 @@ Outcome WriteBack(const std::string& record) {
   Outcome outcome;
   testing::RecordingUi ui;
   testing::WithinSeconds(20, [&] {
-    outcome.error = testing::MessageOf([&] { WriteBackClips({record}, ui); });
+    outcome.error = testing::ErrorOf([&] { WriteBackClips({record}, ui); });
   });
   outcome.infos = ui.infos;
   return outcome;
@@ -84,7 +84,7 @@ TEST(HostileRecord, LinesOf5000BytesAreCutAt4096) {
   const std::string longPath = cut.dir.File(std::string(5000, 'p'));
   testing::WriteFile(cut.record, "0\r\n480000\r\n" + longPath + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
-  EXPECT_EQ(outcome.error, "no error");
+  EXPECT_EQ(outcome.error, "(no error)");
   EXPECT_EQ(outcome.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + longPath.substr(0, 4096)});
   EXPECT_EQ(testing::ReadFile(cut.source), cut.sourceBytes);
 }
@@ -93,7 +93,7 @@ TEST(HostileRecord, AFolderAsTheSourceIsAMissingSource) {
   CutClip cut;
   testing::WriteFile(cut.record, "0\r\n480000\r\n" + cut.dir.path() + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
-  EXPECT_EQ(outcome.error, "no error");
+  EXPECT_EQ(outcome.error, "(no error)");
   EXPECT_EQ(outcome.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + cut.dir.path()});
 }
 

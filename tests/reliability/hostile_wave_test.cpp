@@ -119,11 +119,11 @@ TEST(HostileWave, EachGivesItsMessageWithoutHanging) {
     LoadedWave wave;
     std::string message;
     LoadOutcome outcome;
-    testing::WithinSeconds(20, [&] { message = testing::MessageOf([&] { outcome = LoadWave(path, wave); }); });
+    testing::WithinSeconds(20, [&] { message = testing::ErrorOf([&] { outcome = LoadWave(path, wave); }); });
     if (file.error) {
       EXPECT_EQ(message, ExpectedError(file, path));
     } else {
-      ASSERT_EQ(message, "no error");
+      ASSERT_EQ(message, "(no error)");
       EXPECT_EQ(outcome.playTimeText, Sys(file.playTime));
       EXPECT_EQ(outcome.IsShortFile(), file.shortFile);
     }
@@ -142,7 +142,7 @@ TEST(HostileWave, AFailedLoadLeavesTheLoadedFileAsItWas) {
     SCOPED_TRACE(file.name);
     const std::string path = dir.File(std::string(file.name) + ".wav");
     testing::WriteFile(path, file.bytes);
-    EXPECT_EQ(testing::MessageOf([&] { LoadWave(path, wave); }), ExpectedError(file, path));
+    EXPECT_EQ(testing::ErrorOf([&] { LoadWave(path, wave); }), ExpectedError(file, path));
     EXPECT_EQ(wave.dataTagPos, before.dataTagPos);
     EXPECT_EQ(wave.dataSize, before.dataSize);
     EXPECT_EQ(wave.wholeMinutes, before.wholeMinutes);

@@ -36,12 +36,12 @@ TEST(PathSafety, FormatDirectivesInPathsAreOrdinaryCharacters) {
 
   const std::string missing = files.dir.File("gone%s%n%p.wav");
   LoadedWave wave;
-  EXPECT_EQ(testing::MessageOf([&] { LoadWave(missing, wave); }), CannotOpen(missing));
+  EXPECT_EQ(testing::ErrorOf([&] { LoadWave(missing, wave); }), CannotOpen(missing));
   testing::WriteFile(files.record, "0\r\n8\r\n" + missing + "\r\n");
   testing::RecordingUi missingUi;
   WriteBackClips({files.record}, missingUi);
   EXPECT_EQ(missingUi.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + missing});
-  EXPECT_EQ(testing::MessageOf([] { ParseIntegerText("%n%s"); }), Sys(u8"'%n%s' は整数ではありません"));
+  EXPECT_EQ(testing::ErrorOf([] { ParseIntegerText("%n%s"); }), Sys(u8"'%n%s' は整数ではありません"));
 
 #ifndef _WIN32
   auto run = testing::RunProgram(OSTREVAN_CLI_PATH, {"info", missing});
@@ -60,11 +60,11 @@ TEST(PathSafety, LongPathsAreCarriedWholeIntoMessages) {
     const std::string prefix = dir.File("");
     const std::string path = prefix + std::string(length - std::min(length - 1, prefix.size()), 'a');
     LoadedWave wave;
-    EXPECT_EQ(testing::MessageOf([&] { LoadWave(path, wave); }), CannotOpen(path));
+    EXPECT_EQ(testing::ErrorOf([&] { LoadWave(path, wave); }), CannotOpen(path));
     EXPECT_FALSE(FileExists(path));
   }
   const std::string longText(5000, '7');
-  EXPECT_EQ(testing::MessageOf([&] { ParseIntegerText(longText); }), FormatText(texts::kNotAnInteger, longText));
+  EXPECT_EQ(testing::ErrorOf([&] { ParseIntegerText(longText); }), FormatText(texts::kNotAnInteger, longText));
 }
 
 TEST(PathSafety, AClipNameTooLongForTheSystemIsACreateErrorAndNothingElse) {
@@ -74,7 +74,7 @@ TEST(PathSafety, AClipNameTooLongForTheSystemIsACreateErrorAndNothingElse) {
   LoadWave(files.source, wave);
   testing::RecordingUi ui;
   const std::string clip = ClipPathFor(files.source, "1", length, ClipMode::StartMinute);
-  EXPECT_EQ(testing::MessageOf([&] { SaveClip(wave, length, "1", files.source, ClipMode::StartMinute, ui); }),
+  EXPECT_EQ(testing::ErrorOf([&] { SaveClip(wave, length, "1", files.source, ClipMode::StartMinute, ui); }),
             FormatText(texts::kCannotCreate, clip));
   EXPECT_TRUE(ui.infos.empty());
   EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);

@@ -17,14 +17,6 @@
 
 namespace ostrevan::testing {
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EngineError& error) {
-    return error.message();
-  }
-  return "no error";
-}
 
 #ifdef _WIN32
 

@@ -26,8 +26,6 @@ auto WithinSeconds(int seconds, Action action) -> decltype(action()) {
   return result.get();
 }
 
-// The message of the EngineError `action` raised, or "no error".
-std::string MessageOf(const std::function<void()>& action);
 
 // A program built beside the tests (on Windows, in the tests' own folder).
 std::string BuiltProgram(const std::string& name);

@@ -78,16 +78,16 @@ TEST(SourceInUse, HeldByAnotherProgramItCannotBeOpenedAndStaysUntouched) {
   {
     HeldByAnotherProgram held(files.dir, files.source);
     LoadedWave wave;
-    EXPECT_EQ(testing::MessageOf([&] { LoadWave(files.source, wave); }), cannotOpen);
+    EXPECT_EQ(testing::ErrorOf([&] { LoadWave(files.source, wave); }), cannotOpen);
     testing::RecordingUi ui;
     wave = LoadedWave();
     wave.blockAlign = 1;
     wave.sampleRate = 8000;
     wave.dataSize = 2 * testing::kMinute;
-    EXPECT_EQ(testing::MessageOf([&] { SaveClip(wave, "1", "1", files.source, ClipMode::StartMinute, ui); }),
+    EXPECT_EQ(testing::ErrorOf([&] { SaveClip(wave, "1", "1", files.source, ClipMode::StartMinute, ui); }),
               cannotOpen);
     EXPECT_FALSE(testing::Exists(ClipPathFor(files.source, "1", "1", ClipMode::StartMinute)));
-    EXPECT_EQ(testing::MessageOf([&] { WriteBackClips({files.record}, ui); }), cannotOpen);
+    EXPECT_EQ(testing::ErrorOf([&] { WriteBackClips({files.record}, ui); }), cannotOpen);
     EXPECT_TRUE(ui.infos.empty());
   }
   EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
@@ -111,7 +111,7 @@ TEST(SourceInUse, AReadOnlySourceIsAnOpenErrorAndNothingIsWritten) {
     GTEST_SKIP() << "this system lets read-only files be opened for writing (Wine run as root)";
   }
   testing::RecordingUi ui;
-  EXPECT_EQ(testing::MessageOf([&] { WriteBackClips({files.record}, ui); }), cannotOpen);
+  EXPECT_EQ(testing::ErrorOf([&] { WriteBackClips({files.record}, ui); }), cannotOpen);
   EXPECT_TRUE(ui.infos.empty());
   SetFileAttributesA(files.source.c_str(), FILE_ATTRIBUTE_NORMAL);
 #else
@@ -123,7 +123,7 @@ TEST(SourceInUse, AReadOnlySourceIsAnOpenErrorAndNothingIsWritten) {
   const testing::ChildResult child = testing::RunInChild([&](int pipe) {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 3;
     testing::RecordingUi ui;
-    testing::WriteAll(pipe, testing::MessageOf([&] { WriteBackClips({files.record}, ui); }));
+    testing::WriteAll(pipe, testing::ErrorOf([&] { WriteBackClips({files.record}, ui); }));
     return ui.infos.empty() ? 0 : 4;
   });
   EXPECT_EQ(child.status, 0);
@@ -155,7 +155,7 @@ TEST(SourceInUse, TwoWriteBacksAtOnceNeverInterleave) {
       testing::RecordingUi ui;
       --waiting;
       while (waiting > 0) std::this_thread::yield();
-      messages[i] = testing::MessageOf([&] { WriteBackClips({records[i]}, ui); });
+      messages[i] = testing::ErrorOf([&] { WriteBackClips({records[i]}, ui); });
       infos[i] = ui.infos;
     };
     std::thread first(run, 0);
@@ -164,7 +164,7 @@ TEST(SourceInUse, TwoWriteBacksAtOnceNeverInterleave) {
     second.join();
     int finished = 0;
     for (int i = 0; i < 2; ++i) {
-      if (messages[i] == "no error") {
+      if (messages[i] == "(no error)") {
         EXPECT_EQ(infos[i], std::vector<std::string>{Sys(texts::kFinished)});
         ++finished;
       } else {

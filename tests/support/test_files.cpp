@@ -8,6 +8,7 @@
 #include <random>
 
 #include "codepage.h"
+#include "engine_error.h"
 #include "little_endian.h"
 
 namespace fs = std::filesystem;
@@ -117,6 +118,30 @@ Bytes Chunk(const std::string& tag, const Bytes& body) {
   Append(out, body);
   if (body.size() % 2 == 1) out.push_back(0);
   return out;
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EngineError& error) {
+    return error.message();
+  }
+  return "(no error)";
+}
+
+Bytes ReadRange(const std::string& path, int64_t position, size_t count) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(position);
+  Bytes out(count);
+  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(count));
+  out.resize(static_cast<size_t>(in.gcount()));
+  return out;
+}
+
+void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
+  std::fstream io(path, std::ios::binary | std::ios::in | std::ios::out);
+  io.seekp(position);
+  io.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }

@@ -3,6 +3,7 @@
 // WAV files, and whole-file reads for byte comparisons.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,15 @@ class RecordingUi : public ostrevan::EngineUi {
   std::vector<std::string> infos;
   std::string recordText;
 };
+
+// The message of the EngineError that `action` raises, or "(no error)".
+std::string ErrorOf(const std::function<void()>& action);
+
+// `count` bytes of a file from `position` (fewer at its end).
+Bytes ReadRange(const std::string& path, int64_t position, size_t count);
+
+// Writes `bytes` at `position`, growing the file (sparsely) when it lies beyond the end.
+void PutBytes(const std::string& path, int64_t position, const Bytes& bytes);
 
 // A UTF-8 text in the system code page, for comparing with what the engine produced.
 std::string Sys(const char* utf8);
