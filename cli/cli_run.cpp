@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "engine_error.h"
-#include "error_box_text.h"
+#include "error_text.h"
 #include "load_wave.h"
 #include "save_clip.h"
 #include "texts.h"
@@ -120,7 +120,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     return kExitUsage;
   } catch (const EngineError& error) {
     std::fflush(out);
-    std::fprintf(err, "%s\n", ErrorBoxText(error.message()).c_str());
+    std::fprintf(err, "%s\n", ui::ErrorBoxText(error.message()).c_str());
     return kExitError;
   }
 }

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "error_box_text.h"
+#include "error_text.h"
 #include "load_wave.h"
 #include "reliability_support.h"
 #include "test_files.h"
@@ -163,7 +163,7 @@ TEST(HostileWave, TheCommandLineGivesTheSameTexts) {
     ASSERT_FALSE(run.timedOut);
     if (file.error) {
       EXPECT_EQ(run.status, cli::kExitError);
-      EXPECT_EQ(run.err, ErrorBoxText(ExpectedError(file, path)) + "\n");
+      EXPECT_EQ(run.err, ui::ErrorBoxText(ExpectedError(file, path)) + "\n");
       EXPECT_EQ(run.out, "");
     } else {
       EXPECT_EQ(run.status, file.shortFile ? cli::kExitMessage : cli::kExitFinished);

@@ -1,0 +1,81 @@
+#pragma once
+// The main window Form1 of class TForm1: its controls, built from the layout in Unit1Layout,
+// and its event handlers.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine_ui.h"
+#include "form_controls.h"
+#include "open_dialog.h"
+
+class TForm1 : public ostrevan::ui::FormControls, public ostrevan::EngineUi {
+ public:
+  // Creates the window, owned by `owner`, from its layout; FormCreate runs during creation.
+  static TForm1* Create(HINSTANCE instance, HWND owner, HICON icon);
+  HWND Handle() const { return handle_; }
+
+  // Event handlers.
+  void FormCreate();
+  void WMDropFiles(HDROP drop);
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void ScrollBar1Change();
+  void Label9Click(HWND sender);
+
+  // The controls as the handlers see them.
+  std::string Label4Text() const override;
+  std::string Label6Text() const override;
+  std::string ComboBox1Text() const override;
+  bool RadioButton1Checked() const override;
+  std::vector<std::string> ListBox1Items() const override;
+  ostrevan::ui::ScrollBarRange ScrollBar1Range() const override;
+  void SetLabel2Text(const std::string& text) override;
+  void SetLabel3Text(const std::string& text) override;
+  void SetLabel4Text(const std::string& text) override;
+  void SetLabel6Text(const std::string& text) override;
+  void AddListBox1Item(const std::string& text) override;
+  void ClearListBox1() override;
+  void EnableScrollBar1() override;
+  void SetScrollBar1Range(const ostrevan::ui::ScrollBarRange& range) override;
+
+  // What the engine shows: the information box, and the record text in Memo1.
+  void ShowInfo(const std::string& text) override;
+  void ShowRecordText(const std::string& text) override;
+
+ private:
+  TForm1() = default;
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK Label9Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK Memo1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ComboBox1EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void OnCommand(int id, int code);
+  void OnScroll(int request);
+  HBRUSH OnControlColor(HDC dc, HWND control);
+  void SizeLabelToText(HWND label);
+  void SetLabelText(HWND label, const std::string& text);
+  void UpdateRadioTabStops();
+  void CompleteComboBox1Text();
+  HWND Control(const char* name) const;
+
+  HWND handle_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT linkFont_ = nullptr;
+  int scaleHeight_ = 0;  // the measured text height the layout follows; 0: the design's
+  std::map<std::string, HWND> controls_;
+  std::map<HWND, unsigned> flags_;
+  HWND savedFocus_ = nullptr;
+  ostrevan::app::OpenDialog openDialog1_;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,164 @@
+#include "application.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "codepage.h"
+#include "engine_error.h"
+#include "error_text.h"
+#include "texts.h"
+#include "title_rule.h"
+
+namespace ostrevan::app {
+
+namespace {
+
+constexpr const char* kApplicationClass = "OstrevanApplication";
+
+std::string LowerWithCharLower(const std::string& text) {
+  std::string out = text;
+  if (!out.empty()) CharLowerBuffA(out.data(), static_cast<DWORD>(out.size()));
+  return out;
+}
+
+}  // namespace
+
+Application& TheApplication() {
+  static Application application;
+  return application;
+}
+
+std::string ComputeApplicationTitle() {
+  // The buffer grows until the whole path fits: a cut path would give a wrong title.
+  std::string path(256, '\0');
+  while (GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())) >= path.size() &&
+         path.size() < 65536) {
+    path.assign(path.size() * 2, '\0');
+  }
+  path.resize(std::strlen(path.c_str()));
+  OemToCharA(path.data(), path.data());
+  return ui::ApplicationTitle(path, IsSystemLeadByte, LowerWithCharLower);
+}
+
+void Application::Initialize(HINSTANCE instance) {
+  instance_ = instance;
+  icon_ = LoadIconA(instance, "MAINICON");
+  title_ = ComputeApplicationTitle();
+
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icon_;
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.lpszClassName = kApplicationClass;
+  RegisterClassA(&windowClass);
+
+  // A zero-size popup at the screen's centre: shown, it is the taskbar entry, yet never seen.
+  const int left = GetSystemMetrics(SM_CXSCREEN) / 2;
+  const int top = GetSystemMetrics(SM_CYSCREEN) / 2;
+  handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, left, top,
+                            0, 0, nullptr, nullptr, instance, nullptr);
+}
+
+int Application::Run(HWND mainWindow) {
+  mainWindow_ = mainWindow;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  GetStartupInfoA(&startup);
+  const int showMode = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL;
+
+  ShowWindow(handle_, SW_SHOWNOACTIVATE);
+  if (showMode == SW_SHOWMAXIMIZED) {
+    ShowWindow(mainWindow_, SW_SHOWMAXIMIZED);
+  } else {
+    ShowWindow(mainWindow_, SW_SHOWNORMAL);
+    if (showMode == SW_SHOWMINNOACTIVE) ShowWindow(handle_, SW_MINIMIZE);
+  }
+  UpdateWindow(mainWindow_);
+
+  MSG message;
+  for (;;) {
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      WaitMessage();
+      continue;
+    }
+    if (message.message == WM_QUIT) break;
+    try {
+      if (IsWindow(mainWindow_) && IsDialogMessageA(mainWindow_, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    } catch (...) {
+      ShowCurrentError();
+    }
+  }
+  if (IsWindow(mainWindow_)) DestroyWindow(mainWindow_);
+  DestroyWindow(handle_);
+  return 0;
+}
+
+LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND mainWindow = TheApplication().mainWindow_;
+  switch (message) {
+    case WM_CLOSE:  // the taskbar entry's Close
+      if (IsWindow(mainWindow)) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_RESTORE && IsIconic(window)) {
+        ShowWindow(window, SW_RESTORE);
+        if (IsWindow(mainWindow)) SetForegroundWindow(mainWindow);
+        return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      // The application window is never used itself: activation passes to the main window.
+      if (LOWORD(wParam) != WA_INACTIVE && IsWindow(mainWindow) && IsWindowEnabled(mainWindow) &&
+          !IsIconic(window)) {
+        SetActiveWindow(mainWindow);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+ModalScope::ModalScope() : active_(GetActiveWindow()), focus_(GetFocus()) {
+  const HWND mainWindow = TheApplication().MainWindow();
+  if (mainWindow && IsWindowEnabled(mainWindow)) {
+    EnableWindow(mainWindow, FALSE);
+    disabledMain_ = true;
+  }
+}
+
+ModalScope::~ModalScope() {
+  if (disabledMain_) EnableWindow(TheApplication().MainWindow(), TRUE);
+  if (active_ && IsWindow(active_)) SetActiveWindow(active_);
+  if (focus_ && IsWindow(focus_)) SetFocus(focus_);
+}
+
+void ShowErrorBox(const std::string& message) {
+  ModalScope modal;
+  const std::string text = ui::ErrorBoxText(message);
+  MessageBoxA(TheApplication().Handle(), text.c_str(), TheApplication().Title().c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void ShowCurrentError() {
+  std::string message;
+  try {
+    throw;
+  } catch (const EngineError& error) {
+    message = error.message();
+  } catch (const std::bad_alloc&) {
+    message = Text(texts::kOutOfMemory);
+  } catch (const std::exception& error) {
+    message = error.what();
+  } catch (...) {
+    message.clear();
+  }
+  ShowErrorBox(message);
+}
+
+}  // namespace ostrevan::app

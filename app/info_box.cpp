@@ -1,0 +1,129 @@
+#include "info_box.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "application.h"
+#include "dialog_placement.h"
+
+namespace ostrevan::app {
+
+namespace {
+
+constexpr int kTextId = 0xFFFF;
+
+struct InfoBoxState {
+  const std::string* text;
+  HWND placeOn;  // the window whose monitor the box is centred on
+  HFONT font = nullptr;
+};
+
+// The platform's message-box font.
+HFONT CreateMessageFont() {
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  return CreateFontIndirectA(&metrics.lfMessageFont);
+}
+
+void LayOut(HWND dialog, InfoBoxState& state) {
+  state.font = CreateMessageFont();
+  HDC dc = GetDC(dialog);
+  const HGDIOBJ old = SelectObject(dc, state.font);
+  TEXTMETRICA metrics = {};
+  GetTextMetricsA(dc, &metrics);
+  SIZE average = {};
+  GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &average);
+  const int unitX = (average.cx / 26 + 1) / 2;  // one dialog unit is a quarter of the average width
+  const int unitY = metrics.tmHeight;          // and an eighth of the height
+  RECT textRect = {0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+  DrawTextA(dc, state.text->c_str(), static_cast<int>(state.text->size()), &textRect,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  SelectObject(dc, old);
+  ReleaseDC(dialog, dc);
+
+  const int margin = MulDiv(8, unitX, 4);
+  const int gap = MulDiv(8, unitY, 8);
+  const int buttonWidth = MulDiv(50, unitX, 4);
+  const int buttonHeight = MulDiv(14, unitY, 8);
+  const int textWidth = textRect.right - textRect.left;
+  const int textHeight = textRect.bottom - textRect.top;
+  const int clientWidth = std::max(textWidth, buttonWidth) + 2 * margin;
+  const int clientHeight = gap + textHeight + gap + buttonHeight + gap;
+
+  const HWND textControl = CreateWindowExA(0, "Static", state.text->c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
+                                           margin, gap, textWidth, textHeight, dialog,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), nullptr, nullptr);
+  const HWND button = CreateWindowExA(0, "Button", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                                      (clientWidth - buttonWidth) / 2, gap + textHeight + gap, buttonWidth,
+                                      buttonHeight, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
+                                      nullptr, nullptr);
+  SendMessageA(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
+  SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
+
+  RECT frame = {0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromWindow(state.placeOn, MONITOR_DEFAULTTONEAREST), &monitor);
+  const ui::Rect area = {monitor.rcMonitor.left, monitor.rcMonitor.top,
+                         monitor.rcMonitor.right - monitor.rcMonitor.left,
+                         monitor.rcMonitor.bottom - monitor.rcMonitor.top};
+  const ui::Point at = ui::CentredOnMonitor(area, width, height);
+  SetWindowPos(dialog, nullptr, at.left, at.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
+  SetFocus(button);
+}
+
+INT_PTR CALLBACK InfoBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<InfoBoxState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      state = reinterpret_cast<InfoBoxState*>(lParam);
+      SetWindowTextA(dialog, TheApplication().Title().c_str());
+      LayOut(dialog, *state);
+      return FALSE;  // the focus is set
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDOK);
+        return TRUE;
+      }
+      break;
+    case WM_DESTROY:
+      if (state && state->font) DeleteObject(state->font);
+      break;
+    default:
+      break;
+  }
+  return FALSE;
+}
+
+// An empty dialog template: the controls are made once the text is measured.
+struct alignas(4) EmptyTemplate {
+  DLGTEMPLATE header;
+  WORD menu = 0;
+  WORD windowClass = 0;
+  WORD title = 0;
+};
+
+}  // namespace
+
+void ShowInfoBox(const std::string& text) {
+  HWND active = GetActiveWindow();
+  if (!active) active = TheApplication().MainWindow();
+  ModalScope modal;
+  EmptyTemplate dialogTemplate = {};
+  dialogTemplate.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  InfoBoxState state = {&text, active};
+  DialogBoxIndirectParamA(TheApplication().Instance(), &dialogTemplate.header, TheApplication().Handle(),
+                          InfoBoxProc, reinterpret_cast<LPARAM>(&state));
+}
+
+}  // namespace ostrevan::app

@@ -1,0 +1,13 @@
+// The program entry: the application frame, the main window, the message loop.
+
+#include <windows.h>
+
+#include "Unit1.h"
+#include "application.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  ostrevan::app::Application& application = ostrevan::app::TheApplication();
+  application.Initialize(instance);
+  TForm1* form = TForm1::Create(instance, application.Handle(), application.Icon());
+  return application.Run(form->Handle());
+}

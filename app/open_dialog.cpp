@@ -1,0 +1,54 @@
+#include "open_dialog.h"
+
+#include <commdlg.h>
+
+#include "dialog_placement.h"
+
+namespace ostrevan::app {
+
+namespace {
+
+HWND placementWindow = nullptr;  // the window whose monitor the dialog goes to
+
+// Once the dialog is set up, it is moved (size kept) to the horizontal centre and the upper
+// third of the monitor.
+UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return 0;
+  const auto* notify = reinterpret_cast<const OFNOTIFYA*>(lParam);
+  if (notify->hdr.code != CDN_INITDONE) return 0;
+  const HWND dialog = GetParent(hook);
+  RECT bounds;
+  GetWindowRect(dialog, &bounds);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromWindow(placementWindow, MONITOR_DEFAULTTONEAREST), &monitor);
+  const ui::Rect area = {monitor.rcMonitor.left, monitor.rcMonitor.top,
+                         monitor.rcMonitor.right - monitor.rcMonitor.left,
+                         monitor.rcMonitor.bottom - monitor.rcMonitor.top};
+  const ui::Point at = ui::UpperThirdOfMonitor(area, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  SetWindowPos(dialog, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return 0;
+}
+
+}  // namespace
+
+void OpenDialog::SetFilter(const std::string& description, const std::string& pattern) {
+  filter_ = description + '\0' + pattern + '\0' + '\0';
+}
+
+bool OpenDialog::Execute(HWND owner) {
+  placementWindow = GetActiveWindow();
+  if (!placementWindow) placementWindow = owner;
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter_.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = fileName_;
+  dialog.nMaxFile = sizeof(fileName_);
+  dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_ENABLEHOOK;
+  dialog.lpfnHook = PlacementHook;
+  return GetOpenFileNameA(&dialog) != FALSE;
+}
+
+}  // namespace ostrevan::app

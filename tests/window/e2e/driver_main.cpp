@@ -1,0 +1,13 @@
+// The end-to-end tests; or, when the shell calls it to open an address, the stand-in
+// browser; or, for the screenshot, the program posed with a recording loaded.
+
+#include <gtest/gtest.h>
+
+#include "program_driver.h"
+
+int main(int argc, char** argv) {
+  if (ostrevan::e2e::RecordOpenedAddress(argc, argv)) return 0;
+  if (argc == 3 && std::string(argv[1]) == "--pose") return ostrevan::e2e::PoseForScreenshot(argv[2]);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

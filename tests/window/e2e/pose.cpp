@@ -1,0 +1,44 @@
+#include <windows.h>
+
+#include <fstream>
+
+#include "program_driver.h"
+#include "test_files.h"
+
+namespace ostrevan::e2e {
+
+// Starts the program, drops a recording and two clip records on it, moves the start minute,
+// writes the window's place on the screen ("left top width height") into `signalDir`\rect.txt
+// and waits for `signalDir`\done.txt before closing the program.
+int PoseForScreenshot(const std::string& signalDir) {
+  const std::string folder = Sys(u8"C:\\users\\Public\\録音");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string wave = folder + "\\ZOOM0001.WAV";
+  ostrevan::testing::WaveShape shape;  // 44.1 kHz stereo 16-bit, 3 minutes 5 seconds
+  ostrevan::testing::WriteFile(wave, ostrevan::testing::MakeWave(shape, ostrevan::testing::Bytes(185u * 176400u)));
+
+  Program program;
+  program.Drop({wave, folder + "\\ZOOM0001-0-1.ini", folder + "\\ZOOM0001-1-2.ini"});
+  for (int waited = 0; waited < 10000 && TextOf(program.Control("Label6")) != wave; waited += 50) Sleep(50);
+  program.PressKey(program.Control("ScrollBar1"), VK_RIGHT);
+  SetForegroundWindow(program.Form());
+  program.Settle();
+  Sleep(500);
+
+  RECT bounds;
+  GetWindowRect(program.Form(), &bounds);
+  {
+    std::ofstream rect(signalDir + "\\rect.txt");
+    rect << bounds.left << ' ' << bounds.top << ' ' << bounds.right - bounds.left << ' '
+         << bounds.bottom - bounds.top << '\n';
+  }
+  const std::string done = signalDir + "\\done.txt";
+  for (int waited = 0; waited < 60000 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
+    Sleep(100);
+  }
+  DeleteFileA(wave.c_str());
+  RemoveDirectoryA(folder.c_str());
+  return program.Close() == 0 ? 0 : 1;
+}
+
+}  // namespace ostrevan::e2e

@@ -1,0 +1,453 @@
+// The real ostrevan.exe, started and driven by this program under Wine (code page 932).
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "credits.h"
+#include "program_driver.h"
+#include "test_files.h"
+
+namespace ostrevan::e2e {
+namespace {
+
+using ostrevan::testing::Exists;
+using ostrevan::testing::MakeWave;
+using ostrevan::testing::PatternBytes;
+using ostrevan::testing::ScratchDir;
+using ostrevan::testing::WriteFile;
+
+// A mono 8-bit file at 100 samples per second: small, yet minutes long.
+std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds) {
+  ostrevan::testing::WaveShape shape;
+  shape.channels = 1;
+  shape.sampleRate = 100;
+  shape.bitsPerSample = 8;
+  shape.blockAlign = 1;
+  const std::string path = dir.File(name);
+  WriteFile(path, MakeWave(shape, PatternBytes(seconds * 100)));
+  return path;
+}
+
+std::string PlayTime(int minutes, int seconds) {
+  return Sys(u8"演奏時間:") + std::to_string(minutes) + Sys(u8"分") + std::to_string(seconds) + Sys(u8"秒");
+}
+
+// Waits until `condition` holds (the program works on its own thread); false on timeout.
+template <typename Condition>
+bool Eventually(Condition condition, int milliseconds = 5000) {
+  for (int waited = 0; waited < milliseconds; waited += 25) {
+    if (condition()) return true;
+    Sleep(25);
+  }
+  return condition();
+}
+
+std::string CannotOpen(const std::string& path) { return Sys(u8"ファイル ") + path + Sys(u8" は開けません."); }
+
+// The size a label of the window's font takes for `text` on one line.
+SIZE LabelTextSize(const std::string& text) {
+  HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Sys(u8"ＭＳ Ｐゴシック").c_str());
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, font);
+  RECT bounds = {0, 0, 0, 0};
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &bounds, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return {bounds.right, bounds.bottom};
+}
+
+struct ExpectedControl {
+  const char* name;
+  const char* className;
+  const char* parent;  // nullptr: Form1
+  Placement placement;
+  const char* text;    // UTF-8
+  bool sizedToText;
+};
+
+// The window as the user sees it at 96 dots per inch.
+const ExpectedControl kExpectedControls[] = {
+    {"Label7", "Static", nullptr, {176, 384, 150, 12}, app::kCreditLine, true},
+    {"Label8", "Static", nullptr, {16, 384, 102, 12}, "Ostrevan v1.13", true},
+    {"Label9", "Static", nullptr, {168, 400, 157, 12}, app::kHomePageAddress, true},
+    {"GroupBox1", "Button", nullptr, {8, 16, 321, 217}, u8"取り出し", false},
+    {"Label1", "Static", "GroupBox1", {16, 24, 72, 12}, u8"対象WAV File", true},
+    {"Label6", "Static", "GroupBox1", {16, 40, 297, 25}, "", false},
+    {"Label2", "Static", "GroupBox1", {16, 72, 48, 12}, u8"演奏時間", true},
+    {"Label3", "Static", "GroupBox1", {16, 88, 49, 12}, u8"WAV属性", true},
+    {"RadioButton1", "Button", "GroupBox1", {24, 104, 145, 17}, u8"取り出し開始位置(分)", false},
+    {"Label4", "Static", "GroupBox1", {24, 128, 41, 17}, "0", false},
+    {"ScrollBar1", "ScrollBar", "GroupBox1", {72, 128, 241, 16}, "", false},
+    {"RadioButton2", "Button", "GroupBox1", {24, 160, 113, 17}, u8"WAVの最後から", false},
+    {"Label5", "Static", "GroupBox1", {24, 184, 83, 12}, u8"取り出し長さ(分)", true},
+    {"ComboBox1", "ComboBox", "GroupBox1", {120, 184, 49, 20}, "1", false},
+    {"Button1", "Button", "GroupBox1", {240, 16, 75, 21}, u8"参照", false},
+    {"Button2", "Button", "GroupBox1", {232, 176, 75, 25}, u8"WAV保存", false},
+    {"Memo1", "Edit", nullptr, {360, 232, 137, 129}, "", false},
+    {"GroupBox2", "Button", nullptr, {8, 240, 321, 137}, u8"置き換え", false},
+    {"Button3", "Button", "GroupBox2", {24, 24, 75, 25}, u8"実行", false},
+    {"Button4", "Button", "GroupBox2", {112, 24, 75, 25}, u8"リストクリア", false},
+    {"ListBox1", "ListBox", "GroupBox2", {8, 56, 305, 73}, "", false},
+};
+
+class Window : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+};
+
+TEST_F(Window, FrameCaptionSizeAndPlace) {
+  Program program;
+  const HWND form = program.Form();
+  EXPECT_EQ(ClassOf(form), "TForm1");
+  EXPECT_EQ(TextOf(form), "Ostrevan");
+  RECT client;
+  GetClientRect(form, &client);
+  EXPECT_EQ(client.right, 337);
+  EXPECT_EQ(client.bottom, 423);
+  const LONG style = GetWindowLongA(form, GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  RECT bounds;
+  GetWindowRect(form, &bounds);
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  EXPECT_EQ(bounds.left, (GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2);
+  EXPECT_EQ(bounds.top, (GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2);
+  // The application window owns the main window and stands for the program on the taskbar.
+  const HWND owner = GetWindow(form, GW_OWNER);
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(TextOf(owner), "ostrevan");
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, EveryControlWithItsClassParentPlaceAndText) {
+  Program program;
+  for (const ExpectedControl& expected : kExpectedControls) {
+    SCOPED_TRACE(expected.name);
+    const HWND control = program.Control(expected.name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(lstrcmpiA(ClassOf(control).c_str(), expected.className), 0) << ClassOf(control);
+    const HWND parent = expected.parent ? program.Control(expected.parent) : program.Form();
+    EXPECT_EQ(GetParent(control), parent);
+    const std::string text = Sys(expected.text);
+    EXPECT_EQ(TextOf(control), text);
+    Placement want = expected.placement;
+    if (expected.sizedToText) {  // labels take the size of their text in the font at hand
+      const SIZE size = LabelTextSize(text);
+      want.width = size.cx;
+      want.height = size.cy;
+    }
+    const Placement got = PlacementOf(control);
+    EXPECT_EQ(got.left, want.left);
+    EXPECT_EQ(got.top, want.top);
+    EXPECT_EQ(got.width, want.width);
+    EXPECT_EQ(got.height, want.height);
+  }
+  EXPECT_EQ(GetWindowLongA(program.Control("Label4"), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
+  EXPECT_EQ(SendMessageA(program.Control("RadioButton1"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(program.Control("RadioButton2"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(ComboItems(program.Control("ComboBox1")),
+            (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+  EXPECT_EQ(SendMessageA(program.Control("ListBox1"), LB_GETITEMHEIGHT, 0, 0), 12);
+  const LONG memoStyle = GetWindowLongA(program.Control("Memo1"), GWL_STYLE);
+  EXPECT_TRUE((memoStyle & (ES_MULTILINE | WS_HSCROLL | WS_VSCROLL | ES_AUTOHSCROLL)) ==
+              (ES_MULTILINE | WS_HSCROLL | WS_VSCROLL | ES_AUTOHSCROLL));
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  GetScrollInfo(program.Control("ScrollBar1"), SB_CTL, &info);
+  EXPECT_EQ(info.nMin, 0);
+  EXPECT_EQ(info.nMax, 100);
+  EXPECT_EQ(info.nPos, 0);
+  EXPECT_EQ(info.nPage, 0u);
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, TabOrderFromButton1) {
+  Program program;
+  SetForegroundWindow(program.Form());
+  program.Settle();
+  const char* order[] = {"Button1", "RadioButton1", "ScrollBar1", "ComboBox1", "Button2",
+                         "Memo1",   "ListBox1",     "Button3",    "Button4",   "Button1"};
+  for (const char* name : order) {
+    SCOPED_TRACE(name);
+    auto focused = [&] {
+      HWND focus = program.FocusedWindow();
+      if (focus && GetParent(focus) == program.Control("ComboBox1")) focus = GetParent(focus);  // its edit
+      return focus;
+    };
+    EXPECT_TRUE(Eventually([&] { return focused() == program.Control(name); }));
+    program.PressKey(program.FocusedWindow(), VK_TAB);
+  }
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, ScrollBarMovesShowInLabel4) {
+  Program program;
+  const HWND bar = program.Control("ScrollBar1");
+  const HWND label4 = program.Control("Label4");
+  program.PressKey(bar, VK_END);
+  EXPECT_EQ(TextOf(label4), "100");
+  program.PressKey(bar, VK_LEFT);
+  EXPECT_EQ(TextOf(label4), "99");
+  program.PressKey(bar, VK_PRIOR);
+  EXPECT_EQ(TextOf(label4), "98");
+  program.PressKey(bar, VK_HOME);
+  EXPECT_EQ(TextOf(label4), "0");
+  program.PressKey(bar, VK_RIGHT);
+  EXPECT_EQ(TextOf(label4), "1");
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, SaveWithNothingLoadedShowsTheErrorBoxAndTheProgramGoesOn) {
+  Program program;
+  program.Click(program.Control("Button2"));
+  const HWND box = program.WaitForDialog();
+  ASSERT_NE(box, nullptr);
+  const BoxContents error = program.ReadBox(box);
+  EXPECT_EQ(error.caption, "ostrevan");
+  EXPECT_EQ(error.texts, std::vector<std::string>{Sys(u8"ファイル  は開けません.")});
+  EXPECT_EQ(error.buttons.size(), 1u);
+  EXPECT_FALSE(IsWindowEnabled(program.Form()));  // the box is modal
+  program.PressOk(box);
+  EXPECT_TRUE(IsWindowEnabled(program.Form()));
+
+  // Still at work: a file dropped is loaded, a clip saved.
+  const std::string wave = WriteMinutes(dir, "rec.wav", 150);
+  program.Drop({wave});
+  EXPECT_TRUE(Eventually([&] { return TextOf(program.Control("Label6")) == wave; }));
+  program.Click(program.Control("Button2"));
+  const HWND info = program.WaitForDialog();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(program.ReadBox(info).texts, std::vector<std::string>{Sys(u8"終わりました")});
+  program.PressOk(info);
+  EXPECT_TRUE(Exists(dir.File("rec-0-1.wav")));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, OpenDialogLoadsAndSaveWritesBothFiles) {
+  const std::string wave = WriteMinutes(dir, "take.wav", 200);
+  Program program;
+  program.Click(program.Control("Button1"));
+  const HWND dialog = program.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+
+  // Placed at the horizontal centre and the upper third of the monitor, its size kept.
+  RECT bounds;
+  GetWindowRect(dialog, &bounds);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromWindow(program.Form(), MONITOR_DEFAULTTONEAREST), &monitor);
+  const int monitorWidth = monitor.rcMonitor.right - monitor.rcMonitor.left;
+  const int monitorHeight = monitor.rcMonitor.bottom - monitor.rcMonitor.top;
+  EXPECT_EQ(bounds.left, monitor.rcMonitor.left + (monitorWidth - (bounds.right - bounds.left)) / 2);
+  EXPECT_EQ(bounds.top, monitor.rcMonitor.top + (monitorHeight - (bounds.bottom - bounds.top)) / 3);
+  EXPECT_FALSE(IsWindowEnabled(program.Form()));
+
+  ASSERT_TRUE(program.ChooseInOpenDialog(dialog, wave));
+  EXPECT_EQ(TextOf(program.Control("Label6")), wave);
+  EXPECT_EQ(TextOf(program.Control("Label2")), PlayTime(3, 20));
+  EXPECT_EQ(TextOf(program.Control("Label3")), Sys(u8"WAV属性:mono/8bit/100Hz"));
+  program.PressKey(program.Control("ScrollBar1"), VK_END);
+  EXPECT_EQ(TextOf(program.Control("Label4")), "2");
+
+  program.Click(program.Control("Button2"));
+  const HWND info = program.WaitForDialog();
+  ASSERT_NE(info, nullptr);
+  const BoxContents finished = program.ReadBox(info);
+  EXPECT_EQ(finished.caption, "ostrevan");
+  EXPECT_EQ(finished.texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(finished.buttons, std::vector<std::string>{"OK"});
+  program.PressOk(info);
+  const std::string record = dir.File("take-2-1.ini");
+  EXPECT_TRUE(Exists(dir.File("take-2-1.wav")));
+  ASSERT_TRUE(Exists(record));
+  // Memo1 holds the record text just written.
+  std::ifstream in(record, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(TextOf(program.Control("Memo1")), written);
+
+  // A cancelled dialog changes nothing.
+  program.Click(program.Control("Button1"));
+  HWND again = program.WaitForDialog();
+  ASSERT_NE(again, nullptr);
+  program.CancelOpenDialog(again);
+  EXPECT_EQ(TextOf(program.Control("Label6")), wave);
+  EXPECT_EQ(TextOf(program.Control("Label4")), "2");
+
+  // The next time the dialog starts with the path chosen last: confirmed as it stands, it
+  // loads that file again (here after another file was dropped in between).
+  const std::string other = WriteMinutes(dir, "other.wav", 70);
+  program.Drop({other});
+  ASSERT_TRUE(Eventually([&] { return TextOf(program.Control("Label6")) == other; }));
+  program.Click(program.Control("Button1"));
+  again = program.WaitForDialog();
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(program.OpenDialogFileName(again), "take.wav");  // the folder is that of the path
+  ASSERT_TRUE(program.ChooseInOpenDialog(again, ""));
+  EXPECT_TRUE(Eventually([&] { return TextOf(program.Control("Label6")) == wave; }));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, OpenDialogCancelledChangesNothingAndAMissingNameFailsAfterLabel6) {
+  Program program;
+  program.Click(program.Control("Button1"));
+  HWND dialog = program.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  program.CancelOpenDialog(dialog);
+  EXPECT_EQ(TextOf(program.Control("Label6")), "");
+  EXPECT_EQ(TextOf(program.Control("Label2")), Sys(u8"演奏時間"));
+
+  const std::string missing = dir.File("nothing-here.wav");
+  program.Click(program.Control("Button1"));
+  dialog = program.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(program.ChooseInOpenDialog(dialog, missing, false));
+  const HWND error = program.WaitForDialog();
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(program.ReadBox(error).texts, std::vector<std::string>{CannotOpen(missing)});
+  EXPECT_EQ(TextOf(program.Control("Label6")), missing);
+  program.PressOk(error);
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, DropRoutesWavesAndRecordsAndPassesOverTheRest) {
+  const std::string wave = WriteMinutes(dir, "a.wav", 125);
+  const std::string record = dir.File("b.ini");
+  const std::string other = dir.File("c.txt");
+  WriteFile(record, std::string("0\r\n0\r\nx\r\n"));
+  WriteFile(other, std::string("text"));
+  Program program;
+  program.Drop({wave, record, other});
+  EXPECT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).size() == 1; }));
+  EXPECT_TRUE(program.NoDialogFor(500));
+  EXPECT_EQ(TextOf(program.Control("Label6")), wave);
+  EXPECT_EQ(TextOf(program.Control("Label2")), PlayTime(2, 5));
+  EXPECT_EQ(ListItems(program.Control("ListBox1")), std::vector<std::string>{record});
+
+  // Upper-case endings route the same way.
+  const std::string upper = WriteMinutes(dir, "REC.WAV", 61);
+  program.Drop({upper, dir.File("X.INI")});
+  EXPECT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).size() == 2; }));
+  EXPECT_EQ(TextOf(program.Control("Label6")), upper);
+  EXPECT_EQ(TextOf(program.Control("Label2")), PlayTime(1, 1));
+  EXPECT_EQ(ListItems(program.Control("ListBox1")), (std::vector<std::string>{record, dir.File("X.INI")}));
+
+  // Three records join after the items there, in the order of the drop; Button4 empties the list.
+  program.Drop({dir.File("r3.ini"), dir.File("r1.ini"), dir.File("r2.ini")});
+  EXPECT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).size() == 5; }));
+  EXPECT_EQ(ListItems(program.Control("ListBox1")),
+            (std::vector<std::string>{record, dir.File("X.INI"), dir.File("r3.ini"), dir.File("r1.ini"),
+                                      dir.File("r2.ini")}));
+  program.Click(program.Control("Button4"));
+  EXPECT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).empty(); }));
+  EXPECT_TRUE(program.NoDialogFor(300));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, DropOfTwoWavesKeepsTheSecond) {
+  const std::string first = WriteMinutes(dir, "one.wav", 600);
+  const std::string second = WriteMinutes(dir, "two.wav", 185);
+  Program program;
+  program.PressKey(program.Control("ScrollBar1"), VK_END);
+  program.Drop({first, second});
+  EXPECT_TRUE(Eventually([&] { return TextOf(program.Control("Label6")) == second; }));
+  EXPECT_EQ(TextOf(program.Control("Label6")), second);
+  EXPECT_EQ(TextOf(program.Control("Label2")), PlayTime(3, 5));
+  EXPECT_EQ(TextOf(program.Control("Label4")), "2");  // 100, then 9, then 2
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, WaveThatCannotBeOpenedEndsTheDrop) {
+  const std::string held = WriteMinutes(dir, "held.wav", 120);
+  const std::string record = dir.File("after.ini");
+  Program program;
+  HANDLE lock = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  program.Drop({held, record});
+  const HWND box = program.WaitForDialog();
+  CloseHandle(lock);
+  ASSERT_NE(box, nullptr);
+  const BoxContents error = program.ReadBox(box);
+  EXPECT_EQ(error.caption, "ostrevan");
+  EXPECT_EQ(error.texts, std::vector<std::string>{CannotOpen(held)});
+  program.PressOk(box);
+  EXPECT_TRUE(ListItems(program.Control("ListBox1")).empty());
+  EXPECT_EQ(TextOf(program.Control("Label6")), held);
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, ShortFileIsToldInTheInformationBoxAndTheDropGoesOn) {
+  const std::string wave = WriteMinutes(dir, "short.wav", 42);
+  const std::string record = dir.File("r.ini");
+  Program program;
+  program.Drop({wave, record});
+  const HWND box = program.WaitForDialog();
+  ASSERT_NE(box, nullptr);
+  const BoxContents info = program.ReadBox(box);
+  EXPECT_EQ(info.caption, "ostrevan");
+  EXPECT_EQ(info.texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
+  EXPECT_EQ(info.buttons, std::vector<std::string>{"OK"});
+  // Centred on the monitor.
+  RECT bounds;
+  GetWindowRect(box, &bounds);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromWindow(program.Form(), MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_EQ(bounds.left, (monitor.rcMonitor.right - monitor.rcMonitor.left - (bounds.right - bounds.left)) / 2);
+  EXPECT_EQ(bounds.top, (monitor.rcMonitor.bottom - monitor.rcMonitor.top - (bounds.bottom - bounds.top)) / 2);
+  EXPECT_TRUE(ListItems(program.Control("ListBox1")).empty());  // the drop waits for the box
+  // Esc closes it like "OK".
+  program.PressKey(program.FocusedWindow(), VK_ESCAPE);
+  for (int waited = 0; waited < 5000 && IsWindow(box); waited += 50) Sleep(50);
+  EXPECT_FALSE(IsWindow(box));
+  program.Settle();
+  EXPECT_EQ(TextOf(program.Control("Label6")), "");
+  EXPECT_EQ(ListItems(program.Control("ListBox1")), std::vector<std::string>{record});
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, CopyNamedMyToolCaptionsItsBoxesMyTool) {
+  const std::string copy = dir.File("My-Tool.Exe");
+  ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), copy.c_str(), FALSE));
+  Program program(copy);
+  EXPECT_EQ(TextOf(program.Form()), "Ostrevan");
+  program.Click(program.Control("Button2"));
+  const HWND box = program.WaitForDialog();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(program.ReadBox(box).caption, "My-tool");
+  program.PressOk(box);
+  program.Drop({WriteMinutes(dir, "short.wav", 10)});
+  const HWND info = program.WaitForDialog();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(program.ReadBox(info).caption, "My-tool");
+  program.PressOk(info);
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, Label9HandsItsAddressToTheShell) {
+  const std::string seen = dir.File("opened.txt");
+  RegisterAddressRecorder(seen);
+  Program program;
+  const HWND label9 = program.Control("Label9");
+  PostMessageA(label9, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageA(label9, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  program.Settle();
+  for (int waited = 0; waited < 15000 && !Exists(seen); waited += 100) Sleep(100);
+  ASSERT_TRUE(Exists(seen));
+  Sleep(200);
+  std::ifstream in(seen, std::ios::binary);
+  const std::string opened((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(opened, app::kHomePageAddress);
+  EXPECT_TRUE(program.NoDialogFor(300));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+}  // namespace
+}  // namespace ostrevan::e2e
