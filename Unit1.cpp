@@ -328,11 +328,15 @@ void TForm1::WMDropFiles(HDROP drop) {
   ostrevan::ui::DropFiles(
       count,
       [&](uint32_t i) {
-        // Each name is asked for at its full length: a name cut at 260 bytes could stand
-        // for another file.
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::string name(length + 1, '\0');
-        DragQueryFileA(drop, i, name.data(), length + 1);
+        // 261 bytes hold every name of 260 characters or fewer; a longer one is asked for again
+        // in a larger buffer, since a name cut short could stand for another file.
+        std::string name(261, '\0');
+        for (;;) {
+          name.assign(name.size(), '\0');
+          DragQueryFileA(drop, i, name.data(), static_cast<UINT>(name.size()));
+          if (std::strlen(name.c_str()) + 1 < name.size() || name.size() >= 65536) break;
+          name.assign(name.size() * 2, '\0');
+        }
         name.resize(std::strlen(name.c_str()));
         return name;
       },
@@ -546,7 +550,10 @@ LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LP
   }
   auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!form) return DefWindowProcA(window, message, wParam, lParam);
-  return form->HandleMessage(message, wParam, lParam);
+  // No error may unwind through the system's frames: it is shown here and the message ends.
+  LRESULT result = 0;
+  RunHandler([&] { result = form->HandleMessage(message, wParam, lParam); });
+  return result;
 }
 
 // Group boxes are the parents of their controls: they pass the controls' notifications on
@@ -588,6 +595,6 @@ LRESULT CALLBACK TForm1::Memo1Proc(HWND window, UINT message, WPARAM wParam, LPA
 
 LRESULT CALLBACK TForm1::ComboBox1EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = CallBase(window, message, wParam, lParam);
-  if (message == WM_CHAR && wParam >= 0x20 && wParam != 0x7F) Form1->CompleteComboBox1Text();
+  if (message == WM_CHAR && wParam >= 0x20 && wParam != 0x7F) RunHandler([] { Form1->CompleteComboBox1Text(); });
   return result;
 }

@@ -85,13 +85,11 @@ int Application::Run(HWND mainWindow) {
       continue;
     }
     if (message.message == WM_QUIT) break;
-    try {
-      if (IsWindow(mainWindow_) && IsDialogMessageA(mainWindow_, &message)) continue;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    } catch (...) {
-      ShowCurrentError();
-    }
+    // Errors never unwind through the system's frames: each window procedure shows its own
+    // in the error box (RunHandler, CatchingWindowProc) and the loop goes on.
+    if (IsWindow(mainWindow_) && IsDialogMessageA(mainWindow_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
   }
   if (IsWindow(mainWindow_)) DestroyWindow(mainWindow_);
   DestroyWindow(handle_);
@@ -101,8 +99,8 @@ int Application::Run(HWND mainWindow) {
 LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND mainWindow = TheApplication().mainWindow_;
   switch (message) {
-    case WM_CLOSE:  // the taskbar entry's Close
-      if (IsWindow(mainWindow)) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    case WM_CLOSE:  // the taskbar entry's Close; not while a box is up over the window
+      if (IsWindow(mainWindow) && IsWindowEnabled(mainWindow)) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
       return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_RESTORE && IsIconic(window)) {
@@ -142,6 +140,17 @@ ModalScope::~ModalScope() {
 void ShowErrorBox(const std::string& message) {
   ModalScope modal;
   const std::string text = ui::ErrorBoxText(message);
+  // The box appears on its owner's monitor: put the owner at the centre of the monitor of
+  // the active window.
+  HWND active = GetActiveWindow();
+  if (!active) active = TheApplication().MainWindow();
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoA(MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    SetWindowPos(TheApplication().Handle(), nullptr, (monitor.rcMonitor.left + monitor.rcMonitor.right) / 2,
+                 (monitor.rcMonitor.top + monitor.rcMonitor.bottom) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   MessageBoxA(TheApplication().Handle(), text.c_str(), TheApplication().Title().c_str(), MB_OK | MB_ICONSTOP);
 }
 

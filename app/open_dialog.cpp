@@ -1,5 +1,7 @@
 #include "open_dialog.h"
 
+#include <cstring>
+
 #include <commdlg.h>
 
 #include "dialog_placement.h"
@@ -48,7 +50,13 @@ bool OpenDialog::Execute(HWND owner) {
   dialog.nMaxFile = sizeof(fileName_);
   dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_ENABLEHOOK;
   dialog.lpfnHook = PlacementHook;
-  return GetOpenFileNameA(&dialog) != FALSE;
+  // A cancelled or failed dialog may leave other bytes in the buffer (a too-long name puts
+  // its size there): the remembered path is kept as it was.
+  char kept[sizeof(fileName_)];
+  std::memcpy(kept, fileName_, sizeof(kept));
+  if (GetOpenFileNameA(&dialog) != FALSE) return true;
+  std::memcpy(fileName_, kept, sizeof(kept));
+  return false;
 }
 
 }  // namespace ostrevan::app

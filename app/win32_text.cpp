@@ -11,6 +11,5 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-void SetWindowTextBytes(HWND window, const std::string& text) { SetWindowTextA(window, text.c_str()); }
 
 }  // namespace ostrevan::app

@@ -8,6 +8,5 @@
 namespace ostrevan::app {
 
 std::string WindowText(HWND window);
-void SetWindowTextBytes(HWND window, const std::string& text);
 
 }  // namespace ostrevan::app

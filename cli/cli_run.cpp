@@ -1,6 +1,7 @@
 #include "cli_run.h"
 
-#include <memory>
+#include <exception>
+#include <new>
 
 #include "engine_error.h"
 #include "error_text.h"
@@ -110,6 +111,13 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
   throw UsageError{};
 }
 
+// The error box's text on standard error.
+int PrintError(const std::string& message, std::FILE* out, std::FILE* err) {
+  std::fflush(out);
+  std::fprintf(err, "%s\n", ui::ErrorBoxText(message).c_str());
+  return kExitError;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
@@ -119,9 +127,11 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::fputs(kHint, err);
     return kExitUsage;
   } catch (const EngineError& error) {
-    std::fflush(out);
-    std::fprintf(err, "%s\n", ui::ErrorBoxText(error.message()).c_str());
-    return kExitError;
+    return PrintError(error.message(), out, err);
+  } catch (const std::bad_alloc&) {
+    return PrintError(Text(texts::kOutOfMemory), out, err);
+  } catch (const std::exception& error) {
+    return PrintError(error.what(), out, err);
   }
 }
 

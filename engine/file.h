@@ -29,7 +29,6 @@ class File {
   // Opens `path` (system code page). False when it cannot be had: missing, a folder,
   // no access, or held by another opener.
   bool Open(const std::string& path, FileMode mode);
-  bool IsOpen() const;
   void Close();
 
   // Reads up to `size` bytes at `position`. Returns the count read, fewer only at the end

@@ -15,6 +15,9 @@
 
 namespace ostrevan {
 
+// Positions beyond 2 GiB must not wrap: a wrapped write-back position could land in a header.
+static_assert(sizeof(off_t) >= 8, "64-bit file offsets are needed (_FILE_OFFSET_BITS=64)");
+
 File::~File() { Close(); }
 
 File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -31,7 +34,8 @@ File& File::operator=(File&& other) noexcept {
 bool File::Open(const std::string& path, FileMode mode) {
   Close();
   if (path.empty()) return false;
-  int flags = O_CLOEXEC;
+  // O_NONBLOCK keeps the open itself from waiting on a FIFO; only regular files are kept.
+  int flags = O_CLOEXEC | O_NONBLOCK;
   int lock = LOCK_EX;
   switch (mode) {
     case FileMode::ReadExclusive: flags |= O_RDONLY; break;
@@ -49,15 +53,13 @@ bool File::Open(const std::string& path, FileMode mode) {
   if (usable && mode == FileMode::CreateExclusive) {
     usable = ::fstat(fd, &info) == 0 && (info.st_size == 0 || ::ftruncate(fd, 0) == 0);
   }
-  if (!usable) {
+  if (!usable || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return false;
   }
   fd_ = fd;
   return true;
 }
-
-bool File::IsOpen() const { return fd_ >= 0; }
 
 void File::Close() {
   if (fd_ >= 0) {

@@ -52,11 +52,14 @@ bool File::Open(const std::string& path, FileMode mode) {
   }
   HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
+  // Only files on a disk: device names such as CON or COM1 are no recordings.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return false;
+  }
   handle_ = handle;
   return true;
 }
-
-bool File::IsOpen() const { return handle_ != nullptr; }
 
 void File::Close() {
   if (handle_ != nullptr) {

@@ -76,14 +76,47 @@ std::optional<int64_t> FindDataTag(File& file) {
   }
 }
 
-uint64_t AudioLayout::AvailableDataSize() const {
-  const int64_t inFile = std::max<int64_t>(0, fileLength - DataStart());
-  return std::min<uint64_t>(dataChunk.dataSize, static_cast<uint64_t>(inFile));
+uint64_t AudioLayout::AvailableDataSize(bool unsetMeansToEnd) const {
+  const auto toEnd = static_cast<uint64_t>(std::max<int64_t>(0, fileLength - DataStart()));
+  const uint32_t stated = dataChunk.dataSize;
+  if (unsetMeansToEnd && (stated == 0 || stated == UINT32_MAX)) return toEnd;
+  return std::min<uint64_t>(stated, toEnd);
 }
 
-uint16_t AudioLayout::Encoding() const {
-  return header.formatTag == kExtensibleFormat ? subFormat : header.formatTag;
+namespace {
+
+// How many chunks the fmt search walks before it gives up; fmt is normally the first.
+constexpr int kMaxChunksWalked = 64;
+
+SampleFormat CanonicalFormat(const WaveHeader& header, uint16_t subFormat) {
+  return {header.channels, header.sampleRate, header.blockAlign, header.bitsPerSample,
+          header.formatTag == kExtensibleFormat ? subFormat : header.formatTag};
 }
+
+// The fmt chunk found by walking the chunks from position 12 (tag, 32-bit size, a pad byte
+// after an odd size), up to the data chunk.
+std::optional<SampleFormat> WalkToFmtChunk(File& file, int64_t fileLength) {
+  int64_t pos = 12;
+  for (int walked = 0; walked < kMaxChunksWalked && pos + 8 <= fileLength; ++walked) {
+    unsigned char head[8];
+    if (file.ReadAt(pos, head, sizeof head) < sizeof head) break;
+    const uint32_t size = ReadU32(head + 4);
+    if (std::memcmp(head, "fmt ", 4) == 0) {
+      unsigned char body[26] = {};
+      const size_t wanted = std::min<size_t>(size, sizeof body);
+      if (size < 16 || file.ReadAt(pos + 8, body, wanted) < 16) return std::nullopt;
+      const uint16_t tag = ReadU16(body);
+      // The extensible format's sub-format code opens its GUID at byte 24 of the chunk.
+      const uint16_t encoding = tag == kExtensibleFormat && wanted >= 26 ? ReadU16(body + 24) : tag;
+      return SampleFormat{ReadU16(body + 2), ReadU32(body + 4), ReadU16(body + 12), ReadU16(body + 14), encoding};
+    }
+    if (std::memcmp(head, "data", 4) == 0) break;
+    pos += 8 + static_cast<int64_t>(size) + (size & 1);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 std::optional<AudioLayout> ReadAudioLayout(File& file) {
   AudioLayout layout;
@@ -98,6 +131,7 @@ std::optional<AudioLayout> ReadAudioLayout(File& file) {
   layout.dataTagPos = *tagPos;
   layout.dataChunk = DataChunkHeader::Decode(chunk);
   layout.fileLength = file.Length();
+  layout.format = WalkToFmtChunk(file, layout.fileLength).value_or(CanonicalFormat(layout.header, layout.subFormat));
   return layout;
 }
 

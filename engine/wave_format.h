@@ -49,23 +49,40 @@ inline constexpr int64_t kDataScanStart = 36;
 // when the file ends first. Reads in blocks, not one read per position.
 std::optional<int64_t> FindDataTag(File& file);
 
+// What the samples are, for comparing two files: channels, rate, frame size, sample size
+// and encoding (integer PCM, floating point...: the format tag, or for the extensible
+// format its sub-format code).
+struct SampleFormat {
+  uint16_t channels = 0;
+  uint32_t sampleRate = 0;
+  uint16_t blockAlign = 0;
+  uint16_t bitsPerSample = 0;
+  uint16_t encoding = 0;
+  bool operator==(const SampleFormat& other) const {
+    return channels == other.channels && sampleRate == other.sampleRate && blockAlign == other.blockAlign &&
+           bitsPerSample == other.bitsPerSample && encoding == other.encoding;
+  }
+};
+
 // Where a file's audio data lies, as its own header says, ending no later than the file.
 struct AudioLayout {
-  WaveHeader header;
+  WaveHeader header;       // the first 36 bytes, at their canonical offsets
   uint16_t subFormat = 0;  // the two bytes at offset 44; meaningful for the extensible format
+  // The fmt chunk's values wherever the chunk stands (editors may put JUNK or other chunks
+  // before it); the canonical offsets when no fmt chunk is found by walking the chunks.
+  SampleFormat format;
   int64_t dataTagPos = 0;
   DataChunkHeader dataChunk;
   int64_t fileLength = 0;
 
   int64_t DataStart() const { return dataTagPos + DataChunkHeader::kSize; }
-  // The stated data size, cut at the end of the file.
-  uint64_t AvailableDataSize() const;
-  // Integer PCM, floating point...: the format tag, or for the extensible format its sub-format.
-  uint16_t Encoding() const;
+  // The stated data size, cut at the end of the file. With `unsetMeansToEnd`, a stated
+  // size of 0 or 0xFFFFFFFF (a writer that never finished its header) means up to the end.
+  uint64_t AvailableDataSize(bool unsetMeansToEnd = false) const;
 };
 
-// Reads the header, the sub-format, the data chunk header and the file's length.
-// None when there is no "data" tag with 8 bytes after it.
+// Reads the header, the sub-format, the sample format, the data chunk header and the file's
+// length. None when there is no "data" tag with 8 bytes after it.
 std::optional<AudioLayout> ReadAudioLayout(File& file);
 
 }  // namespace ostrevan

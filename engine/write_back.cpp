@@ -14,21 +14,6 @@ namespace ostrevan {
 
 namespace {
 
-bool SameFormat(const AudioLayout& a, const AudioLayout& b) {
-  return a.header.channels == b.header.channels && a.header.sampleRate == b.header.sampleRate &&
-         a.header.blockAlign == b.header.blockAlign && a.header.bitsPerSample == b.header.bitsPerSample &&
-         a.Encoding() == b.Encoding();
-}
-
-// The clip's audio as its own data chunk states it; a size of 0 or 0xFFFFFFFF (an editor
-// that never finished the header) means "up to the end of the file".
-uint64_t ClipAudioSize(const AudioLayout& clip) {
-  const uint32_t stated = clip.dataChunk.dataSize;
-  const uint64_t toEnd = static_cast<uint64_t>(std::max<int64_t>(0, clip.fileLength - clip.DataStart()));
-  if (stated == 0 || stated == UINT32_MAX) return toEnd;
-  return std::min<uint64_t>(stated, toEnd);
-}
-
 void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
   const std::string clipPath = PathWithoutExtension(recordPath) + ".wav";
   if (record.clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
@@ -54,11 +39,11 @@ void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
   if (!clip.Open(clipPath, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, clipPath));
   const std::optional<AudioLayout> clipLayout = ReadAudioLayout(clip);
   if (!clipLayout) throw EngineError(FormatText(texts::kNoDataChunk, clipPath));
-  if (!SameFormat(*sourceLayout, *clipLayout)) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
+  if (!(sourceLayout->format == clipLayout->format)) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
 
   // Everything that can refuse this record has been checked: only now is the source written.
   if (writeBytes > 0) {
-    CopyRange(clip, clipLayout->DataStart(), ClipAudioSize(*clipLayout), source,
+    CopyRange(clip, clipLayout->DataStart(), clipLayout->AvailableDataSize(true), source,
               sourceLayout->DataStart() + record.clipOffset, writeBytes);
   }
   if (!source.Flush()) throw EngineError(Text(texts::kWriteError));

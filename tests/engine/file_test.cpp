@@ -78,3 +78,25 @@ TEST(FileExists, OnlyFilesExist) {
 
 }  // namespace
 }  // namespace ostrevan
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+namespace ostrevan {
+namespace {
+
+// Only regular files are opened, and asking never waits: a FIFO would block an open for
+// reading until a writer came.
+TEST(File, NamedPipesAreRefusedAtOnce) {
+  ScratchDir dir;
+  const std::string fifo = dir.File("pipe.wav");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  File file;
+  EXPECT_FALSE(file.Open(fifo, FileMode::ReadExclusive));
+  EXPECT_FALSE(file.Open(fifo, FileMode::ReadShared));
+  EXPECT_FALSE(FileExists(fifo));
+}
+
+}  // namespace
+}  // namespace ostrevan
+#endif

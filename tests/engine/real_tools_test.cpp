@@ -139,7 +139,7 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
       EXPECT_EQ(Slice(bytes, 44, clip.bytes), Slice(audio, clip.offset, clip.bytes));
       EXPECT_EQ(ReadU32(&bytes[16]), 16u);
       EXPECT_NE(ReadU16(&bytes[20]), kExtensibleFormat);
-      EXPECT_EQ(ReadU16(&bytes[20]), LayoutOf(path).Encoding());
+      EXPECT_EQ(ReadU16(&bytes[20]), LayoutOf(path).format.encoding);
       if (&clip != &clips[0]) continue;  // the tools are slow to start: one clip per source
       // The tools accept the clip and count its samples as we do.
       EXPECT_TRUE(Shell("ffprobe -v error " + Quoted(clipPath)));

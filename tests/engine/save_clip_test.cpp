@@ -41,7 +41,7 @@ constexpr const char* kSeparator = "\\";
 constexpr const char* kSeparator = "/";
 #endif
 
-WaveShape SmallSpec() {
+WaveShape SmallFormat() {
   WaveShape format;
   format.sampleRate = 100;
   return format;
@@ -105,7 +105,7 @@ struct SmallSource {
   LoadedWave wave;
   RecordingUi ui;
 
-  explicit SmallSource(WaveShape format = SmallSpec()) {
+  explicit SmallSource(WaveShape format = SmallFormat()) {
     format.trailer = Chunk("LIST", Bytes(30, 'm'));
     file = MakeWave(format, audio);
     WriteFile(path, file);
@@ -183,7 +183,7 @@ TEST(SaveClip, FullSizeExampleCutsTheRightBytes) {
 
 TEST(SaveClip, FromEndCountsFromTheLastWholeFrame) {
   // The audio ends in half a frame: the clip must still hold whole, aligned frames.
-  WaveShape format = SmallSpec();
+  WaveShape format = SmallFormat();
   SmallSource whole(format);
   ScratchDir dir;
   const std::string path = dir.File("odd.wav");
@@ -217,7 +217,7 @@ TEST(SaveClip, ClipRunningPastTheAudioEndsWithIt) {
 
   // An unfinished recording (size 0xFFFFFFFF): its audio ends where the file ends.
   ScratchDir dir;
-  WaveShape format = SmallSpec();
+  WaveShape format = SmallFormat();
   format.statedSizeOverride = true;
   format.statedSize = 0xFFFFFFFF;
   const Bytes audio = PatternBytes(10 * kMinute + 100, 5);
@@ -271,6 +271,8 @@ TEST(SaveClip, LengthsThatAreNoCountWriteNothing) {
   EXPECT_EQ(s.CutError("-1", "0"), Sys(u8"範囲チェックエラー"));
   EXPECT_EQ(s.CutError("-1", "0", ClipMode::FromEnd), Sys(u8"範囲チェックエラー"));
   EXPECT_EQ(s.CutError("1", "x"), Sys(u8"'x' は整数ではありません"));
+  // A start before the audio would cut header bytes as audio.
+  EXPECT_EQ(s.CutError("1", "-1"), Sys(u8"範囲チェックエラー"));
   EXPECT_TRUE(s.ui.infos.empty());
   EXPECT_EQ(NamesIn(s.dir.path()), std::vector<std::string>{"talk.wav"});
 }
@@ -284,7 +286,7 @@ TEST(SaveClip, LongerFmtChunksGiveTheCanonicalHeader) {
   };
   // 0xFFFE is meaningless with a 16-byte fmt chunk: the clip names the sub-format instead.
   for (const Case c : {Case{18, 1, 0, 1}, Case{40, 0xFFFE, 1, 1}, Case{40, 0xFFFE, 3, 3}}) {
-    WaveShape format = SmallSpec();
+    WaveShape format = SmallFormat();
     format.fmtSize = c.fmtSize;
     format.formatTag = c.formatTag;
     format.subFormat = c.subFormat;
@@ -305,7 +307,7 @@ TEST(SaveClip, PathsWithoutExtensionAndFoldersWithADot) {
   const Bytes audio = PatternBytes(2 * kMinute);
   for (const char* name : {"talk", "talk.wav", "a.b.wav"}) {
     const std::string path = (fs::path(folder) / name).string();
-    WriteFile(path, MakeWave(SmallSpec(), audio));
+    WriteFile(path, MakeWave(SmallFormat(), audio));
     RecordingUi ui;
     SaveClip(Load(path), "1", "0", path, ClipMode::StartMinute, ui);
   }
@@ -372,7 +374,7 @@ TEST(SaveClip, DoubleByteNameWithBackslashTrailByte) {
   ScratchDir dir;
   // Joined by hand: the name's bytes are in the system code page, not the library's.
   const std::string path = dir.path() + kSeparator + Sys(u8"talk.ソ");
-  WriteFile(path, MakeWave(SmallSpec(), PatternBytes(2 * kMinute)));
+  WriteFile(path, MakeWave(SmallFormat(), PatternBytes(2 * kMinute)));
   RecordingUi ui;
   SaveClip(Load(path), "1", "0", path, ClipMode::StartMinute, ui);
   EXPECT_TRUE(FileExists(dir.File("talk-0-1.wav")));
@@ -421,7 +423,7 @@ int RunWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
 TEST(SaveClip, ShortWriteIsAnErrorNotAFinish) {
   ScratchDir dir;
   const std::string path = dir.File("a-recording-with-a-rather-long-name.wav");
-  WriteFile(path, MakeWave(SmallSpec(), PatternBytes(2 * kMinute)));
+  WriteFile(path, MakeWave(SmallFormat(), PatternBytes(2 * kMinute)));
   const LoadedWave wave = Load(path);
   // 0: the write error and no "終わりました"; 1: another error; 2: no error at all.
   auto cut = [&](const std::string& length) {

@@ -41,7 +41,7 @@ constexpr const char* kSeparator = "\\";
 constexpr const char* kSeparator = "/";
 #endif
 
-WaveShape SmallSpec() {
+WaveShape SmallFormat() {
   WaveShape format;
   format.sampleRate = 100;
   return format;
@@ -70,7 +70,7 @@ class WriteBack : public ::testing::Test {
   Bytes original;
   RecordingUi ui;
 
-  void SetUp() override { original = MakeSource(source, SmallSpec(), audio); }
+  void SetUp() override { original = MakeSource(source, SmallFormat(), audio); }
 
   static Bytes MakeSource(const std::string& path, WaveShape format, const Bytes& audioBytes) {
     format.trailer = Chunk("LIST", Bytes(30, 'm'));
@@ -91,7 +91,7 @@ class WriteBack : public ::testing::Test {
   static std::string ClipOf(const std::string& recordPath) { return PathWithoutExtension(recordPath) + ".wav"; }
 
   // Replaces the clip of `recordPath` by a clip file holding `clipAudio` laid out as `format`.
-  static void Edit(const std::string& recordPath, const Bytes& clipAudio, const WaveShape& format = SmallSpec()) {
+  static void Edit(const std::string& recordPath, const Bytes& clipAudio, const WaveShape& format = SmallFormat()) {
     WriteFile(ClipOf(recordPath), MakeWave(format, clipAudio));
   }
 
@@ -156,7 +156,7 @@ TEST_F(WriteBack, MovedSourceEndsTheRunThere) {
   std::vector<Bytes> originals, edits;
   for (int i = 0; i < 3; ++i) {
     sources.push_back(dir.File("s" + std::to_string(i) + ".wav"));
-    originals.push_back(MakeSource(sources.back(), SmallSpec(), PatternBytes(3 * kMinute, 40 + i)));
+    originals.push_back(MakeSource(sources.back(), SmallFormat(), PatternBytes(3 * kMinute, 40 + i)));
     records.push_back(Cut(sources.back(), "1", "1"));
     edits.push_back(PatternBytes(kMinute, 50 + i));
     Edit(records.back(), edits.back());
@@ -180,7 +180,7 @@ TEST_F(WriteBack, ShortenedAndLengthenedClips) {
 
   // Cut short with a stale header: what the file holds, then zero bytes.
   const Bytes stale = PatternBytes(2 * kMinute, 62);
-  Bytes clip = MakeWave(SmallSpec(), stale);
+  Bytes clip = MakeWave(SmallFormat(), stale);
   clip.resize(44 + 1000);
   WriteFile(ClipOf(record), clip);
   ASSERT_EQ(Run({record}), "(no error)");
@@ -196,7 +196,7 @@ TEST_F(WriteBack, ShortenedAndLengthenedClips) {
 
 TEST_F(WriteBack, FollowsTheDataTagWhereItIsNow) {
   const std::string record = Cut(source, "4", "1");
-  WaveShape movedFormat = SmallSpec();
+  WaveShape movedFormat = SmallFormat();
   movedFormat.chunksBeforeData = Chunk("JUNK", Bytes(10, 'j'));
   const Bytes movedOriginal = MakeSource(source, movedFormat, audio);
   const Bytes edited = PatternBytes(kMinute, 70);
@@ -232,7 +232,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
   };
   uint32_t pattern = 80;
   for (const Layout& layout : layouts) {
-    WaveShape format = SmallSpec();
+    WaveShape format = SmallFormat();
     format.fmtSize = layout.fmtSize;
     format.formatTag = layout.formatTag;
     format.chunksBeforeData = layout.before;
@@ -243,9 +243,24 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
     EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, edited)) << layout.what;
   }
 
+  // Editors that reserve room for a larger header put a JUNK chunk before fmt: the format is
+  // read from the fmt chunk wherever it stands, and still compared.
+  WaveShape junkFirst = SmallFormat();
+  junkFirst.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
+  const Bytes junkEdit = PatternBytes(kMinute, pattern++);
+  Edit(record, junkEdit, junkFirst);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, junkEdit));
+  const Bytes beforeMismatch = ReadFile(source);
+  junkFirst.channels = 2;
+  junkFirst.blockAlign = 2;
+  Edit(record, PatternBytes(kMinute, pattern++), junkFirst);
+  EXPECT_EQ(Run({record}), Sys(u8"ファイル ") + ClipOf(record) + Sys(u8" の形式が取り出し元と違います"));
+  EXPECT_EQ(ReadFile(source), beforeMismatch);
+
   // A size of 0 or 0xFFFFFFFF means "to the end of the file"; a shorter file leaves zero bytes.
   for (uint32_t stated : {0u, 0xFFFFFFFFu}) {
-    WaveShape format = SmallSpec();
+    WaveShape format = SmallFormat();
     format.statedSizeOverride = true;
     format.statedSize = stated;
     const Bytes edited = PatternBytes(kMinute - 400, pattern++);
@@ -254,7 +269,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
     EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, Joined(edited, Bytes(400, 0)))) << stated;
   }
   // A stated size shorter than the file: the bytes after it are not audio.
-  WaveShape format = SmallSpec();
+  WaveShape format = SmallFormat();
   format.statedSizeOverride = true;
   format.statedSize = 1000;
   const Bytes edited = PatternBytes(kMinute, pattern++);
@@ -266,7 +281,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
 
 TEST_F(WriteBack, ClipWithoutDataChunkIsRefused) {
   const std::string record = Cut(source, "5", "1");
-  Bytes clip = MakeWave(SmallSpec(), PatternBytes(kMinute, 3));
+  Bytes clip = MakeWave(SmallFormat(), PatternBytes(kMinute, 3));
   std::copy_n("DATA", 4, clip.begin() + 36);
   WriteFile(ClipOf(record), clip);
   EXPECT_EQ(Run({record}), FormatText(u8"ファイル %s に data チャンクがありません", ClipOf(record)));
@@ -281,7 +296,7 @@ TEST_F(WriteBack, ClipOfAnotherFormatIsRefused) {
   };
   std::vector<Variant> variants;
   auto add = [&](const char* what, const std::function<void(WaveShape&)>& change) {
-    WaveShape format = SmallSpec();
+    WaveShape format = SmallFormat();
     change(format);
     variants.push_back({what, format});
   };
@@ -338,7 +353,7 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
       << "length, header and LIST chunk unchanged";
 
   // An unfinished source whose stated size runs past its end: the audio ends with the file.
-  WaveShape format = SmallSpec();
+  WaveShape format = SmallFormat();
   format.statedSizeOverride = true;
   format.statedSize = 0xFFFFFFFF;
   const Bytes unfinished = MakeWave(format, audio);
@@ -356,7 +371,7 @@ TEST_F(WriteBack, SourceWithoutDataChunkEndsTheRun) {
   const std::string record = Cut(source, "1", "1");
   Edit(record, PatternBytes(kMinute, 92));
   const std::string other = dir.File("other.wav");
-  const Bytes otherOriginal = MakeSource(other, SmallSpec(), PatternBytes(2 * kMinute, 93));
+  const Bytes otherOriginal = MakeSource(other, SmallFormat(), PatternBytes(2 * kMinute, 93));
   const std::string otherRecord = Cut(other, "0", "1");
   Edit(otherRecord, PatternBytes(kMinute, 94));
 
@@ -403,7 +418,7 @@ TEST_F(WriteBack, FilesHeldByAnotherOpenerAreRefused) {
 // record byte for byte and name the same files again.
 TEST_F(WriteBack, DoubleByteNames) {
   const std::string named = dir.path() + kSeparator + Sys(u8"表ソ.wav");
-  const Bytes namedOriginal = MakeSource(named, SmallSpec(), PatternBytes(2 * kMinute, 98));
+  const Bytes namedOriginal = MakeSource(named, SmallFormat(), PatternBytes(2 * kMinute, 98));
   const std::string record = Cut(named, "1", "1");
   EXPECT_EQ(record, dir.path() + kSeparator + Sys(u8"表ソ-1-1.ini"));
   const Bytes edited = PatternBytes(kMinute, 99);
@@ -425,8 +440,8 @@ TEST_F(WriteBack, OffsetsPastTwoGigabytes) {
   const std::string record = dir.File("long-405-1.ini");
   WriteFile(record, ComposeRecordText({offset, 10584000, big}));
   const Bytes edited = PatternBytes(10584000, 96);
-  WaveShape clipSpec;
-  WriteFile(ClipOf(record), MakeWave(clipSpec, edited));
+  WaveShape clipFormat;
+  WriteFile(ClipOf(record), MakeWave(clipFormat, edited));
   ASSERT_EQ(Run({record}), "(no error)");
   const int64_t written = int64_t{0xFFFFFFF0u} - offset;
   EXPECT_EQ(ReadRange(big, 44 + offset - 4, 4), Bytes(4, 0));

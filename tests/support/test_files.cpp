@@ -68,6 +68,7 @@ Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
 
   Bytes body;
   AppendText(body, "WAVE");
+  Append(body, shape.chunksBeforeFmt);
   AppendText(body, "fmt ");
   AppendU32(body, shape.fmtSize);
   Append(body, fmt);

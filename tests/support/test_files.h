@@ -36,6 +36,7 @@ struct WaveShape {
   uint16_t blockAlign = 4;
   uint32_t fmtSize = 16;            // 18 and 40 give longer fmt chunks (40: extensible layout)
   uint16_t subFormat = 1;           // written at offset 44 when fmtSize is 40
+  Bytes chunksBeforeFmt;            // raw bytes between "WAVE" and the fmt chunk (JUNK, say)
   Bytes chunksBeforeData;           // raw bytes between the fmt chunk and the data chunk
   bool statedSizeOverride = false;  // write `statedSize` instead of the real data size
   uint32_t statedSize = 0;

@@ -182,12 +182,5 @@ TEST_F(FormHandlers, ShortFileInADropIsToldAndTheDropGoesOn) {
   EXPECT_EQ(form.listBox1, std::vector<std::string>{"after.ini"});
 }
 
-TEST_F(FormHandlers, DropsBeyond32768FilesAreHandledInFull) {
-  const uint32_t count = 40000;
-  DropFiles(count, [](uint32_t i) { return "clip" + std::to_string(i) + ".ini"; }, form, ui, IsSystemLeadByte);
-  ASSERT_EQ(form.listBox1.size(), count);
-  EXPECT_EQ(form.listBox1.back(), "clip39999.ini");
-}
-
 }  // namespace
 }  // namespace ostrevan::ui

@@ -153,9 +153,17 @@ Program::Program(const std::string& exePath) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   std::string commandLine = "\"" + exePath + "\"";
-  if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process_)) {
-    throw std::runtime_error("cannot start " + exePath);
+  // Wine now and then refuses a start right after the previous program ended: try again.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(300);
+    started = CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &process_) != FALSE;
+    if (!started) error = GetLastError();
+  }
+  if (!started) {
+    throw std::runtime_error("cannot start " + exePath + " (error " + std::to_string(error) + ")");
   }
   processId_ = process_.dwProcessId;
   threadId_ = process_.dwThreadId;
@@ -205,14 +213,24 @@ void Program::PressKey(HWND window, WPARAM key) const {
   Settle();
 }
 
+// The shell's drop block: a DROPFILES header, then the names in 16-bit characters, each
+// ended by a NUL, and one more NUL. The program reads them through DragQueryFileA, which
+// converts them to its code page.
 void Program::Drop(const std::vector<std::string>& names) const {
-  std::string block(sizeof(DROPFILES), '\0');
+  std::wstring wideNames;
+  for (const std::string& name : names) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(), length);
+    wideNames += wide + L'\0';
+  }
+  wideNames += L'\0';
+  std::string block(sizeof(DROPFILES) + wideNames.size() * sizeof(wchar_t), '\0');
   DROPFILES header = {};
   header.pFiles = sizeof(DROPFILES);
-  header.fWide = FALSE;
+  header.fWide = TRUE;
   std::memcpy(block.data(), &header, sizeof(header));
-  for (const std::string& name : names) block += name + '\0';
-  block += '\0';
+  std::memcpy(block.data() + sizeof(DROPFILES), wideNames.data(), wideNames.size() * sizeof(wchar_t));
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId_);
   void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);

@@ -25,7 +25,8 @@ std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_
   shape.sampleRate = 100;
   shape.bitsPerSample = 8;
   shape.blockAlign = 1;
-  const std::string path = dir.File(name);
+  // Joined by hand: a name's bytes are in the system code page, not the library's.
+  const std::string path = dir.path() + "\\" + name;
   WriteFile(path, MakeWave(shape, PatternBytes(seconds * 100)));
   return path;
 }
@@ -348,6 +349,15 @@ TEST_F(Window, DropRoutesWavesAndRecordsAndPassesOverTheRest) {
   program.Click(program.Control("Button4"));
   EXPECT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).empty(); }));
   EXPECT_TRUE(program.NoDialogFor(300));
+
+  // Japanese names whose trail bytes are 0x5C ("ソ", "表") arrive whole.
+  const std::string japanese = WriteMinutes(dir, Sys(u8"録音ソ.wav"), 65);
+  const std::string japaneseRecord = dir.path() + "\\" + Sys(u8"表.ini");
+  program.Drop({japanese, japaneseRecord});
+  EXPECT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).size() == 1; }));
+  EXPECT_EQ(TextOf(program.Control("Label6")), japanese);
+  EXPECT_EQ(TextOf(program.Control("Label2")), PlayTime(1, 5));
+  EXPECT_EQ(ListItems(program.Control("ListBox1")), std::vector<std::string>{japaneseRecord});
   EXPECT_EQ(program.Close(), 0u);
 }
 
