@@ -18,6 +18,7 @@ using ostrevan::Text;
 using ostrevan::ToSystemCodePage;
 using ostrevan::app::ControlKind;
 using ostrevan::app::ControlLayout;
+using ostrevan::app::kFirstControlId;
 using ostrevan::app::RunHandler;
 using ostrevan::app::WindowText;
 
@@ -25,7 +26,6 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-constexpr int kFirstControlId = 100;
 constexpr const char* kBaseProcProperty = "OstrevanBaseProc";
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = 0;

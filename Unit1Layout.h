@@ -37,6 +37,8 @@ struct FormLayout {
 extern const FormLayout kForm1Layout;
 extern const ControlLayout kForm1Controls[];
 extern const size_t kForm1ControlCount;
+// Form1's controls are numbered from here, in the order of the table.
+inline constexpr int kFirstControlId = 100;
 
 // The list items of ComboBox1, the height of its items and how many show when dropped down.
 extern const char* const kComboBox1Items[];

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "monitor.h"
 #include "codepage.h"
 #include "engine_error.h"
 #include "error_text.h"
@@ -144,13 +145,9 @@ void ShowErrorBox(const std::string& message) {
   // the active window.
   HWND active = GetActiveWindow();
   if (!active) active = TheApplication().MainWindow();
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof(monitor);
-  if (GetMonitorInfoA(MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    SetWindowPos(TheApplication().Handle(), nullptr, (monitor.rcMonitor.left + monitor.rcMonitor.right) / 2,
-                 (monitor.rcMonitor.top + monitor.rcMonitor.bottom) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  const ui::Point centre = ui::CentredOnMonitor(MonitorOf(active), 0, 0);
+  SetWindowPos(TheApplication().Handle(), nullptr, centre.left, centre.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   MessageBoxA(TheApplication().Handle(), text.c_str(), TheApplication().Title().c_str(), MB_OK | MB_ICONSTOP);
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "monitor.h"
 #include "application.h"
 #include "dialog_placement.h"
 
@@ -69,12 +70,7 @@ void LayOut(HWND dialog, InfoBoxState& state) {
                      static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoA(MonitorFromWindow(state.placeOn, MONITOR_DEFAULTTONEAREST), &monitor);
-  const ui::Rect area = {monitor.rcMonitor.left, monitor.rcMonitor.top,
-                         monitor.rcMonitor.right - monitor.rcMonitor.left,
-                         monitor.rcMonitor.bottom - monitor.rcMonitor.top};
+  const ui::Rect area = MonitorOf(state.placeOn);
   const ui::Point at = ui::CentredOnMonitor(area, width, height);
   SetWindowPos(dialog, nullptr, at.left, at.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(dialog, DM_SETDEFID, IDOK, 0);

@@ -4,6 +4,7 @@
 
 #include <commdlg.h>
 
+#include "monitor.h"
 #include "dialog_placement.h"
 
 namespace ostrevan::app {
@@ -21,12 +22,7 @@ UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) 
   const HWND dialog = GetParent(hook);
   RECT bounds;
   GetWindowRect(dialog, &bounds);
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoA(MonitorFromWindow(placementWindow, MONITOR_DEFAULTTONEAREST), &monitor);
-  const ui::Rect area = {monitor.rcMonitor.left, monitor.rcMonitor.top,
-                         monitor.rcMonitor.right - monitor.rcMonitor.left,
-                         monitor.rcMonitor.bottom - monitor.rcMonitor.top};
+  const ui::Rect area = MonitorOf(placementWindow);
   const ui::Point at = ui::UpperThirdOfMonitor(area, bounds.right - bounds.left, bounds.bottom - bounds.top);
   SetWindowPos(dialog, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return 0;

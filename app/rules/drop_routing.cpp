@@ -8,10 +8,7 @@ namespace ostrevan::ui {
 
 std::string LastThreeCharacters(const std::string& name, const LeadBytePredicate& isLeadByte) {
   std::vector<size_t> starts;
-  for (size_t at = 0; at < name.size();) {
-    starts.push_back(at);
-    at += (at + 1 < name.size() && isLeadByte(static_cast<unsigned char>(name[at]))) ? 2 : 1;
-  }
+  for (size_t at = 0; at < name.size(); at += CharacterLength(name, at, isLeadByte)) starts.push_back(at);
   if (starts.size() <= 3) return name;
   return name.substr(starts[starts.size() - 3]);
 }

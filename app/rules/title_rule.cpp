@@ -2,15 +2,6 @@
 
 namespace ostrevan::ui {
 
-namespace {
-
-size_t CharacterLength(const std::string& text, size_t at, const LeadBytePredicate& isLeadByte) {
-  if (at + 1 < text.size() && isLeadByte(static_cast<unsigned char>(text[at]))) return 2;
-  return 1;
-}
-
-}  // namespace
-
 std::string ApplicationTitle(const std::string& modulePath, const LeadBytePredicate& isLeadByte,
                              const std::function<std::string(const std::string&)>& lower) {
   size_t nameStart = 0;

@@ -16,7 +16,8 @@ std::string ApplicationTitle(const std::string& modulePath, const LeadBytePredic
                              const std::function<std::string(const std::string&)>& lower);
 
 // Lowers the ASCII letters only, leaving double-byte characters whole (their trail bytes
-// can look like letters); the native stand-in for CharLowerA.
+// can look like letters): how dropped names' endings are compared, and the stand-in for
+// CharLowerA in the tests.
 std::string LowerAscii(const std::string& text, const LeadBytePredicate& isLeadByte);
 
 }  // namespace ostrevan::ui

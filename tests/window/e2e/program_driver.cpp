@@ -16,7 +16,7 @@ namespace ostrevan::e2e {
 
 namespace {
 
-constexpr int kFirstControlId = 100;  // Form1's controls are numbered from here in layout order
+using ostrevan::app::kFirstControlId;
 
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 

@@ -1,0 +1,13 @@
+#include "monitor.h"
+
+namespace ostrevan::app {
+
+ui::Rect MonitorOf(HWND window) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return {monitor.rcMonitor.left, monitor.rcMonitor.top, monitor.rcMonitor.right - monitor.rcMonitor.left,
+          monitor.rcMonitor.bottom - monitor.rcMonitor.top};
+}
+
+}  // namespace ostrevan::app
