@@ -273,6 +273,9 @@ BoxContents Program::ReadBox(HWND box) const {
     const std::string text = TextOf(child);
     if (lstrcmpiA(kind.c_str(), "Static") == 0 && !text.empty()) contents.texts.push_back(text);
     if (lstrcmpiA(kind.c_str(), "Button") == 0) contents.buttons.push_back(text);
+    if (lstrcmpiA(kind.c_str(), "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+      contents.hasIcon = true;
+    }
   }
   return contents;
 }

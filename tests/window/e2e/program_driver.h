@@ -25,6 +25,7 @@ struct BoxContents {
   std::string caption;
   std::vector<std::string> texts;    // the static texts, empty ones (the icon) left out
   std::vector<std::string> buttons;  // the button captions
+  bool hasIcon = false;              // a static that shows an icon
 };
 
 class Program {

@@ -215,9 +215,12 @@ TEST_F(Window, SaveWithNothingLoadedShowsTheErrorBoxAndTheProgramGoesOn) {
   EXPECT_EQ(error.caption, "ostrevan");
   EXPECT_EQ(error.texts, std::vector<std::string>{Sys(u8"ファイル  は開けません.")});
   EXPECT_EQ(error.buttons.size(), 1u);
+  EXPECT_TRUE(error.hasIcon);                     // the stop icon
   EXPECT_FALSE(IsWindowEnabled(program.Form()));  // the box is modal
   program.PressOk(box);
   EXPECT_TRUE(IsWindowEnabled(program.Form()));
+  // The focus is back on the button that was pressed.
+  EXPECT_EQ(program.FocusedWindow(), program.Control("Button2"));
 
   // Still at work: a file dropped is loaded, a clip saved.
   const std::string wave = WriteMinutes(dir, "rec.wav", 150);
@@ -404,6 +407,7 @@ TEST_F(Window, ShortFileIsToldInTheInformationBoxAndTheDropGoesOn) {
   EXPECT_EQ(info.caption, "ostrevan");
   EXPECT_EQ(info.texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
   EXPECT_EQ(info.buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(info.hasIcon);
   // Centred on the monitor.
   RECT bounds;
   GetWindowRect(box, &bounds);
