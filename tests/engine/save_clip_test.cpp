@@ -35,12 +35,6 @@ namespace fs = std::filesystem;
 // 100 frames per second at block align 4: one minute is 24,000 bytes, so files stay small.
 constexpr uint32_t kMinute = 24000;
 
-#ifdef _WIN32
-constexpr const char* kSeparator = "\\";
-#else
-constexpr const char* kSeparator = "/";
-#endif
-
 WaveShape SmallFormat() {
   WaveShape format;
   format.sampleRate = 100;
@@ -373,7 +367,7 @@ TEST(SaveClip, FilesHeldByAnotherOpenerAreNotTouched) {
 TEST(SaveClip, DoubleByteNameWithBackslashTrailByte) {
   ScratchDir dir;
   // Joined by hand: the name's bytes are in the system code page, not the library's.
-  const std::string path = dir.path() + kSeparator + Sys(u8"talk.ソ");
+  const std::string path = dir.File(Sys(u8"talk.ソ"));
   WriteFile(path, MakeWave(SmallFormat(), PatternBytes(2 * kMinute)));
   RecordingUi ui;
   SaveClip(Load(path), "1", "0", path, ClipMode::StartMinute, ui);

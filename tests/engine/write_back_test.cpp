@@ -35,12 +35,6 @@ namespace fs = std::filesystem;
 constexpr uint32_t kMinute = 24000;  // 100 frames per second, block align 4
 constexpr size_t kDataStart = 44;    // of every source below unless a chunk is inserted
 
-#ifdef _WIN32
-constexpr const char* kSeparator = "\\";
-#else
-constexpr const char* kSeparator = "/";
-#endif
-
 WaveShape SmallFormat() {
   WaveShape format;
   format.sampleRate = 100;
@@ -417,10 +411,10 @@ TEST_F(WriteBack, FilesHeldByAnotherOpenerAreRefused) {
 // Shift-JIS names whose trail bytes are 0x5C ("表", "ソ" under code page 932) go through the
 // record byte for byte and name the same files again.
 TEST_F(WriteBack, DoubleByteNames) {
-  const std::string named = dir.path() + kSeparator + Sys(u8"表ソ.wav");
+  const std::string named = dir.File(Sys(u8"表ソ.wav"));
   const Bytes namedOriginal = MakeSource(named, SmallFormat(), PatternBytes(2 * kMinute, 98));
   const std::string record = Cut(named, "1", "1");
-  EXPECT_EQ(record, dir.path() + kSeparator + Sys(u8"表ソ-1-1.ini"));
+  EXPECT_EQ(record, dir.File(Sys(u8"表ソ-1-1.ini")));
   const Bytes edited = PatternBytes(kMinute, 99);
   Edit(record, edited);
   ASSERT_EQ(Run({record}), "(no error)");

@@ -6,6 +6,7 @@
 
 #include "error_text.h"
 #include "load_wave.h"
+#include "reliability_sources.h"
 #include "reliability_support.h"
 #include "test_files.h"
 #include "texts.h"
@@ -23,17 +24,9 @@ using testing::MakeWave;
 using testing::PatternBytes;
 using testing::ScratchDir;
 using testing::Sys;
+using testing::Mono8000;
 using testing::WaveShape;
 
-// One byte a sample, 8000 a second: a minute of audio is 480,000 bytes.
-WaveShape Mono8() {
-  WaveShape shape;
-  shape.channels = 1;
-  shape.bitsPerSample = 8;
-  shape.blockAlign = 1;
-  shape.sampleRate = 8000;
-  return shape;
-}
 
 constexpr uint64_t kTwoMinutesThree = 123 * 8000;
 
@@ -49,7 +42,7 @@ struct Hostile {
 Bytes Prefix(const Bytes& bytes, size_t count) { return Bytes(bytes.begin(), bytes.begin() + static_cast<long>(count)); }
 
 std::vector<Hostile> HostileWaves() {
-  const Bytes canonical = MakeWave(Mono8(), PatternBytes(kTwoMinutesThree));
+  const Bytes canonical = MakeWave(Mono8000(), PatternBytes(kTwoMinutesThree));
   std::vector<Hostile> files;
   files.push_back({"empty", {}, texts::kNoDataChunk, nullptr, false});
   files.push_back({"three-bytes", Prefix(canonical, 3), texts::kNoDataChunk, nullptr, false});
@@ -62,17 +55,17 @@ std::vector<Hostile> HostileWaves() {
   for (char c : std::string("data\x01\x02\x03")) lastSeven.push_back(static_cast<unsigned char>(c));
   files.push_back({"tag-in-last-7-bytes", lastSeven, texts::kNoDataChunk, nullptr, false});
 
-  WaveShape shape = Mono8();
+  WaveShape shape = Mono8000();
   shape.blockAlign = 0;
   files.push_back({"block-align-0", MakeWave(shape, PatternBytes(1000)), texts::kFloatDivideByZero, nullptr, false});
   files.push_back({"block-align-0-no-audio", MakeWave(shape, {}), texts::kInvalidFloatOperation, nullptr, false});
-  shape = Mono8();
+  shape = Mono8000();
   shape.sampleRate = 0;
   files.push_back({"sample-rate-0", MakeWave(shape, PatternBytes(1000)), texts::kIntegerDivideByZero, nullptr, false});
   shape.blockAlign = 0;
   files.push_back({"both-0", MakeWave(shape, PatternBytes(1000)), texts::kFloatDivideByZero, nullptr, false});
 
-  shape = Mono8();
+  shape = Mono8000();
   shape.statedSizeOverride = true;
   shape.statedSize = 0;
   files.push_back({"data-size-0", MakeWave(shape, PatternBytes(kTwoMinutesThree)), nullptr, u8"演奏時間:0分0秒", true});
@@ -85,7 +78,7 @@ std::vector<Hostile> HostileWaves() {
                    u8"演奏時間:2分3秒", false});
 
   // Chunk sizes are never followed: a size pointing far past the end changes nothing.
-  shape = Mono8();
+  shape = Mono8000();
   Bytes liar = Chunk("LIST", PatternBytes(10));
   liar[4] = liar[5] = liar[6] = 0xF0;
   liar[7] = 0x7F;
@@ -96,7 +89,7 @@ std::vector<Hostile> HostileWaves() {
   liarOnly.insert(liarOnly.end(), liar.begin(), liar.end());
   files.push_back({"chunk-size-past-the-end-no-data", liarOnly, texts::kNoDataChunk, nullptr, false});
 
-  shape = Mono8();
+  shape = Mono8000();
   for (int i = 0; i < 100000; ++i) {
     const Bytes chunk = Chunk("junk", Bytes{static_cast<unsigned char>(i), 0, 0, 0});
     shape.chunksBeforeData.insert(shape.chunksBeforeData.end(), chunk.begin(), chunk.end());
@@ -133,7 +126,7 @@ TEST(HostileWave, EachGivesItsMessageWithoutHanging) {
 TEST(HostileWave, AFailedLoadLeavesTheLoadedFileAsItWas) {
   ScratchDir dir;
   const std::string good = dir.File("good.wav");
-  testing::WriteFile(good, MakeWave(Mono8(), PatternBytes(kTwoMinutesThree)));
+  testing::WriteFile(good, MakeWave(Mono8000(), PatternBytes(kTwoMinutesThree)));
   LoadedWave wave;
   LoadWave(good, wave);
   const LoadedWave before = wave;

@@ -45,7 +45,24 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ignored);
 }
 
-std::string ScratchDir::File(const std::string& name) const { return (fs::path(path_) / name).string(); }
+std::string ScratchDir::File(const std::string& name) const {
+#ifdef _WIN32
+  return path_ + "\\" + name;
+#else
+  return path_ + "/" + name;
+#endif
+}
+
+std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds) {
+  WaveShape shape;
+  shape.channels = 1;
+  shape.sampleRate = 100;
+  shape.bitsPerSample = 8;
+  shape.blockAlign = 1;
+  const std::string path = dir.File(name);
+  WriteFile(path, MakeWave(shape, PatternBytes(seconds * 100)));
+  return path;
+}
 
 Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
   Bytes fmt;

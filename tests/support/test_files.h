@@ -21,7 +21,8 @@ class ScratchDir {
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
   const std::string& path() const { return path_; }
-  // `name` inside the folder, with the platform's separator.
+  // `name` inside the folder, with the platform's separator. Joined as bytes, so a name in
+  // the system code page stays as it is.
   std::string File(const std::string& name) const;
 
  private:
@@ -75,6 +76,10 @@ Bytes ReadRange(const std::string& path, int64_t position, size_t count);
 
 // Writes `bytes` at `position`, growing the file (sparsely) when it lies beyond the end.
 void PutBytes(const std::string& path, int64_t position, const Bytes& bytes);
+
+// A mono 8-bit WAV of 100 samples a second, `seconds` long (a minute is 6000 bytes), written
+// as `name` in `dir`; returns its path.
+std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds);
 
 // A UTF-8 text in the system code page, for comparing with what the engine produced.
 std::string Sys(const char* utf8);

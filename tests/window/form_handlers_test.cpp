@@ -10,6 +10,7 @@ namespace ostrevan::ui {
 namespace {
 
 using ostrevan::testing::Bytes;
+using ostrevan::testing::ErrorOf;
 using ostrevan::testing::Exists;
 using ostrevan::testing::MakeWave;
 using ostrevan::testing::PatternBytes;
@@ -17,28 +18,10 @@ using ostrevan::testing::RecordingUi;
 using ostrevan::testing::ScratchDir;
 using ostrevan::testing::Sys;
 using ostrevan::testing::WriteFile;
+using ostrevan::testing::WriteMinutes;
 using testing::FakeForm;
 
-// A mono 8-bit file at 100 samples per second: one minute is 6000 bytes.
-std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds) {
-  ostrevan::testing::WaveShape shape;
-  shape.channels = 1;
-  shape.sampleRate = 100;
-  shape.bitsPerSample = 8;
-  shape.blockAlign = 1;
-  const std::string path = dir.File(name);
-  WriteFile(path, MakeWave(shape, PatternBytes(seconds * 100)));
-  return path;
-}
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EngineError& error) {
-    return error.message();
-  }
-  return "(no error)";
-}
 
 class FormHandlers : public ::testing::Test {
  protected:

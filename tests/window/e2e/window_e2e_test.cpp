@@ -17,19 +17,8 @@ using ostrevan::testing::MakeWave;
 using ostrevan::testing::PatternBytes;
 using ostrevan::testing::ScratchDir;
 using ostrevan::testing::WriteFile;
+using ostrevan::testing::WriteMinutes;
 
-// A mono 8-bit file at 100 samples per second: small, yet minutes long.
-std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds) {
-  ostrevan::testing::WaveShape shape;
-  shape.channels = 1;
-  shape.sampleRate = 100;
-  shape.bitsPerSample = 8;
-  shape.blockAlign = 1;
-  // Joined by hand: a name's bytes are in the system code page, not the library's.
-  const std::string path = dir.path() + "\\" + name;
-  WriteFile(path, MakeWave(shape, PatternBytes(seconds * 100)));
-  return path;
-}
 
 std::string PlayTime(int minutes, int seconds) {
   return Sys(u8"演奏時間:") + std::to_string(minutes) + Sys(u8"分") + std::to_string(seconds) + Sys(u8"秒");
@@ -355,7 +344,7 @@ TEST_F(Window, DropRoutesWavesAndRecordsAndPassesOverTheRest) {
 
   // Japanese names whose trail bytes are 0x5C ("ソ", "表") arrive whole.
   const std::string japanese = WriteMinutes(dir, Sys(u8"録音ソ.wav"), 65);
-  const std::string japaneseRecord = dir.path() + "\\" + Sys(u8"表.ini");
+  const std::string japaneseRecord = dir.File(Sys(u8"表.ini"));
   program.Drop({japanese, japaneseRecord});
   EXPECT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).size() == 1; }));
   EXPECT_EQ(TextOf(program.Control("Label6")), japanese);
