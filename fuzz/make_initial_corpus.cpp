@@ -14,6 +14,7 @@ using namespace ostrevan;
 using testing::Bytes;
 using testing::Chunk;
 using testing::MakeWave;
+using testing::Mono8000;
 using testing::PatternBytes;
 using testing::WaveShape;
 
@@ -44,15 +45,6 @@ WaveShape Extensible24() {
   return shape;
 }
 
-WaveShape Mono8() {
-  WaveShape shape;
-  shape.channels = 1;
-  shape.bitsPerSample = 8;
-  shape.blockAlign = 1;
-  shape.sampleRate = 8000;
-  return shape;
-}
-
 void LoadCorpus() {
   Put("load", "canonical", Str(MakeWave(Stereo16(), PatternBytes(400))));
   WaveShape fmt18 = Stereo16();
@@ -66,7 +58,7 @@ void LoadCorpus() {
   WaveShape decoy = Stereo16();
   decoy.chunksBeforeData = Chunk("note", Bytes{'d', 'a', 't', 'a', 1, 2, 3, 4});
   Put("load", "data-inside-chunk", Str(MakeWave(decoy, PatternBytes(40))));
-  WaveShape unfinished = Mono8();
+  WaveShape unfinished = Mono8000();
   unfinished.statedSizeOverride = true;
   unfinished.statedSize = 0xFFFFFFFF;
   Put("load", "unfinished", Str(MakeWave(unfinished, PatternBytes(300))));
@@ -74,7 +66,7 @@ void LoadCorpus() {
   Put("load", "stated-zero", Str(MakeWave(unfinished, PatternBytes(300))));
   Put("load", "header-only", Str(MakeWave(Stereo16(), {})));
   // One sample a second: 61 bytes are a minute and a second, past the short-file message.
-  WaveShape slow = Mono8();
+  WaveShape slow = Mono8000();
   slow.sampleRate = 1;
   Put("load", "one-minute", Str(MakeWave(slow, PatternBytes(61))));
   WaveShape zero = Stereo16();
@@ -128,7 +120,7 @@ void WriteBackCorpus() {
   WaveShape wrong = Extensible24();
   wrong.bitsPerSample = 16;
   Put("write_back", "wrong-format", WriteBackInput(1, "0\n6\n", MakeWave(wrong, PatternBytes(6, 9))));
-  Put("write_back", "unfinished", WriteBackInput(2, "1990\n50\n", MakeWave(Mono8(), PatternBytes(50, 9))));
+  Put("write_back", "unfinished", WriteBackInput(2, "1990\n50\n", MakeWave(Mono8000(), PatternBytes(50, 9))));
   Put("write_back", "binary", WriteBackInput(4 | 8, std::string("\x10\0\0\0\x20\0\0\0", 8), PatternBytes(32, 9)));
   Put("write_back", "header-added", WriteBackInput(8 | 16, "4\n8\n", PatternBytes(8, 9)));
   Put("write_back", "self", WriteBackInput(4 << 5, "0\n4\n", MakeWave(Stereo16(), PatternBytes(4, 9))));

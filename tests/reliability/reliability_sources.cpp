@@ -7,15 +7,6 @@
 
 namespace ostrevan::testing {
 
-WaveShape Mono8000() {
-  WaveShape shape;
-  shape.channels = 1;
-  shape.bitsPerSample = 8;
-  shape.blockAlign = 1;
-  shape.sampleRate = 8000;
-  return shape;
-}
-
 SourceWithClip::SourceWithClip(int minutes, const std::string& name, int startMinute)
     : source(dir.File(name)), startMinute_(startMinute) {
   sourceBytes = MakeWave(Mono8000(), PatternBytes(static_cast<uint64_t>(minutes * kMinute)));

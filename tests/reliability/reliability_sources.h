@@ -10,8 +10,6 @@ namespace ostrevan::testing {
 
 inline constexpr int64_t kMinute = 480000;
 
-WaveShape Mono8000();
-
 struct SourceWithClip {
   ScratchDir dir;
   std::string source;

@@ -53,6 +53,15 @@ std::string ScratchDir::File(const std::string& name) const {
 #endif
 }
 
+WaveShape Mono8000() {
+  WaveShape shape;
+  shape.channels = 1;
+  shape.bitsPerSample = 8;
+  shape.blockAlign = 1;
+  shape.sampleRate = 8000;
+  return shape;
+}
+
 std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds) {
   WaveShape shape;
   shape.channels = 1;

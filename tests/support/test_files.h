@@ -77,6 +77,9 @@ Bytes ReadRange(const std::string& path, int64_t position, size_t count);
 // Writes `bytes` at `position`, growing the file (sparsely) when it lies beyond the end.
 void PutBytes(const std::string& path, int64_t position, const Bytes& bytes);
 
+// Mono, 8 bits, 8000 samples a second: a minute of audio is 480,000 bytes.
+WaveShape Mono8000();
+
 // A mono 8-bit WAV of 100 samples a second, `seconds` long (a minute is 6000 bytes), written
 // as `name` in `dir`; returns its path.
 std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds);
