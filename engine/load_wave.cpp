@@ -18,22 +18,29 @@ std::string ChannelName(uint16_t channels) {
   return DecimalText(channels) + "ch";
 }
 
+AudioLayout ReadCuttableLayout(File& file, const std::string& path) {
+  const std::optional<AudioLayout> layout = ReadAudioLayout(file);
+  if (layout && layout->kind == WaveKind::BigEndian) throw EngineError(FormatText(texts::kBigEndianFormat, path));
+  if (!layout) throw EngineError(FormatText(texts::kNoDataChunk, path));
+  if (!IsCuttableEncoding(layout->format.encoding)) throw EngineError(FormatText(texts::kCompressedFormat, path));
+  return *layout;
+}
+
 LoadOutcome LoadWave(const std::string& path, LoadedWave& wave) {
   AudioLayout layout;
   {
     File file;
     if (!file.Open(path, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, path));
-    std::optional<AudioLayout> found = ReadAudioLayout(file);
-    if (!found) throw EngineError(FormatText(texts::kNoDataChunk, path));
-    layout = *found;
+    layout = ReadCuttableLayout(file, path);
   }  // the file is closed before anything below can fail
 
   wave.header = layout.header;
+  wave.format = layout.format;
   wave.dataChunk = layout.dataChunk;
   wave.dataTagPos = layout.dataTagPos;
   wave.subFormat = layout.subFormat;
 
-  const uint64_t dataSize = layout.AvailableDataSize();
+  const uint64_t dataSize = layout.AudioSize();
   const PlayTime time = ComputePlayTime(dataSize, layout.header.blockAlign, layout.header.sampleRate);
   wave.wholeMinutes = static_cast<int64_t>(time.WholeMinutes());
   wave.seconds = static_cast<int64_t>(time.seconds);

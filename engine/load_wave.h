@@ -18,9 +18,11 @@ struct LoadedWave {
   int64_t seconds = 0;
   // The audio data's size: as stated in the file, but ending no later than the file does.
   uint64_t dataSize = 0;
+  // The RIFF header and the real fmt chunk's values in the canonical 36-byte shape.
   WaveHeader header;
   DataChunkHeader dataChunk;  // as read, the stated size included
-  uint16_t subFormat = 0;     // the two bytes at offset 44, for the extensible format
+  uint16_t subFormat = 0;     // the extensible format's real encoding
+  SampleFormat format;        // what the samples are, from the fmt chunk
 };
 
 // The one process-wide record that the window and the command line work on.
@@ -40,11 +42,15 @@ struct LoadOutcome {
   bool IsShortFile() const { return !shortFileMessage.empty(); }
 };
 
+// The layout of an open file that can be cut as bytes. Raises "ファイル %s に data チャンクが
+// ありません" without a data chunk, and refuses big-endian files and compressed encodings.
+AudioLayout ReadCuttableLayout(File& file, const std::string& path);
+
 // Loads `path` (system code page) into `wave` and returns what the window shows.
-// Raises "ファイル %s は開けません" when the file cannot be opened (nothing changes),
-// "ファイル %s に data チャンクがありません" when no "data" tag with 8 bytes after it is found
-// (nothing changes), and the play-time errors for a zero block align or sample rate (the
-// header, data chunk and tag position are then those of the new file, the rest unchanged).
+// Raises "ファイル %s は開けません" when the file cannot be opened and the errors of
+// ReadCuttableLayout (nothing changes in either case), and the play-time errors for a zero
+// block align or sample rate (the header, data chunk, format and tag position are then those
+// of the new file, the rest unchanged).
 LoadOutcome LoadWave(const std::string& path, LoadedWave& wave);
 
 // The attributes text's channel part: "mono", "stereo", or the count followed by "ch".

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "block_copy.h"
+#include "clip_header.h"
 #include "clip_record.h"
 #include "engine_error.h"
 #include "file.h"
@@ -23,20 +24,17 @@ int64_t MinutesToBytes(int64_t minutes, uint64_t bytesPerMinute) {
   return minutes < 0 ? -bytes : bytes;
 }
 
-std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes) {
-  WaveHeader header = wave.header;
-  DataChunkHeader chunk = wave.dataChunk;
-  // The RIFF size cannot say more than 32 bits hold.
-  header.riffSize = static_cast<uint32_t>(std::min<uint64_t>(clipBytes + 36, UINT32_MAX));
-  header.fmtSize = 16;
-  // A 16-byte fmt chunk cannot carry the extensible format: the clip names the real encoding.
-  if (header.formatTag == kExtensibleFormat) header.formatTag = wave.subFormat;
-  chunk.dataSize = static_cast<uint32_t>(clipBytes);
-  std::string bytes(WaveHeader::kSize + DataChunkHeader::kSize, '\0');
-  auto* raw = reinterpret_cast<unsigned char*>(bytes.data());
-  header.Encode(raw);
-  chunk.Encode(raw + WaveHeader::kSize);
-  return bytes;
+// The source as it is now has the layout that was loaded: the cut's numbers still apply.
+bool IsTheLoadedFile(File& source, const LoadedWave& wave) {
+  const std::optional<AudioLayout> layout = ReadAudioLayout(source);
+  return layout && layout->dataTagPos == wave.dataTagPos && layout->AudioSize() == wave.dataSize &&
+         layout->format == wave.format && layout->format.sampleRate == wave.sampleRate &&
+         layout->format.blockAlign == wave.blockAlign;
+}
+
+// A record keeps the path as one line: a line break would split it, a NUL end it.
+bool HoldsLineBreakOrNul(const std::string& path) {
+  return path.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 }  // namespace
@@ -77,6 +75,7 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     }
     clipOffset = wholeFrames - clipBytes;
   }
+  if (HoldsLineBreakOrNul(sourcePath)) throw EngineError(FormatText(texts::kPathNotRecordable, sourcePath));
   const std::string clipPath = ClipPathFor(sourcePath, startMinuteText, lengthText, mode);
   const std::string recordPath = RecordPathFor(clipPath);
 
@@ -84,6 +83,10 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     File source;
     if (!source.Open(sourcePath, FileMode::ReadExclusive)) {
       throw EngineError(FormatText(texts::kCannotOpen, sourcePath));
+    }
+    if (!IsTheLoadedFile(source, wave)) {
+      ui.ShowInfo(FormatText(texts::kChangedSinceLoad, sourcePath));
+      return;
     }
     File clip;
     if (!clip.Open(clipPath, FileMode::CreateExclusive)) throw EngineError(FormatText(texts::kCannotCreate, clipPath));

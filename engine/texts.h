@@ -24,6 +24,15 @@ inline constexpr const char* kScrollBarRange = u8"スクロールバー プロ�
 inline constexpr const char* kNoDataChunk = u8"ファイル %s に data チャンクがありません";
 inline constexpr const char* kFormatMismatch = u8"ファイル %s の形式が取り出し元と違います";
 inline constexpr const char* kRangeOutsideData = u8"ファイル %s の範囲が取り出し元のデータの外にあります";
+// Files whose samples cannot be cut as bytes: compressed formats and big-endian RIFX.
+inline constexpr const char* kCompressedFormat =
+    u8"ファイル %s は圧縮された形式のため切り取れません（非圧縮の PCM、浮動小数点、A-law、μ-law だけを扱えます）";
+inline constexpr const char* kBigEndianFormat = u8"ファイル %s はビッグエンディアンの RIFX 形式のため扱えません";
+// A clip whose data chunk states more audio than the file holds: cut short, not edited.
+inline constexpr const char* kClipCutShort = u8"ファイル %s は途中で切れています（data チャンクの大きさに足りません）";
+// A path that a record's lines cannot hold (a line break or NUL in it).
+inline constexpr const char* kPathNotRecordable =
+    u8"ファイル名 %s には改行などクリップ記録に書けない文字があるため切り取れません";
 
 // Information-box messages.
 inline constexpr const char* kFinished = u8"終わりました";
@@ -31,6 +40,8 @@ inline constexpr const char* kShortFile = u8"１分以下のWAVEは処理でき�
 inline constexpr const char* kSourceMissing = u8"取り出し元ファイルがありません";
 inline constexpr const char* kClipTooLong = u8"取り出し長さがWAVの長さを越えています";
 inline constexpr const char* kStartBeyondEnd = u8"取り出し開始位置がWAVの長さを越えています";
+inline constexpr const char* kChangedSinceLoad =
+    u8"ファイル %s は読み込んだ後に変わっています。もう一度読み込んでください";
 
 // Label formats of the load's window stage.
 inline constexpr const char* kPlayTimePrefix = u8"演奏時間:";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "little_endian.h"
+#include "riff_walk.h"
 
 namespace ostrevan {
 
@@ -76,62 +77,91 @@ std::optional<int64_t> FindDataTag(File& file) {
   }
 }
 
-uint64_t AudioLayout::AvailableDataSize(bool unsetMeansToEnd) const {
-  const auto toEnd = static_cast<uint64_t>(std::max<int64_t>(0, fileLength - DataStart()));
-  const uint32_t stated = dataChunk.dataSize;
-  if (unsetMeansToEnd && (stated == 0 || stated == UINT32_MAX)) return toEnd;
-  return std::min<uint64_t>(stated, toEnd);
-}
-
-namespace {
-
-// How many chunks the fmt search walks before it gives up; fmt is normally the first.
-constexpr int kMaxChunksWalked = 64;
-
-SampleFormat CanonicalFormat(const WaveHeader& header, uint16_t subFormat) {
+SampleFormat SampleFormatOf(const WaveHeader& header, uint16_t subFormat) {
   return {header.channels, header.sampleRate, header.blockAlign, header.bitsPerSample,
           header.formatTag == kExtensibleFormat ? subFormat : header.formatTag};
 }
 
-// The fmt chunk found by walking the chunks from position 12 (tag, 32-bit size, a pad byte
-// after an odd size), up to the data chunk.
-std::optional<SampleFormat> WalkToFmtChunk(File& file, int64_t fileLength) {
-  int64_t pos = 12;
-  for (int walked = 0; walked < kMaxChunksWalked && pos + 8 <= fileLength; ++walked) {
-    unsigned char head[8];
-    if (file.ReadAt(pos, head, sizeof head) < sizeof head) break;
-    const uint32_t size = ReadU32(head + 4);
-    if (std::memcmp(head, "fmt ", 4) == 0) {
-      unsigned char body[26] = {};
-      const size_t wanted = std::min<size_t>(size, sizeof body);
-      if (size < 16 || file.ReadAt(pos + 8, body, wanted) < 16) return std::nullopt;
-      const uint16_t tag = ReadU16(body);
-      // The extensible format's sub-format code opens its GUID at byte 24 of the chunk.
-      const uint16_t encoding = tag == kExtensibleFormat && wanted >= 26 ? ReadU16(body + 24) : tag;
-      return SampleFormat{ReadU16(body + 2), ReadU32(body + 4), ReadU16(body + 12), ReadU16(body + 14), encoding};
-    }
-    if (std::memcmp(head, "data", 4) == 0) break;
-    pos += 8 + static_cast<int64_t>(size) + (size & 1);
+bool IsCuttableEncoding(uint16_t encoding) {
+  return encoding == 1 || encoding == 3 || encoding == 6 || encoding == 7;
+}
+
+namespace {
+
+WaveKind KindOf(Container container) {
+  switch (container) {
+    case Container::Riff: return WaveKind::Riff;
+    case Container::Rf64: return WaveKind::Rf64;
+    case Container::Rifx: return WaveKind::BigEndian;
+    case Container::Other: break;
   }
-  return std::nullopt;
+  return WaveKind::Unknown;
+}
+
+// The fmt chunk's values over the canonical header read from the first 36 bytes.
+void TakeFmt(const FmtChunk& fmt, AudioLayout& layout) {
+  WaveHeader& h = layout.header;
+  h.fmtTag = {'f', 'm', 't', ' '};
+  h.fmtSize = fmt.size;
+  h.formatTag = fmt.formatTag;
+  h.channels = fmt.channels;
+  h.sampleRate = fmt.sampleRate;
+  h.byteRate = fmt.byteRate;
+  h.blockAlign = fmt.blockAlign;
+  h.bitsPerSample = fmt.bitsPerSample;
+  layout.subFormat = fmt.subFormat;
+}
+
+// Resolves the audio's byte count from the stated size, the ds64 size and the file's end.
+void ResolveAudioSize(File& file, const ChunkWalk& walk, AudioLayout& layout) {
+  const uint32_t stated32 = layout.dataChunk.dataSize;
+  uint64_t stated = stated32;
+  if (layout.kind == WaveKind::Rf64 && stated32 == UINT32_MAX && walk.ds64DataSize) stated = *walk.ds64DataSize;
+  const auto toEnd = static_cast<uint64_t>(std::max<int64_t>(0, layout.fileLength - layout.DataStart()));
+
+  // A recorder that lost power, or a writer that could not say more than 32 bits, leaves 0
+  // or 0xFFFFFFFF; when nothing after the data chunk reads as a chunk, the audio is all that
+  // follows the header.
+  const bool unfilledValue =
+      stated == 0 || (stated == UINT32_MAX && (layout.kind != WaveKind::Rf64 || !walk.ds64DataSize));
+  if (unfilledValue) {
+    const uint64_t end = stated + (stated & 1);
+    const bool dataIsLast = end >= toEnd || !ChunkStartsAt(file, layout.DataStart() + static_cast<int64_t>(end),
+                                                           layout.fileLength);
+    if (dataIsLast) {
+      const uint16_t frame = layout.format.blockAlign;
+      layout.audioSize = frame == 0 ? toEnd : toEnd - toEnd % frame;
+      return;
+    }
+  }
+  layout.audioSize = std::min(stated, toEnd);
+  layout.statedBeyondFile = stated > toEnd;
 }
 
 }  // namespace
 
 std::optional<AudioLayout> ReadAudioLayout(File& file) {
   AudioLayout layout;
+  layout.fileLength = file.Length();
+  const ChunkWalk walk = WalkChunks(file, layout.fileLength);
+  layout.kind = KindOf(walk.container);
+  if (layout.kind == WaveKind::BigEndian) return layout;
+
   unsigned char head[kSubFormatOffset + 2] = {};
   file.ReadAt(0, head, sizeof head);
-  const std::optional<int64_t> tagPos = FindDataTag(file);
+  layout.header = WaveHeader::Decode(head);
+  layout.subFormat = ReadU16(head + kSubFormatOffset);
+  if (walk.fmt) TakeFmt(*walk.fmt, layout);
+  layout.format = SampleFormatOf(layout.header, layout.subFormat);
+
+  std::optional<int64_t> tagPos = walk.dataTagPos;
+  if (!tagPos && walk.broken) tagPos = FindDataTag(file);
   if (!tagPos) return std::nullopt;
   unsigned char chunk[DataChunkHeader::kSize];
   if (file.ReadAt(*tagPos, chunk, sizeof chunk) < sizeof chunk) return std::nullopt;
-  layout.header = WaveHeader::Decode(head);
-  layout.subFormat = ReadU16(head + kSubFormatOffset);
   layout.dataTagPos = *tagPos;
   layout.dataChunk = DataChunkHeader::Decode(chunk);
-  layout.fileLength = file.Length();
-  layout.format = WalkToFmtChunk(file, layout.fileLength).value_or(CanonicalFormat(layout.header, layout.subFormat));
+  ResolveAudioSize(file, walk, layout);
   return layout;
 }
 

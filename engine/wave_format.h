@@ -1,7 +1,7 @@
 #pragma once
-// The WAV header as this program reads it: the first 36 bytes (RIFF header and a 16-byte
-// fmt chunk at its canonical offsets, nothing validated) and the 8-byte header of the data
-// chunk, found by scanning for the bytes "data" from position 36.
+// The WAV header as this program keeps it: the RIFF header with a 16-byte fmt chunk in its
+// canonical 36-byte shape, and the 8-byte header of the data chunk. Where these stand in a
+// file is found by walking its chunks.
 
 #include <array>
 #include <cstdint>
@@ -40,10 +40,11 @@ struct DataChunkHeader {
   void Encode(unsigned char* bytes) const;
 };
 
-// The extensible format keeps the real sample encoding as a sub-format code at file offset 44.
 inline constexpr uint16_t kExtensibleFormat = 0xFFFE;
-inline constexpr int64_t kSubFormatOffset = 44;
+// Where the byte scan for "data" starts, and where a canonical header keeps the extensible
+// format's sub-format code.
 inline constexpr int64_t kDataScanStart = 36;
+inline constexpr int64_t kSubFormatOffset = 44;
 
 // Position of the first "data" (lower case, byte for byte) at or after position 36, or none
 // when the file ends first. Reads in blocks, not one read per position.
@@ -62,27 +63,42 @@ struct SampleFormat {
     return channels == other.channels && sampleRate == other.sampleRate && blockAlign == other.blockAlign &&
            bitsPerSample == other.bitsPerSample && encoding == other.encoding;
   }
+  bool operator!=(const SampleFormat& other) const { return !(*this == other); }
 };
 
-// Where a file's audio data lies, as its own header says, ending no later than the file.
+// The sample format that a header (and, for the extensible format, its sub-format) names.
+SampleFormat SampleFormatOf(const WaveHeader& header, uint16_t subFormat);
+
+// Encodings whose samples can be cut anywhere on a frame: integer PCM, IEEE float, A-law
+// and mu-law. Compressed ones (ADPCM, MPEG, GSM...) cannot.
+bool IsCuttableEncoding(uint16_t encoding);
+
+enum class WaveKind { Riff, Rf64, BigEndian, Unknown };
+
+// Where a file's audio lies and what it holds.
 struct AudioLayout {
-  WaveHeader header;       // the first 36 bytes, at their canonical offsets
-  uint16_t subFormat = 0;  // the two bytes at offset 44; meaningful for the extensible format
-  // The fmt chunk's values wherever the chunk stands (editors may put JUNK or other chunks
-  // before it); the canonical offsets when no fmt chunk is found by walking the chunks.
+  WaveKind kind = WaveKind::Unknown;
+  // The RIFF header and the fmt chunk's values in the canonical 36-byte shape: for a file
+  // whose fmt chunk stands at 12, exactly its first 36 bytes.
+  WaveHeader header;
+  uint16_t subFormat = 0;  // the extensible format's real encoding
   SampleFormat format;
   int64_t dataTagPos = 0;
-  DataChunkHeader dataChunk;
+  DataChunkHeader dataChunk;  // as stated in the file
+  // The audio's byte count: the stated size (ds64's for RF64), cut at the end of the file;
+  // up to the end of the file, whole frames only, when a writer never filled the size in.
+  uint64_t audioSize = 0;
+  // The stated size runs past the end of the file (and is no size a writer leaves unfilled).
+  bool statedBeyondFile = false;
   int64_t fileLength = 0;
 
   int64_t DataStart() const { return dataTagPos + DataChunkHeader::kSize; }
-  // The stated data size, cut at the end of the file. With `unsetMeansToEnd`, a stated
-  // size of 0 or 0xFFFFFFFF (a writer that never finished its header) means up to the end.
-  uint64_t AvailableDataSize(bool unsetMeansToEnd = false) const;
+  uint64_t AudioSize() const { return audioSize; }
 };
 
-// Reads the header, the sub-format, the sample format, the data chunk header and the file's
-// length. None when there is no "data" tag with 8 bytes after it.
+// Reads where the audio lies by walking the chunks (the byte scan only when the chain is
+// broken). None when there is no data chunk with 8 bytes of header. A big-endian file comes
+// back with kind BigEndian and nothing else read.
 std::optional<AudioLayout> ReadAudioLayout(File& file);
 
 }  // namespace ostrevan

@@ -7,6 +7,7 @@
 #include "engine_error.h"
 #include "file.h"
 #include "integer_text.h"
+#include "load_wave.h"
 #include "texts.h"
 #include "wave_format.h"
 
@@ -22,11 +23,10 @@ void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
   if (!source.Open(record.sourcePath, FileMode::ReadWriteExclusive)) {
     throw EngineError(FormatText(texts::kCannotOpen, record.sourcePath));
   }
-  const std::optional<AudioLayout> sourceLayout = ReadAudioLayout(source);
-  if (!sourceLayout) throw EngineError(FormatText(texts::kNoDataChunk, record.sourcePath));
+  const AudioLayout sourceLayout = ReadCuttableLayout(source, record.sourcePath);
 
   // Writes stay inside the source's audio data as it is now.
-  const auto audioSize = static_cast<int64_t>(sourceLayout->AvailableDataSize());
+  const auto audioSize = static_cast<int64_t>(sourceLayout.AudioSize());
   if (record.clipOffset < 0 || (record.clipBytes > 0 && record.clipOffset >= audioSize)) {
     throw EngineError(FormatText(texts::kRangeOutsideData, recordPath));
   }
@@ -37,14 +37,15 @@ void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
 
   File clip;
   if (!clip.Open(clipPath, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, clipPath));
-  const std::optional<AudioLayout> clipLayout = ReadAudioLayout(clip);
-  if (!clipLayout) throw EngineError(FormatText(texts::kNoDataChunk, clipPath));
-  if (!(sourceLayout->format == clipLayout->format)) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
+  const AudioLayout clipLayout = ReadCuttableLayout(clip, clipPath);
+  if (clipLayout.format != sourceLayout.format) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
+  // A clip that ends before its own header says is a broken copy, not an edit.
+  if (clipLayout.statedBeyondFile) throw EngineError(FormatText(texts::kClipCutShort, clipPath));
 
   // Everything that can refuse this record has been checked: only now is the source written.
   if (writeBytes > 0) {
-    CopyRange(clip, clipLayout->DataStart(), clipLayout->AvailableDataSize(true), source,
-              sourceLayout->DataStart() + record.clipOffset, writeBytes);
+    CopyRange(clip, clipLayout.DataStart(), clipLayout.AudioSize(), source, sourceLayout.DataStart() + record.clipOffset,
+              writeBytes);
   }
   if (!source.Flush()) throw EngineError(Text(texts::kWriteError));
   source.Close();

@@ -86,7 +86,7 @@ TEST(LoadWave, OtherChannelCountsShowTheCount) {
   EXPECT_EQ(ChannelName(0), "0ch");
 }
 
-TEST(LoadWave, FindsTheFirstDataTagAtOrAfter36) {
+TEST(LoadWave, FindsTheDataChunkByWalkingTheChunks) {
   ScratchDir dir;
   const std::string path = dir.File("scan.wav");
   struct Case {
@@ -98,8 +98,8 @@ TEST(LoadWave, FindsTheFirstDataTagAtOrAfter36) {
       {16, {}, 36},
       {18, {}, 38},
       {40, {}, 60},
-      // A chunk before the audio whose contents hold "data": the scan knows no chunks.
-      {16, testing::Chunk("LIST", {'x', 'd', 'a', 't', 'a', 'y'}), 36 + 9},
+      // A chunk before the audio whose contents hold "data" is passed over whole.
+      {16, testing::Chunk("LIST", {'x', 'd', 'a', 't', 'a', 'y'}), 36 + 14},
       // Upper-case DATA is not the tag.
       {16, testing::Chunk("DATA", {1, 2, 3, 4}), 36 + 12},
   };

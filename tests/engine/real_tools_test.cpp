@@ -57,7 +57,7 @@ Bytes AudioOf(const std::string& path) {
   const AudioLayout layout = LayoutOf(path);
   const Bytes file = ReadFile(path);
   const auto start = file.begin() + layout.DataStart();
-  return Bytes(start, start + static_cast<std::ptrdiff_t>(layout.AvailableDataSize()));
+  return Bytes(start, start + static_cast<std::ptrdiff_t>(layout.AudioSize()));
 }
 
 Bytes Slice(const Bytes& bytes, size_t from, size_t count) {

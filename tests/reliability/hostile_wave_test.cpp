@@ -68,8 +68,8 @@ std::vector<Hostile> HostileWaves() {
   shape = Mono8000();
   shape.statedSizeOverride = true;
   shape.statedSize = 0;
-  files.push_back({"data-size-0", MakeWave(shape, PatternBytes(kTwoMinutesThree)), nullptr, u8"演奏時間:0分0秒", true});
-  // An unfinished recording: the audio ends where the file ends.
+  // Unfinished recordings: the audio ends where the file ends.
+  files.push_back({"data-size-0", MakeWave(shape, PatternBytes(kTwoMinutesThree)), nullptr, u8"演奏時間:2分3秒", false});
   shape.statedSize = 0xFFFFFFFF;
   files.push_back({"data-size-ffffffff", MakeWave(shape, PatternBytes(kTwoMinutesThree)), nullptr,
                    u8"演奏時間:2分3秒", false});

@@ -1,0 +1,17 @@
+#pragma once
+// The header of a clip file: a plain canonical WAV header (RIFF, WAVE, a 16-byte fmt chunk
+// with the source's real format values, data), so that any editor opens the clip. A clip
+// whose audio does not fit a 32-bit size gets an RF64 header with a ds64 chunk instead.
+
+#include <cstdint>
+#include <string>
+
+#include "load_wave.h"
+
+namespace ostrevan {
+
+// The clip header's bytes for `clipBytes` bytes of audio in the format of `wave`: 44 bytes,
+// or 80 for RF64.
+std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes);
+
+}  // namespace ostrevan

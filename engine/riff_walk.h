@@ -1,0 +1,58 @@
+#pragma once
+// Finding the fmt and data chunks of a WAVE file by walking its chain of chunks from offset
+// 12: a 4-byte id, a 32-bit little-endian size, the body, and a pad byte after an odd size.
+// Only chunk headers are read, so the walk costs the same whatever the length of the audio
+// or of any chunk before it.
+
+#include <cstdint>
+#include <optional>
+
+#include "file.h"
+
+namespace ostrevan {
+
+// What the first four bytes say the file is.
+enum class Container {
+  Riff,  // "RIFF" ... "WAVE"
+  Rf64,  // "RF64" or "BW64" ... "WAVE": sizes of 0xFFFFFFFF stand for the ds64 chunk's
+  Rifx,  // big-endian RIFF: its numbers cannot be read as little-endian
+  Other  // anything else: no chunk chain to walk
+};
+
+// The values of a fmt chunk, wherever it stands.
+struct FmtChunk {
+  int64_t position = 0;  // of its id
+  uint32_t size = 0;
+  uint16_t formatTag = 0;
+  uint16_t channels = 0;
+  uint32_t sampleRate = 0;
+  uint32_t byteRate = 0;
+  uint16_t blockAlign = 0;
+  uint16_t bitsPerSample = 0;
+  // For the extensible format: the first two bytes of the sub-format GUID, the real
+  // encoding. 0 when the chunk is too short to hold it.
+  uint16_t subFormat = 0;
+};
+
+struct ChunkWalk {
+  Container container = Container::Other;
+  std::optional<FmtChunk> fmt;        // the first fmt chunk
+  std::optional<int64_t> dataTagPos;  // the first data chunk reached
+  uint32_t dataSize = 0;              // its 32-bit size as stated
+  std::optional<uint64_t> ds64DataSize;
+  // True when the chain broke (a size running past the end of the file, an id that is not
+  // four printable characters, too many chunks) before a data chunk was reached. Only then
+  // may the data chunk be looked for by scanning bytes.
+  bool broken = false;
+};
+
+// At most this many chunks are walked: a file of tiny chunks cannot make a load hang.
+inline constexpr int kMaxChunksWalked = 1 << 20;
+
+// Walks the chunks of `file` (of `fileLength` bytes).
+ChunkWalk WalkChunks(File& file, int64_t fileLength);
+
+// True when the 8 bytes at `position` read as a chunk header whose body fits in the file.
+bool ChunkStartsAt(File& file, int64_t position, int64_t fileLength);
+
+}  // namespace ostrevan
