@@ -1,9 +1,12 @@
 #include "cli_run.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
 #include <new>
 
 #include "engine_error.h"
+#include "file.h"
 #include "error_text.h"
 #include "load_wave.h"
 #include "save_clip.h"
@@ -52,17 +55,21 @@ bool LoadAndPrint(const std::string& path, std::FILE* out, bool withLabels) {
   return true;
 }
 
-bool IsWholeNumber(const std::string& text) {
-  if (text.empty() || text.size() > 18) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
+// A whole number in plain digits, leading zeros allowed, as the decimal text the window's
+// start label would hold for it ("05" gives "5"). None for anything else.
+std::optional<std::string> CanonicalMinuteText(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  const size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
+  const std::string digits = text.substr(first);
+  if (digits.size() > 18) return std::nullopt;
+  return digits;
 }
 
 int Cut(const std::vector<std::string>& args, std::FILE* out) {
   if (args.size() < 2) throw UsageError{};
-  const std::string& wav = args[1];
+  // The record keeps the source's full path, so a write-back from another folder finds
+  // the same recording.
+  const std::string wav = AbsolutePath(args[1]);
   const std::string* length = nullptr;
   const std::string* start = nullptr;
   bool fromEnd = false;
@@ -78,14 +85,15 @@ int Cut(const std::vector<std::string>& args, std::FILE* out) {
     }
   }
   if (!length || (start != nullptr) == fromEnd) throw UsageError{};
-  if (start && !IsWholeNumber(*start)) throw UsageError{};
+  const std::optional<std::string> startText = start ? CanonicalMinuteText(*start) : std::string("0");
+  if (!startText) throw UsageError{};
 
   if (!LoadAndPrint(wav, out, false)) return kExitMessage;
   // The start minutes the window's scroll bar could reach: 0 to whole minutes - 1.
-  if (start && std::stoll(*start) >= TheLoadedWave().wholeMinutes) throw UsageError{};
+  if (start && std::stoll(*startText) >= TheLoadedWave().wholeMinutes) throw UsageError{};
 
   PrintingUi ui(out);
-  SaveClip(TheLoadedWave(), *length, start ? *start : std::string("0"), wav,
+  SaveClip(TheLoadedWave(), *length, *startText, wav,
            fromEnd ? ClipMode::FromEnd : ClipMode::StartMinute, ui);
   return ui.finished() ? kExitFinished : kExitMessage;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine_error.h"
+#include "fingerprint.h"
 #include "texts.h"
 
 namespace ostrevan {
@@ -13,7 +14,8 @@ void WriteExactly(File& to, int64_t position, const void* bytes, size_t size) {
   if (to.WriteAt(position, bytes, size) != size) throw EngineError(Text(texts::kWriteError));
 }
 
-void CopyRange(File& from, int64_t fromPos, uint64_t available, File& to, int64_t toPos, uint64_t count) {
+void ForEachBlock(File& from, int64_t fromPos, uint64_t available, uint64_t count,
+                  const std::function<void(uint64_t done, const unsigned char* bytes, size_t size)>& visit) {
   std::vector<unsigned char> buffer(static_cast<size_t>(std::min<uint64_t>(count, kCopyBlockSize)));
   uint64_t done = 0;
   while (done < count) {
@@ -24,9 +26,24 @@ void CopyRange(File& from, int64_t fromPos, uint64_t available, File& to, int64_
       got = from.ReadAt(fromPos + static_cast<int64_t>(done), buffer.data(), wanted);
     }
     std::memset(buffer.data() + got, 0, piece - got);
-    WriteExactly(to, toPos + static_cast<int64_t>(done), buffer.data(), piece);
+    visit(done, buffer.data(), piece);
     done += piece;
   }
+}
+
+void CopyRange(File& from, int64_t fromPos, uint64_t available, File& to, int64_t toPos, uint64_t count,
+               Fingerprint* copied) {
+  ForEachBlock(from, fromPos, available, count, [&](uint64_t done, const unsigned char* bytes, size_t size) {
+    if (copied) copied->Update(bytes, size);
+    WriteExactly(to, toPos + static_cast<int64_t>(done), bytes, size);
+  });
+}
+
+std::string FingerprintOfRange(File& from, int64_t fromPos, uint64_t available, uint64_t count) {
+  Fingerprint fingerprint;
+  ForEachBlock(from, fromPos, available, count,
+               [&](uint64_t, const unsigned char* bytes, size_t size) { fingerprint.Update(bytes, size); });
+  return fingerprint.Text();
 }
 
 }  // namespace ostrevan

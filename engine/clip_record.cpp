@@ -11,16 +11,21 @@
 namespace ostrevan {
 
 std::string ComposeRecordText(const ClipRecord& record) {
-  return DecimalText(record.clipOffset) + "\r\n" + DecimalText(record.clipBytes) + "\r\n" + record.sourcePath + "\r\n";
+  std::string text =
+      DecimalText(record.clipOffset) + "\r\n" + DecimalText(record.clipBytes) + "\r\n" + record.sourcePath + "\r\n";
+  if (!record.fingerprint.empty()) text += record.fingerprint + "\r\n";
+  return text;
 }
 
 RecordLines SplitRecordText(const std::string& bytes) {
-  const std::string text = bytes.substr(0, bytes.find('\0'));
+  static const std::string kByteOrderMark = "\xEF\xBB\xBF";
+  const size_t start = bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
+  const std::string text = bytes.substr(start, bytes.find('\0', start) - start);
   RecordLines result;
   size_t lineNumber = 0;
   std::string line;
   auto endLine = [&] {
-    if (lineNumber < 3) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
+    if (lineNumber < 4) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
     result.text += line;
     result.text += "\r\n";
     ++lineNumber;
@@ -35,7 +40,7 @@ RecordLines SplitRecordText(const std::string& bytes) {
       line += c;
     }
   }
-  if (lineNumber < 3) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
+  if (lineNumber < 4) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
   result.text += line;
   return result;
 }

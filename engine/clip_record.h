@@ -1,7 +1,9 @@
 #pragma once
-// The clip record file: three CR LF lines beside a clip, naming where it came from:
-// the clip's offset from the start of the source's audio data, its byte count, and the
-// source's path byte for byte.
+// The clip record file: CR LF lines beside a clip, naming where it came from: the clip's
+// offset from the start of the source's audio data, its byte count, the source's path byte
+// for byte, and a fourth line with the fingerprint of the source's audio in that range as it
+// was cut (or last written back). Records of three lines, without the fingerprint, are read
+// too; readers that know only three lines ignore the fourth.
 
 #include <cstdint>
 #include <functional>
@@ -13,9 +15,11 @@ struct ClipRecord {
   int64_t clipOffset = 0;
   int64_t clipBytes = 0;
   std::string sourcePath;
+  std::string fingerprint;  // the fourth line; empty when the record has none
 };
 
-// The record's text exactly as written: decimal numbers, the path unchanged, CR LF after each line.
+// The record's text exactly as written: decimal numbers, the path unchanged, the fingerprint
+// when there is one, CR LF after each line.
 std::string ComposeRecordText(const ClipRecord& record);
 
 // The record files this program reads are small; a larger file is refused with
@@ -24,11 +28,12 @@ inline constexpr int64_t kMaxRecordFileSize = 1 << 20;
 inline constexpr size_t kMaxRecordLineLength = 4096;
 
 struct RecordLines {
-  std::string lines[3];  // the first three lines, each cut at 4096 bytes; missing lines are empty
+  std::string lines[4];  // the first four lines, each cut at 4096 bytes; missing lines are empty
   std::string text;      // the whole text up to its first NUL, every line break made CR LF
 };
 
-// Splits record text: it ends at its first NUL; CR LF, a lone CR and a lone LF each end a line.
+// Splits record text: a UTF-8 byte-order mark at its start (as text editors save it) is
+// passed over; it ends at its first NUL; CR LF, a lone CR and a lone LF each end a line.
 RecordLines SplitRecordText(const std::string& bytes);
 
 // Opens the record for reading (other readers allowed, writers refused), reads it whole and

@@ -52,6 +52,14 @@ class File {
 #endif
 };
 
+// Puts the file `from` in the place of `to` in one step (a rename over it, on the disk when
+// this returns): anyone looking finds the old file or the new one, never a mix. False on
+// failure, `to` then unchanged.
+bool ReplaceFileWith(const std::string& from, const std::string& to);
+
+// `path` made absolute against the current folder (an absolute path stays as it is).
+std::string AbsolutePath(const std::string& path);
+
 // True when `path` names an existing file; a folder does not count and an empty path never exists.
 bool FileExists(const std::string& path);
 

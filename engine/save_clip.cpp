@@ -8,6 +8,7 @@
 #include "clip_record.h"
 #include "engine_error.h"
 #include "file.h"
+#include "fingerprint.h"
 #include "integer_text.h"
 #include "texts.h"
 
@@ -79,6 +80,7 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
   const std::string clipPath = ClipPathFor(sourcePath, startMinuteText, lengthText, mode);
   const std::string recordPath = RecordPathFor(clipPath);
 
+  Fingerprint cut;
   {
     File source;
     if (!source.Open(sourcePath, FileMode::ReadExclusive)) {
@@ -91,16 +93,18 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     File clip;
     if (!clip.Open(clipPath, FileMode::CreateExclusive)) throw EngineError(FormatText(texts::kCannotCreate, clipPath));
     const std::string header = ClipHeaderBytes(wave, static_cast<uint64_t>(clipBytes));
+    // Hashed as it is copied, so the record's fingerprint costs no extra read.
     WriteExactly(clip, 0, header.data(), header.size());
     const auto count = static_cast<uint64_t>(clipBytes);
     // An empty clip reads nothing; its offset may lie beyond any position a file can have.
     if (count > 0) {
-      CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip, static_cast<int64_t>(header.size()), count);
+      CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip, static_cast<int64_t>(header.size()), count,
+                &cut);
     }
     source.Close();
   }
 
-  const std::string recordText = ComposeRecordText({clipOffset, clipBytes, sourcePath});
+  const std::string recordText = ComposeRecordText({clipOffset, clipBytes, sourcePath, cut.Text()});
   ui.ShowRecordText(recordText);
   {
     File record;

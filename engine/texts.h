@@ -30,6 +30,10 @@ inline constexpr const char* kCompressedFormat =
 inline constexpr const char* kBigEndianFormat = u8"ファイル %s はビッグエンディアンの RIFX 形式のため扱えません";
 // A clip whose data chunk states more audio than the file holds: cut short, not edited.
 inline constexpr const char* kClipCutShort = u8"ファイル %s は途中で切れています（data チャンクの大きさに足りません）";
+// The write-back's checks that the source still holds what was cut from it.
+inline constexpr const char* kSourceChangedSinceCut =
+    u8"取り出し元ファイル %s は切り取った後に変わっています。書き戻しません";
+inline constexpr const char* kFingerprintUnreadable = u8"クリップ記録 %s の 4 行目が読めません";
 // A path that a record's lines cannot hold (a line break or NUL in it).
 inline constexpr const char* kPathNotRecordable =
     u8"ファイル名 %s には改行などクリップ記録に書けない文字があるため切り取れません";

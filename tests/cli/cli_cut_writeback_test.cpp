@@ -31,6 +31,12 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   return names;
 }
 
+// A record's text up to its fingerprint line.
+std::string FirstThreeLines(const std::string& recordPath) {
+  const std::string text = AsText(ReadFile(recordPath));
+  return text.substr(0, text.find("xxh3-128:"));
+}
+
 struct CliCutWriteback : ::testing::Test {
   ScratchDir dir;
   std::string wav = dir.File("talk.wav");
@@ -50,7 +56,7 @@ TEST_F(CliCutWriteback, CutWritesTheClipAndRecordTheWindowWould) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, kFinished);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(AsText(ReadFile(dir.File("talk-5-03.ini"))), "120000\r\n72000\r\n" + wav + "\r\n");
+  EXPECT_EQ(FirstThreeLines(dir.File("talk-5-03.ini")), "120000\r\n72000\r\n" + wav + "\r\n");
 
   result = RunCli({"cut", wav, "--from-end", "--length", "2"});
   EXPECT_EQ(result.status, 0);
@@ -66,7 +72,32 @@ TEST_F(CliCutWriteback, CutWritesTheClipAndRecordTheWindowWould) {
   SaveClip(wave, "03", "5", copy, ClipMode::StartMinute, ui);
   SaveClip(wave, "2", "0", copy, ClipMode::FromEnd, ui);
   for (const char* name : {"talk-5-03.wav", "talk-L-2.wav"}) EXPECT_EQ(ReadFile(dir.File(name)), ReadFile(other.File(name)));
-  EXPECT_EQ(AsText(ReadFile(dir.File("talk-L-2.ini"))), "192000\r\n48000\r\n" + wav + "\r\n");
+  EXPECT_EQ(FirstThreeLines(dir.File("talk-L-2.ini")), "192000\r\n48000\r\n" + wav + "\r\n");
+}
+
+TEST_F(CliCutWriteback, RecordsKeepTheFullPathAndTheStartAsTheWindowWritesIt) {
+  // Two recordings of the same name in two folders: the record cut in one names that one.
+  fs::create_directories(dir.File("a"));
+  fs::create_directories(dir.File("b"));
+  WriteFile(dir.File("a/rec.wav"), original);
+  WriteFile(dir.File("b/rec.wav"), original);
+  ASSERT_EQ(RunCli({"cut", "rec.wav", "--length", "1", "--start", "1"}, dir.File("a")).status, 0);
+  EXPECT_EQ(FirstThreeLines(dir.File("a/rec-1-1.ini")), "24000\r\n24000\r\n" + dir.File("a/rec.wav") + "\r\n");
+  const Bytes edited = PatternBytes(kMinute, 7);
+  WriteFile(dir.File("a/rec-1-1.wav"), MakeWave([] { WaveShape f; f.sampleRate = 100; return f; }(), edited));
+  ASSERT_EQ(RunCli({"writeback", "../a/rec-1-1.ini"}, dir.File("b")).status, 0);
+  EXPECT_EQ(ReadFile(dir.File("b/rec.wav")), original);
+  Bytes expected = original;
+  std::copy(edited.begin(), edited.end(), expected.begin() + 44 + kMinute);
+  EXPECT_EQ(ReadFile(dir.File("a/rec.wav")), expected);
+
+  // Leading zeros are accepted and named as the window's start label would show the minute.
+  EXPECT_EQ(RunCli({"cut", wav, "--length", "3", "--start", "05"}).status, 0);
+  EXPECT_TRUE(Exists(dir.File("talk-5-3.wav")));
+  EXPECT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "0000000000000000000000009"}).status, 0);
+  EXPECT_TRUE(Exists(dir.File("talk-9-1.wav")));
+  EXPECT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "00"}).status, 0);
+  EXPECT_TRUE(Exists(dir.File("talk-0-1.wav")));
 }
 
 TEST_F(CliCutWriteback, CutMessagesAndErrors) {

@@ -18,7 +18,7 @@ std::string Slurp(const std::string& path) {
 }
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& args) {
+CliResult RunCli(const std::vector<std::string>& args, const std::string& workingDir) {
   char outName[] = "/tmp/ostrevan-cli-out-XXXXXX";
   char errName[] = "/tmp/ostrevan-cli-err-XXXXXX";
   const int outFd = mkstemp(outName);
@@ -28,6 +28,7 @@ CliResult RunCli(const std::vector<std::string>& args) {
   if (child == 0) {
     dup2(outFd, 1);
     dup2(errFd, 2);
+    if (!workingDir.empty() && chdir(workingDir.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     std::string program = OSTREVAN_CLI_PATH;
     argv.push_back(program.data());

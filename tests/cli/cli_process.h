@@ -12,7 +12,8 @@ struct CliResult {
   std::string err;
 };
 
-// Runs the built ostrevan-cli with `args` (passed as they are, no shell).
-CliResult RunCli(const std::vector<std::string>& args);
+// Runs the built ostrevan-cli with `args` (passed as they are, no shell), in the folder
+// `workingDir` when one is given.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& workingDir = "");
 
 }  // namespace ostrevan::testing

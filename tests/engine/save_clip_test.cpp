@@ -13,6 +13,7 @@
 #include "clip_record.h"
 #include "engine_error.h"
 #include "file.h"
+#include "fingerprint.h"
 #include "little_endian.h"
 #include "load_wave.h"
 #include "save_clip.h"
@@ -90,6 +91,19 @@ std::string Record(int64_t offset, int64_t bytes, const std::string& source) {
   return std::to_string(offset) + "\r\n" + std::to_string(bytes) + "\r\n" + source + "\r\n";
 }
 
+// A saved record's first three lines; its fourth must be the fingerprint of the clip's audio
+// beside it (the source's bytes as they were cut).
+std::string RecordLinesOf(const std::string& recordPath) {
+  const std::string text = AsText(ReadFile(recordPath));
+  const Bytes audio = AudioOf(ReadFile(PathWithoutExtension(recordPath) + ".wav"));
+  Fingerprint expected;
+  expected.Update(audio.data(), audio.size());
+  const std::string fourth = expected.Text() + "\r\n";
+  EXPECT_TRUE(text.size() > fourth.size() && text.compare(text.size() - fourth.size(), fourth.size(), fourth) == 0)
+      << text;
+  return text.substr(0, text.size() - std::min(text.size(), fourth.size()));
+}
+
 // A ten-minute small source with a LIST chunk after its audio.
 struct SmallSource {
   ScratchDir dir;
@@ -123,7 +137,7 @@ TEST(SaveClip, StartMinuteClipHasTheCanonicalHeaderTheSourceBytesAndItsRecord) {
 
   // The record is byte for byte three CR LF lines, and the line buffer shows the same text.
   const std::string record = AsText(ReadFile(s.dir.File("talk-5-3.ini")));
-  EXPECT_EQ(record, Record(5 * kMinute, 3 * kMinute, s.path));
+  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-5-3.ini")), Record(5 * kMinute, 3 * kMinute, s.path));
   EXPECT_EQ(s.ui.recordText, record);
   EXPECT_EQ(s.ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
   EXPECT_EQ(NamesIn(s.dir.path()), (std::vector<std::string>{"talk-5-3.ini", "talk-5-3.wav", "talk.wav"}));
@@ -161,14 +175,14 @@ TEST(SaveClip, FullSizeExampleCutsTheRightBytes) {
     expected.insert(expected.end(), audio.begin(), audio.end());
     return expected;
   }());
-  EXPECT_EQ(AsText(ReadFile(dir.File("talk-5-3.ini"))), Record(52920000, 31752000, path));
+  EXPECT_EQ(RecordLinesOf(dir.File("talk-5-3.ini")), Record(52920000, 31752000, path));
 
   // From the end: both lengths end exactly at the end of the audio data.
   for (const auto& [length, offset] : {std::pair<std::string, int64_t>{"3", 603337380}, {"2", 613921380}}) {
     SaveClip(wave, length, "0", path, ClipMode::FromEnd, ui);
     const std::string fromEnd = dir.File("talk-L-" + length + ".wav");
     const int64_t bytes = dataSize - offset;
-    EXPECT_EQ(AsText(ReadFile(dir.File("talk-L-" + length + ".ini"))), Record(offset, bytes, path));
+    EXPECT_EQ(RecordLinesOf(dir.File("talk-L-" + length + ".ini")), Record(offset, bytes, path));
     EXPECT_EQ(ReadRange(fromEnd, 44 + bytes - 512, 1024), ReadRange(path, 44 + dataSize - 512, 512))
         << "the clip's last bytes are the audio's last bytes, and nothing follows them";
     EXPECT_EQ(ReadRange(fromEnd, 44, 512), ReadRange(path, 44 + offset, 512));
@@ -187,14 +201,14 @@ TEST(SaveClip, FromEndCountsFromTheLastWholeFrame) {
   const LoadedWave wave = Load(path);
   RecordingUi ui;
   SaveClip(wave, "2", "0", path, ClipMode::FromEnd, ui);
-  EXPECT_EQ(AsText(ReadFile(dir.File("odd-L-2.ini"))), Record(8 * kMinute, 2 * kMinute, path));
+  EXPECT_EQ(RecordLinesOf(dir.File("odd-L-2.ini")), Record(8 * kMinute, 2 * kMinute, path));
   EXPECT_EQ(AudioOf(ReadFile(dir.File("odd-L-2.wav"))), Slice(audio, 8 * kMinute, 2 * kMinute))
       << "neither the half frame nor the LIST chunk is in the clip";
 
   // The whole audio from the end starts at offset 0.
   whole.Cut("10", "0", ClipMode::FromEnd);
   EXPECT_EQ(AudioOf(ReadFile(whole.dir.File("talk-L-10.wav"))), whole.audio);
-  EXPECT_EQ(AsText(ReadFile(whole.dir.File("talk-L-10.ini"))), Record(0, 10 * kMinute, whole.path));
+  EXPECT_EQ(RecordLinesOf(whole.dir.File("talk-L-10.ini")), Record(0, 10 * kMinute, whole.path));
 }
 
 TEST(SaveClip, ClipRunningPastTheAudioEndsWithIt) {
@@ -203,7 +217,7 @@ TEST(SaveClip, ClipRunningPastTheAudioEndsWithIt) {
   const Bytes clip = ReadFile(s.dir.File("talk-9-3.wav"));
   EXPECT_EQ(Slice(clip, 0, 44), ExpectedHeader(kMinute)) << "riffSize and dataSize hold the shortened count";
   EXPECT_EQ(AudioOf(clip), Slice(s.audio, 9 * kMinute, kMinute)) << "no LIST bytes, no padding";
-  EXPECT_EQ(AsText(ReadFile(s.dir.File("talk-9-3.ini"))), Record(9 * kMinute, kMinute, s.path));
+  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-9-3.ini")), Record(9 * kMinute, kMinute, s.path));
 
   // A length whose byte count overflows any integer is shortened the same way.
   s.Cut("2147483647", "0");
@@ -218,7 +232,7 @@ TEST(SaveClip, ClipRunningPastTheAudioEndsWithIt) {
   WriteFile(dir.File("cut.wav"), MakeWave(format, audio));
   RecordingUi ui;
   SaveClip(Load(dir.File("cut.wav")), "5", "9", dir.File("cut.wav"), ClipMode::StartMinute, ui);
-  EXPECT_EQ(AsText(ReadFile(dir.File("cut-9-5.ini"))), Record(9 * kMinute, kMinute + 100, dir.File("cut.wav")));
+  EXPECT_EQ(RecordLinesOf(dir.File("cut-9-5.ini")), Record(9 * kMinute, kMinute + 100, dir.File("cut.wav")));
   EXPECT_EQ(AudioOf(ReadFile(dir.File("cut-9-5.wav"))), Slice(audio, 9 * kMinute, kMinute + 100));
 }
 
@@ -236,7 +250,7 @@ TEST(SaveClip, ClipOutsideTheAudioIsRefusedWithAMessageAndNothingWritten) {
   s.ui.infos.clear();
   s.Cut("0", "10");
   EXPECT_EQ(ReadFile(s.dir.File("talk-10-0.wav")), ExpectedHeader(0));
-  EXPECT_EQ(AsText(ReadFile(s.dir.File("talk-10-0.ini"))), Record(10 * kMinute, 0, s.path));
+  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-10-0.ini")), Record(10 * kMinute, 0, s.path));
   EXPECT_EQ(s.ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
 }
 
@@ -248,13 +262,13 @@ TEST(SaveClip, NamesUseTheTextsAsTyped) {
   for (const char* name : {"talk-5-03", "talk-5- 3"}) {
     const Bytes clip = ReadFile(s.dir.File(std::string(name) + ".wav"));
     EXPECT_EQ(AudioOf(clip), Slice(s.audio, 5 * kMinute, 3 * kMinute)) << name;
-    EXPECT_EQ(AsText(ReadFile(s.dir.File(std::string(name) + ".ini"))), Record(5 * kMinute, 3 * kMinute, s.path));
+    EXPECT_EQ(RecordLinesOf(s.dir.File(std::string(name) + ".ini")), Record(5 * kMinute, 3 * kMinute, s.path));
   }
-  EXPECT_EQ(AsText(ReadFile(s.dir.File("talk-L-03.ini"))), Record(7 * kMinute, 3 * kMinute, s.path));
+  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-L-03.ini")), Record(7 * kMinute, 3 * kMinute, s.path));
 
   s.Cut("0", "5");
   EXPECT_EQ(ReadFile(s.dir.File("talk-5-0.wav")), ExpectedHeader(0));
-  EXPECT_EQ(AsText(ReadFile(s.dir.File("talk-5-0.ini"))), Record(5 * kMinute, 0, s.path));
+  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-5-0.ini")), Record(5 * kMinute, 0, s.path));
 }
 
 TEST(SaveClip, LengthsThatAreNoCountWriteNothing) {
@@ -329,7 +343,7 @@ TEST(SaveClip, ExistingClipAndRecordAreReplaced) {
   WriteFile(s.dir.File("talk-1-1.ini"), std::string(5000, 'x'));
   s.Cut("1", "1");
   EXPECT_EQ(ReadFile(s.dir.File("talk-1-1.wav")).size(), 44u + kMinute);
-  EXPECT_EQ(AsText(ReadFile(s.dir.File("talk-1-1.ini"))), Record(kMinute, kMinute, s.path));
+  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-1-1.ini")), Record(kMinute, kMinute, s.path));
 }
 
 TEST(SaveClip, FilesHeldByAnotherOpenerAreNotTouched) {
@@ -372,7 +386,7 @@ TEST(SaveClip, DoubleByteNameWithBackslashTrailByte) {
   RecordingUi ui;
   SaveClip(Load(path), "1", "0", path, ClipMode::StartMinute, ui);
   EXPECT_TRUE(FileExists(dir.File("talk-0-1.wav")));
-  EXPECT_EQ(AsText(ReadFile(dir.File("talk-0-1.ini"))), Record(0, kMinute, path));
+  EXPECT_EQ(RecordLinesOf(dir.File("talk-0-1.ini")), Record(0, kMinute, path));
 }
 
 // A source of 4 GiB (sparse): offsets past 2^31 are cut and recorded whole.
@@ -392,7 +406,7 @@ TEST(SaveClip, OffsetsPastTwoGigabytes) {
   RecordingUi ui;
   SaveClip(wave, "1", "405", path, ClipMode::StartMinute, ui);
   const int64_t bytes = int64_t{dataSize} - start;
-  EXPECT_EQ(AsText(ReadFile(dir.File("long-405-1.ini"))), Record(start, bytes, path));
+  EXPECT_EQ(RecordLinesOf(dir.File("long-405-1.ini")), Record(start, bytes, path));
   const std::string clipPath = dir.File("long-405-1.wav");
   EXPECT_EQ(ReadRange(clipPath, 44, 4096), mark);
   EXPECT_EQ(ReadRange(clipPath, 44 + bytes - 16, 32), Bytes(16, 0xAB));

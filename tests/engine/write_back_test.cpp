@@ -106,7 +106,8 @@ TEST_F(WriteBack, UnchangedClipLeavesTheSourceAsItWas) {
   EXPECT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ui.infos, Finished());
   EXPECT_EQ(ReadFile(source), original);
-  EXPECT_EQ(ui.recordText, std::to_string(3 * kMinute) + "\r\n" + std::to_string(2 * kMinute) + "\r\n" + source + "\r\n");
+  EXPECT_EQ(ui.recordText.substr(0, ui.recordText.rfind("xxh3-128:")),
+            std::to_string(3 * kMinute) + "\r\n" + std::to_string(2 * kMinute) + "\r\n" + source + "\r\n");
 }
 
 TEST_F(WriteBack, EditedClipChangesExactlyItsRange) {
@@ -351,6 +352,7 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
   format.statedSize = 0xFFFFFFFF;
   const Bytes unfinished = MakeWave(format, audio);
   WriteFile(source, unfinished);
+  WriteFile(record, ComposeRecordText({10 * kMinute - 100, kMinute, source}));
   ASSERT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ReadFile(source), With(unfinished, kDataStart + 10 * kMinute - 100, Bytes(edited.begin(), edited.begin() + 100)));
 
