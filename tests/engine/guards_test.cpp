@@ -1,0 +1,252 @@
+// What keeps a cut and a write-back from touching the wrong recording or the wrong bytes:
+// the cut checks the file is the loaded one and that its path fits a record; the write-back
+// checks the source's range still holds what the record's fingerprint says.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "clip_record.h"
+#include "fingerprint.h"
+#include "load_wave.h"
+#include "save_clip.h"
+#include "test_files.h"
+#include "texts.h"
+#include "write_back.h"
+
+namespace ostrevan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kMinute = 6000;  // mono 8-bit, 100 samples a second
+
+WaveShape Format() {
+  WaveShape format;
+  format.channels = 1;
+  format.sampleRate = 100;
+  format.bitsPerSample = 8;
+  format.blockAlign = 1;
+  return format;
+}
+
+WaveShape Stereo16() {
+  WaveShape format;
+  format.sampleRate = 100;
+  return format;
+}
+
+std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+Bytes With(Bytes bytes, size_t at, const Bytes& part) {
+  std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  return bytes;
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct Guards : ::testing::Test {
+  ScratchDir dir;
+  std::string source = dir.File("take.wav");
+  Bytes original = MakeWave(Format(), PatternBytes(5 * kMinute, 3));
+  std::string record = dir.File("take-1-2.ini");
+  std::string clip = dir.File("take-1-2.wav");
+  RecordingUi ui;
+
+  void SetUp() override { WriteFile(source, original); }
+
+  void CutOneTwo() {
+    LoadedWave wave;
+    LoadWave(source, wave);
+    RecordingUi cutUi;
+    SaveClip(wave, "2", "1", source, ClipMode::StartMinute, cutUi);
+    ASSERT_EQ(cutUi.infos, std::vector<std::string>{Sys(texts::kFinished)});
+  }
+  void Edit(const Bytes& audio) { WriteFile(clip, MakeWave(Format(), audio)); }
+  std::string Run(const std::vector<std::string>& records) {
+    ui.infos.clear();
+    return ErrorOf([&] { WriteBackClips(records, ui); });
+  }
+  std::string Changed() const { return FormatText(texts::kSourceChangedSinceCut, source); }
+};
+
+TEST_F(Guards, ACutOfAFileThatIsNotTheLoadedOneIsRefused) {
+  // The user loads a.wav, then a drop of b.wav fails to open: the path label shows b.wav
+  // while the loaded record still holds a.wav's numbers.
+  const std::string other = dir.File("b.wav");
+  WaveShape withList = Stereo16();
+  withList.chunksBeforeData = Chunk("LIST", Bytes(30, 'x'));
+  WriteFile(other, MakeWave(withList, PatternBytes(40 * kMinute, 4)));
+  LoadedWave wave;
+  LoadWave(source, wave);
+  for (const std::string& path : {other, dir.File("empty.wav")}) {
+    if (path != other) WriteFile(path, MakeWave(Format(), {}));
+    RecordingUi cutUi;
+    EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "1", "0", path, ClipMode::StartMinute, cutUi); }), "(no error)");
+    EXPECT_EQ(cutUi.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, path)});
+  }
+  // The loaded file changed on the disk since it was loaded: refused too.
+  WriteFile(source, MakeWave(Format(), PatternBytes(6 * kMinute, 5)));
+  RecordingUi cutUi;
+  SaveClip(wave, "1", "0", source, ClipMode::StartMinute, cutUi);
+  EXPECT_EQ(cutUi.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, source)});
+  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"b.wav", "empty.wav", "take.wav"}));
+
+  // A load that failed in the play time leaves mixed numbers: no cut is made with them.
+  const std::string broken = dir.File("zero-rate.wav");
+  WaveShape zeroRate = Format();
+  zeroRate.sampleRate = 0;
+  WriteFile(broken, MakeWave(zeroRate, PatternBytes(kMinute)));
+  LoadWave(dir.File("b.wav"), wave);
+  EXPECT_NE(ErrorOf([&] { LoadWave(broken, wave); }), "(no error)");
+  RecordingUi mixedUi;
+  SaveClip(wave, "1", "0", broken, ClipMode::StartMinute, mixedUi);
+  EXPECT_EQ(mixedUi.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, broken)});
+  EXPECT_FALSE(Exists(dir.File("zero-rate-0-1.wav")));
+}
+
+TEST_F(Guards, PathsARecordCannotHoldAreRefusedAtTheCut) {
+  LoadedWave wave;
+  LoadWave(source, wave);
+  for (const std::string& name : {std::string("take\nb.wav"), std::string("take\rb.wav"), std::string("take\0b.wav", 10)}) {
+    const std::string path = dir.path() + "/" + name;
+    RecordingUi cutUi;
+    // The message is cut at a NUL, as any C string is.
+    const std::string expected = FormatText(texts::kPathNotRecordable, path);
+    EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "1", "0", path, ClipMode::StartMinute, cutUi); }),
+              expected.substr(0, expected.find('\0')));
+  }
+  EXPECT_EQ(NamesIn(dir.path()), std::vector<std::string>{"take.wav"});
+}
+
+TEST_F(Guards, TheRecordsFingerprintIsTheAudioAsCut) {
+  CutOneTwo();
+  const RecordLines lines = ReadRecordLines(record);
+  Fingerprint expected;
+  expected.Update(original.data() + 44 + kMinute, 2 * kMinute);
+  EXPECT_EQ(lines.lines[3], expected.Text());
+  EXPECT_EQ(lines.lines[3].size(), 9u + 32u);
+}
+
+TEST_F(Guards, EditWriteBackEditAgainWriteBackAgain) {
+  CutOneTwo();
+  const Bytes first = PatternBytes(2 * kMinute, 11);
+  Edit(first);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, first));
+  const Bytes second = PatternBytes(2 * kMinute, 12);
+  Edit(second);
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, second));
+  // The same list run twice, and an entry listed twice.
+  ASSERT_EQ(Run({record, record}), "(no error)");
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+  EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, second));
+  // The record is replaced whole, with nothing left beside it.
+  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"take-1-2.ini", "take-1-2.wav", "take.wav"}));
+  Fingerprint written;
+  written.Update(second.data(), second.size());
+  EXPECT_EQ(ReadRecordLines(record).lines[3], written.Text());
+}
+
+TEST_F(Guards, ASourceThatIsNoLongerWhatWasCutIsNotWritten) {
+  CutOneTwo();
+  Edit(PatternBytes(2 * kMinute, 21));
+  const std::string recordText = AsText(ReadFile(record));
+  struct Case {
+    const char* what;
+    Bytes sourceNow;
+    std::string recordNow;
+  };
+  const std::string path = source;
+  auto recordWith = [&](int64_t offset) {
+    return ComposeRecordText({offset, 2 * kMinute, path, ReadRecordLines(record).lines[3]});
+  };
+  const Case cases[] = {
+      {"another recording of the same name and format", MakeWave(Format(), PatternBytes(5 * kMinute, 22)), recordText},
+      {"the audio re-exported with other contents", With(original, 44 + kMinute + 500, {1, 2, 3}), recordText},
+      {"the offset edited by one frame", original, recordWith(kMinute + 1)},
+      {"the offset edited by a minute", original, recordWith(2 * kMinute)},
+  };
+  for (const Case& c : cases) {
+    WriteFile(source, c.sourceNow);
+    WriteFile(record, c.recordNow);
+    EXPECT_EQ(Run({record}), Changed()) << c.what;
+    EXPECT_EQ(ReadFile(source), c.sourceNow) << c.what;
+    EXPECT_EQ(AsText(ReadFile(record)), c.recordNow) << c.what;
+  }
+}
+
+TEST_F(Guards, AnOffsetBetweenFramesIsRefusedEvenWithoutAFingerprint) {
+  WriteFile(source, MakeWave(Stereo16(), PatternBytes(4 * 24000, 6)));
+  const Bytes before = ReadFile(source);
+  WriteFile(clip, MakeWave(Stereo16(), PatternBytes(24000, 7)));
+  WriteFile(record, ComposeRecordText({24000 + 2, 24000, source, ""}));
+  EXPECT_EQ(Run({record}), Changed());
+  EXPECT_EQ(ReadFile(source), before);
+}
+
+TEST_F(Guards, OlderRecordsWithoutAFingerprintWriteBackAndGainOne) {
+  const Bytes edited = PatternBytes(2 * kMinute, 31);
+  Edit(edited);
+  WriteFile(record, std::to_string(kMinute) + "\r\n" + std::to_string(2 * kMinute) + "\r\n" + source + "\r\n");
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, edited));
+  Fingerprint written;
+  written.Update(edited.data(), edited.size());
+  EXPECT_EQ(AsText(ReadFile(record)), std::to_string(kMinute) + "\r\n" + std::to_string(2 * kMinute) + "\r\n" + source +
+                                          "\r\n" + written.Text() + "\r\n");
+}
+
+TEST_F(Guards, ARunStoppedAfterTheSourcesWriteIsAcceptedNextTime) {
+  CutOneTwo();
+  const Bytes edited = PatternBytes(2 * kMinute, 41);
+  Edit(edited);
+  // The source holds the clip already while the record still names the audio as cut.
+  WriteFile(source, With(original, 44 + kMinute, edited));
+  const std::string before = AsText(ReadFile(record));
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, edited));
+  EXPECT_NE(AsText(ReadFile(record)), before);
+  // A stale new record from a stopped run is replaced, not read.
+  WriteFile(record + ".new", "garbage");
+  Edit(PatternBytes(2 * kMinute, 42));
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_FALSE(Exists(record + ".new"));
+}
+
+TEST_F(Guards, DamagedFingerprintLinesAreRefusedOtherFourthLinesIgnored) {
+  CutOneTwo();
+  const std::string head = std::to_string(kMinute) + "\r\n" + std::to_string(2 * kMinute) + "\r\n" + source + "\r\n";
+  for (const std::string& fourth : {std::string("xxh3-128:"), std::string("xxh3-128:zz"),
+                                    std::string("xxh3-128:") + std::string(31, '0'), std::string("xxh3-128:") + std::string(33, 'a')}) {
+    WriteFile(record, head + fourth + "\r\n");
+    EXPECT_EQ(Run({record}), FormatText(texts::kFingerprintUnreadable, record)) << fourth;
+    EXPECT_EQ(ReadFile(source), original);
+  }
+  WriteFile(record, head + "a note the user added\r\n");
+  EXPECT_EQ(Run({record}), "(no error)");
+}
+
+TEST_F(Guards, ARecordWithAByteOrderMarkReadsAsWithout) {
+  CutOneTwo();
+  const std::string text = AsText(ReadFile(record));
+  const Bytes edited = PatternBytes(2 * kMinute, 51);
+  Edit(edited);
+  WriteFile(record, "\xEF\xBB\xBF" + text);
+  const RecordLines lines = ReadRecordLines(record);
+  EXPECT_EQ(lines.lines[0], std::to_string(kMinute));
+  ASSERT_EQ(Run({record}), "(no error)");
+  EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, edited));
+}
+
+}  // namespace
+}  // namespace ostrevan::testing
