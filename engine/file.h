@@ -57,6 +57,9 @@ class File {
 // failure, `to` then unchanged.
 bool ReplaceFileWith(const std::string& from, const std::string& to);
 
+// Removes the file `path`; false when it cannot.
+bool RemoveFile(const std::string& path);
+
 // `path` made absolute against the current folder (an absolute path stays as it is).
 std::string AbsolutePath(const std::string& path);
 

@@ -124,6 +124,8 @@ bool ReplaceFileWith(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
 std::string AbsolutePath(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;
   std::string folder(256, '\0');

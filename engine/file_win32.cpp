@@ -116,6 +116,8 @@ bool ReplaceFileWith(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
   const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);

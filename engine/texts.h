@@ -33,6 +33,8 @@ inline constexpr const char* kClipCutShort = u8"ファイル %s は途中で切�
 // The write-back's checks that the source still holds what was cut from it.
 inline constexpr const char* kSourceChangedSinceCut =
     u8"取り出し元ファイル %s は切り取った後に変わっています。書き戻しません";
+inline constexpr const char* kRecordNotUpdated =
+    u8"取り出し元への書き戻しは済みましたが、クリップ記録 %s を更新できません（ほかのプログラムが開いています）";
 inline constexpr const char* kFingerprintUnreadable = u8"クリップ記録 %s の 4 行目が読めません";
 // A path that a record's lines cannot hold (a line break or NUL in it).
 inline constexpr const char* kPathNotRecordable =

@@ -43,7 +43,12 @@ void ReplaceRecord(const std::string& recordPath, const ClipRecord& record) {
     WriteExactly(file, 0, text.data(), text.size());
     if (!file.Flush()) throw EngineError(Text(texts::kWriteError));
   }
-  if (!ReplaceFileWith(newPath, recordPath)) throw EngineError(FormatText(texts::kCannotCreate, recordPath));
+  // On Windows a record that another program holds open cannot be replaced; the source is
+  // written by then, and the user is told so.
+  if (!ReplaceFileWith(newPath, recordPath)) {
+    RemoveFile(newPath);
+    throw EngineError(FormatText(texts::kRecordNotUpdated, recordPath));
+  }
 }
 
 // Returns the fingerprint of what the source's range holds afterwards.
