@@ -9,6 +9,7 @@
 #include "file.h"
 #include "error_text.h"
 #include "load_wave.h"
+#include "ostrevan_version.h"
 #include "save_clip.h"
 #include "texts.h"
 #include "write_back.h"
@@ -106,7 +107,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
     return kExitFinished;
   }
   if (command == "--version" && args.size() == 1) {
-    std::fputs("ostrevan-cli 1.13\n", out);
+    std::fputs("ostrevan-cli " OSTREVAN_VERSION "\n", out);
     return kExitFinished;
   }
   if (command == "info" && args.size() == 2) return LoadAndPrint(args[1], out, true) ? kExitFinished : kExitMessage;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_process.h"
+#include "ostrevan_version.h"
 #include "test_files.h"
 
 namespace ostrevan {
@@ -75,7 +76,7 @@ TEST(CliInfo, HelpAndVersion) {
   EXPECT_NE(result.out.find("ostrevan-cli cut WAV --length TEXT (--start TEXT | --from-end)"), std::string::npos);
   result = RunCli({"--version"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "ostrevan-cli 1.13\n");
+  EXPECT_EQ(result.out, "ostrevan-cli " OSTREVAN_VERSION "\n");
 }
 
 }  // namespace
