@@ -51,7 +51,7 @@ void ReplaceRecord(const std::string& recordPath, const ClipRecord& record) {
   }
 }
 
-// Returns the fingerprint of what the source's range holds afterwards.
+// Returns the fingerprint of what the source's range holds afterwards: the clip's audio.
 std::string WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
   const std::string clipPath = PathWithoutExtension(recordPath) + ".wav";
   if (record.clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
@@ -85,25 +85,22 @@ std::string WriteBackOne(const std::string& recordPath, const ClipRecord& record
   // A clip that ends before its own header says is a broken copy, not an edit.
   if (clipLayout.statedBeyondFile) throw EngineError(FormatText(texts::kClipCutShort, clipPath));
 
+  // The clip is read whole before the source is touched, so a clip that cannot be read
+  // leaves the source as it was.
+  const std::string clipAudio = FingerprintOfRange(clip, clipLayout.DataStart(), clipLayout.AudioSize(), writeBytes);
+  const std::string now = FingerprintOfRange(source, writeAt, writeBytes, writeBytes);
   // The range must still hold what was cut (or last written) there, or hold the clip's audio
   // already (a run repeated, or stopped after the source's write).
-  if (!record.fingerprint.empty()) {
-    const std::string now = FingerprintOfRange(source, writeAt, writeBytes, writeBytes);
-    if (now != record.fingerprint) {
-      if (FingerprintOfRange(clip, clipLayout.DataStart(), clipLayout.AudioSize(), writeBytes) != now) {
-        throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
-      }
-      return now;
-    }
+  if (!record.fingerprint.empty() && now != record.fingerprint && now != clipAudio) {
+    throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
   }
 
   // Everything that can refuse this record has been checked: only now is the source written.
-  Fingerprint written;
-  if (writeBytes > 0) {
-    CopyRange(clip, clipLayout.DataStart(), clipLayout.AudioSize(), source, writeAt, writeBytes, &written);
-  }
+  if (now != clipAudio) CopyRange(clip, clipLayout.DataStart(), clipLayout.AudioSize(), source, writeAt, writeBytes);
+  // Flushed even when the range held the clip already: an earlier run may have stopped
+  // before its bytes reached the disk.
   if (!source.Flush()) throw EngineError(Text(texts::kWriteError));
-  return written.Text();
+  return clipAudio;
 }
 
 }  // namespace
