@@ -5,11 +5,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
+#include "Unit1Layout.h"
 #include "engine_ui.h"
+#include "form_builder.h"
 #include "form_controls.h"
 #include "open_dialog.h"
 
@@ -50,30 +51,22 @@ class TForm1 : public ostrevan::ui::FormControls, public ostrevan::EngineUi {
   void ShowRecordText(const std::string& text) override;
 
  private:
-  TForm1() = default;
+  TForm1() : controls_(ostrevan::app::kForm1Layout) {}
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK Label9Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK Memo1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK ComboBox1EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateControls();
   void OnCommand(int id, int code);
   void OnScroll(int request);
-  HBRUSH OnControlColor(HDC dc, HWND control);
-  void SizeLabelToText(HWND label);
-  void SetLabelText(HWND label, const std::string& text);
+  void SetLabelText(ostrevan::app::ControlId id, const std::string& text);
   void UpdateRadioTabStops();
-  void CompleteComboBox1Text();
-  HWND Control(const char* name) const;
+  // A control of the layout through the wrapper of its kind.
+  template <typename Kind>
+  Kind Item(ostrevan::app::ControlId id) const {
+    return Kind(controls_[id]);
+  }
 
   HWND handle_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT linkFont_ = nullptr;
-  int scaleHeight_ = 0;  // the measured text height the layout follows; 0: the design's
-  std::map<std::string, HWND> controls_;
-  std::map<HWND, unsigned> flags_;
+  ostrevan::app::FormBuilder controls_;
   HWND savedFocus_ = nullptr;
   ostrevan::app::OpenDialog openDialog1_;
 };

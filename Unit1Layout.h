@@ -1,10 +1,37 @@
 #pragma once
 // The fixed layout of the main window Form1: its own properties and every control with its
-// kind, parent, place and size at 96 dots per inch, text and tab order.
+// identifier, kind, parent, place and size at 96 dots per inch, text and tab order.
 
 #include <cstddef>
 
 namespace ostrevan::app {
+
+// Form1's controls, one per row of the table below and in its order; the value is the
+// control's window ID. Form1 stands for the window itself as a parent.
+enum class ControlId : int {
+  Form1 = 0,
+  Label7 = 100,
+  Label8,
+  Label9,
+  GroupBox1,
+  Label1,
+  Label6,
+  Label2,
+  Label3,
+  RadioButton1,
+  Label4,
+  ScrollBar1,
+  RadioButton2,
+  Label5,
+  ComboBox1,
+  Button1,
+  Button2,
+  Memo1,
+  GroupBox2,
+  Button3,
+  Button4,
+  ListBox1,
+};
 
 enum class ControlKind { Label, GroupBox, RadioButton, ScrollBar, ComboBox, Button, Memo, ListBox };
 
@@ -17,12 +44,13 @@ enum ControlFlag : unsigned {
 };
 
 struct ControlLayout {
+  ControlId id;
   const char* name;
   ControlKind kind;
-  const char* parent;  // nullptr: the window itself
+  ControlId parent;  // ControlId::Form1: the window itself
   int left, top, width, height;
-  const char* text;    // UTF-8
-  int tabOrder;        // among siblings; -1: takes no focus
+  const char* text;  // UTF-8
+  int tabOrder;      // among siblings; -1: takes no focus
   unsigned flags;
 };
 
@@ -37,8 +65,9 @@ struct FormLayout {
 extern const FormLayout kForm1Layout;
 extern const ControlLayout kForm1Controls[];
 extern const size_t kForm1ControlCount;
-// Form1's controls are numbered from here, in the order of the table.
-inline constexpr int kFirstControlId = 100;
+
+// The row of a control (every ControlId but Form1 has one).
+const ControlLayout& LayoutOf(ControlId id);
 
 // The list items of ComboBox1, the height of its items and how many show when dropped down.
 extern const char* const kComboBox1Items[];

@@ -30,6 +30,11 @@ Application& TheApplication() {
   return application;
 }
 
+HWND ActiveOrMainWindow() {
+  const HWND active = GetActiveWindow();
+  return active ? active : TheApplication().MainWindow();
+}
+
 std::string ComputeApplicationTitle() {
   // The buffer grows until the whole path fits: a cut path would give a wrong title.
   std::string path(256, '\0');
@@ -110,6 +115,12 @@ LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wPara
         return 0;
       }
       break;
+    case WM_SIZE:
+      // The windows it owns go and come with the application window: Windows hides them
+      // when their owner is minimized, Wine does not, so it is done here on both.
+      if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(window, FALSE);
+      if (wParam == SIZE_RESTORED) ShowOwnedPopups(window, TRUE);
+      break;
     case WM_ACTIVATE:
       // The application window is never used itself: activation passes to the main window.
       if (LOWORD(wParam) != WA_INACTIVE && IsWindow(mainWindow) && IsWindowEnabled(mainWindow) &&
@@ -143,9 +154,7 @@ void ShowErrorBox(const std::string& message) {
   const std::string text = ui::ErrorBoxText(message);
   // The box appears on its owner's monitor: put the owner at the centre of the monitor of
   // the active window.
-  HWND active = GetActiveWindow();
-  if (!active) active = TheApplication().MainWindow();
-  const ui::Point centre = ui::CentredOnMonitor(MonitorOf(active), 0, 0);
+  const ui::Point centre = ui::CentredOnMonitor(MonitorOf(ActiveOrMainWindow()), 0, 0);
   SetWindowPos(TheApplication().Handle(), nullptr, centre.left, centre.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   MessageBoxA(TheApplication().Handle(), text.c_str(), TheApplication().Title().c_str(), MB_OK | MB_ICONSTOP);

@@ -36,6 +36,10 @@ class Application {
 
 Application& TheApplication();
 
+// The window the user is working in: the active window, or the main window when the
+// program has none active. Boxes and dialogs go to its monitor.
+HWND ActiveOrMainWindow();
+
 // The application title from the running executable's path.
 std::string ComputeApplicationTitle();
 

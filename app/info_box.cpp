@@ -7,6 +7,7 @@
 #include "monitor.h"
 #include "application.h"
 #include "dialog_placement.h"
+#include "gdi.h"
 
 namespace ostrevan::app {
 
@@ -32,19 +33,19 @@ HFONT CreateMessageFont() {
 
 void LayOut(HWND dialog, InfoBoxState& state) {
   state.font = CreateMessageFont();
-  HDC dc = GetDC(dialog);
-  const HGDIOBJ old = SelectObject(dc, state.font);
   TEXTMETRICA metrics = {};
-  GetTextMetricsA(dc, &metrics);
   SIZE average = {};
-  GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &average);
+  RECT textRect = {0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+  {
+    ScopedGetDC dc(dialog);
+    ScopedSelectObject font(dc, state.font);
+    GetTextMetricsA(dc, &metrics);
+    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &average);
+    DrawTextA(dc, state.text->c_str(), static_cast<int>(state.text->size()), &textRect,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  }
   const int unitX = (average.cx / 26 + 1) / 2;  // one dialog unit is a quarter of the average width
   const int unitY = metrics.tmHeight;          // and an eighth of the height
-  RECT textRect = {0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
-  DrawTextA(dc, state.text->c_str(), static_cast<int>(state.text->size()), &textRect,
-            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-  SelectObject(dc, old);
-  ReleaseDC(dialog, dc);
 
   const int margin = MulDiv(8, unitX, 4);
   const int gap = MulDiv(8, unitY, 8);
@@ -112,8 +113,7 @@ struct alignas(4) EmptyTemplate {
 }  // namespace
 
 void ShowInfoBox(const std::string& text) {
-  HWND active = GetActiveWindow();
-  if (!active) active = TheApplication().MainWindow();
+  const HWND active = ActiveOrMainWindow();
   ModalScope modal;
   EmptyTemplate dialogTemplate = {};
   dialogTemplate.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;

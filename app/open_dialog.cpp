@@ -4,8 +4,10 @@
 
 #include <commdlg.h>
 
-#include "monitor.h"
+#include "application.h"
 #include "dialog_placement.h"
+#include "monitor.h"
+#include "win32_text.h"
 
 namespace ostrevan::app {
 
@@ -17,7 +19,7 @@ HWND placementWindow = nullptr;  // the window whose monitor the dialog goes to
 // third of the monitor.
 UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
   if (message != WM_NOTIFY) return 0;
-  const auto* notify = reinterpret_cast<const OFNOTIFYA*>(lParam);
+  const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
   if (notify->hdr.code != CDN_INITDONE) return 0;
   const HWND dialog = GetParent(hook);
   RECT bounds;
@@ -31,28 +33,29 @@ UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) 
 }  // namespace
 
 void OpenDialog::SetFilter(const std::string& description, const std::string& pattern) {
-  filter_ = description + '\0' + pattern + '\0' + '\0';
+  filter_ = WideText(description) + L'\0' + WideText(pattern) + L'\0' + L'\0';
 }
 
 bool OpenDialog::Execute(HWND owner) {
-  placementWindow = GetActiveWindow();
-  if (!placementWindow) placementWindow = owner;
-  OPENFILENAMEA dialog = {};
+  placementWindow = ActiveOrMainWindow();
+  OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = filter_.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = fileName_;
-  dialog.nMaxFile = sizeof(fileName_);
+  dialog.nMaxFile = sizeof(fileName_) / sizeof(fileName_[0]);
   dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_ENABLEHOOK;
   dialog.lpfnHook = PlacementHook;
   // A cancelled or failed dialog may leave other bytes in the buffer (a too-long name puts
   // its size there): the remembered path is kept as it was.
-  char kept[sizeof(fileName_)];
+  wchar_t kept[sizeof(fileName_) / sizeof(fileName_[0])];
   std::memcpy(kept, fileName_, sizeof(kept));
-  if (GetOpenFileNameA(&dialog) != FALSE) return true;
+  if (GetOpenFileNameW(&dialog) != FALSE) return true;
   std::memcpy(fileName_, kept, sizeof(kept));
   return false;
 }
+
+ui::CodePageName OpenDialog::FileName() const { return NameInCodePage(fileName_); }
 
 }  // namespace ostrevan::app

@@ -5,20 +5,25 @@
 
 #include <string>
 
+#include "code_page_name.h"
+
 namespace ostrevan::app {
 
 class OpenDialog {
  public:
   // Description and pattern of the one filter entry, in the system code page.
   void SetFilter(const std::string& description, const std::string& pattern);
-  // Shows the dialog; true when a file was chosen (its full path is then FileName()).
-  // The chosen path stays in the name field for the next time.
+  // Shows the dialog, owned by `owner`; true when a file was chosen (its full path is then
+  // FileName()). The chosen path stays in the name field for the next time.
   bool Execute(HWND owner);
-  std::string FileName() const { return fileName_; }
+  // The chosen path in the system code page. The dialog is asked in 16-bit characters, so
+  // that a name the code page cannot hold is known as such rather than read as a
+  // look-alike name.
+  ui::CodePageName FileName() const;
 
  private:
-  std::string filter_;  // pairs of NUL-ended texts, then one more NUL
-  char fileName_[260] = {};
+  std::wstring filter_;  // pairs of NUL-ended texts, then one more NUL
+  wchar_t fileName_[260] = {};
 };
 
 }  // namespace ostrevan::app

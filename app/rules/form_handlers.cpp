@@ -39,8 +39,9 @@ void LoadLabel6File(FormControls& form, EngineUi& ui) {
   ApplyLoadStage(outcome, form, ui);
 }
 
-void OpenDialogChosen(const std::string& path, FormControls& form, EngineUi& ui) {
-  form.SetLabel6Text(path);
+void OpenDialogChosen(const CodePageName& path, FormControls& form, EngineUi& ui) {
+  RequireExactName(path);
+  form.SetLabel6Text(path.bytes);
   LoadLabel6File(form, ui);
 }
 
@@ -53,11 +54,13 @@ void Button3Click(FormControls& form, EngineUi& ui) { WriteBackClips(form.ListBo
 
 void Button4Click(FormControls& form) { form.ClearListBox1(); }
 
-void DropFiles(uint32_t count, const std::function<std::string(uint32_t)>& nameAt, FormControls& form,
+void DropFiles(uint32_t count, const std::function<CodePageName(uint32_t)>& nameAt, FormControls& form,
                EngineUi& ui, const LeadBytePredicate& isLeadByte) {
   for (uint32_t i = 0; i < count; ++i) {
-    const std::string name = nameAt(i);
+    const CodePageName dropped = nameAt(i);
+    const std::string& name = dropped.bytes;
     const DropRoute route = RouteDroppedName(name, isLeadByte);
+    if (route != DropRoute::PassOver) RequireExactName(dropped);
     if (route == DropRoute::LoadWave) {
       form.SetLabel6Text(name);
       const LoadOutcome outcome = LoadWave(name, TheLoadedWave());

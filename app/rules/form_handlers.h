@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "code_page_name.h"
 #include "engine_ui.h"
 #include "form_controls.h"
 #include "lead_byte.h"
@@ -27,7 +28,8 @@ void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui
 void LoadLabel6File(FormControls& form, EngineUi& ui);
 
 // The open dialog returned `path`: it goes into Label6 and is loaded, whatever its ending.
-void OpenDialogChosen(const std::string& path, FormControls& form, EngineUi& ui);
+// A path that the code page cannot hold exactly is refused before anything changes.
+void OpenDialogChosen(const CodePageName& path, FormControls& form, EngineUi& ui);
 
 // Button2Click: a clip from the loaded file, as the controls describe it.
 void Button2Click(FormControls& form, EngineUi& ui);
@@ -38,9 +40,10 @@ void Button3Click(FormControls& form, EngineUi& ui);
 // Button4Click: the list is emptied.
 void Button4Click(FormControls& form);
 
-// A drop of `count` files, the i-th named by `nameAt(i)`, routed in order. An error ends the
+// A drop of `count` files, the i-th named by `nameAt(i)`, routed in order. A name to be
+// loaded or listed that the code page cannot hold exactly is refused. An error ends the
 // drop: the files after it are not looked at.
-void DropFiles(uint32_t count, const std::function<std::string(uint32_t)>& nameAt, FormControls& form,
+void DropFiles(uint32_t count, const std::function<CodePageName(uint32_t)>& nameAt, FormControls& form,
                EngineUi& ui, const LeadBytePredicate& isLeadByte);
 
 }  // namespace ostrevan::ui

@@ -165,5 +165,38 @@ TEST_F(FormHandlers, ShortFileInADropIsToldAndTheDropGoesOn) {
   EXPECT_EQ(form.listBox1, std::vector<std::string>{"after.ini"});
 }
 
+// A name the code page cannot hold arrives as a look-alike ("café" as "cafe") or with "?":
+// such a name is refused before anything changes, and the file it happens to name (here a
+// real "cafe.wav") is neither loaded nor listed.
+TEST_F(FormHandlers, NameNotHeldByTheCodePageIsRefusedAndEndsTheDrop) {
+  const std::string lookAlike = WriteMinutes(dir, "cafe.wav", 120);
+  form.label6 = "before";
+  const auto drop = [&](const std::vector<CodePageName>& names) {
+    DropFiles(static_cast<uint32_t>(names.size()), [&](uint32_t i) { return names[i]; }, form, ui,
+              IsSystemLeadByte);
+  };
+  EXPECT_EQ(ErrorOf([&] { drop({{"first.ini"}, {lookAlike, false}, {"after.ini"}}); }),
+            FormatText(u8"ファイル名 %s にはこのシステムのコード ページで表せない文字があります", lookAlike));
+  EXPECT_EQ(form.label6, "before");
+  EXPECT_EQ(form.label2, "");
+  EXPECT_EQ(form.listBox1, std::vector<std::string>{"first.ini"});
+
+  EXPECT_EQ(ErrorOf([&] { drop({{"??.ini", false}}); }),
+            FormatText(u8"ファイル名 %s にはこのシステムのコード ページで表せない文字があります", "??.ini"));
+  EXPECT_EQ(form.listBox1, std::vector<std::string>{"first.ini"});
+
+  // A name that would be passed over anyway is passed over without a message.
+  drop({{"??.txt", false}, {"last.ini"}});
+  EXPECT_EQ(form.listBox1, (std::vector<std::string>{"first.ini", "last.ini"}));
+}
+
+TEST_F(FormHandlers, OpenDialogNameNotHeldByTheCodePageIsRefusedBeforeLabel6) {
+  const std::string lookAlike = WriteMinutes(dir, "cafe.wav", 120);
+  EXPECT_EQ(ErrorOf([&] { OpenDialogChosen({lookAlike, false}, form, ui); }),
+            FormatText(u8"ファイル名 %s にはこのシステムのコード ページで表せない文字があります", lookAlike));
+  EXPECT_EQ(form.label6, "");
+  EXPECT_EQ(form.label2, "");
+}
+
 }  // namespace
 }  // namespace ostrevan::ui

@@ -13,12 +13,12 @@ namespace ostrevan::e2e {
 int PoseForScreenshot(const std::string& signalDir) {
   const std::string folder = Sys(u8"C:\\users\\Public\\録音");
   CreateDirectoryA(folder.c_str(), nullptr);
-  const std::string wave = folder + "\\ZOOM0001.WAV";
+  const std::string wave = folder + "\\rec_take_01.wav";  // underscores show in the font
   ostrevan::testing::WaveShape shape;  // 44.1 kHz stereo 16-bit, 3 minutes 5 seconds
   ostrevan::testing::WriteFile(wave, ostrevan::testing::MakeWave(shape, ostrevan::testing::Bytes(185u * 176400u)));
 
   Program program;
-  program.Drop({wave, folder + "\\ZOOM0001-0-1.ini", folder + "\\ZOOM0001-1-2.ini"});
+  program.Drop({wave, folder + "\\rec_take_01-0-1.ini", folder + "\\rec_take_01-1-2.ini"});
   for (int waited = 0; waited < 10000 && TextOf(program.Control("Label6")) != wave; waited += 50) Sleep(50);
   program.PressKey(program.Control("ScrollBar1"), VK_RIGHT);
   SetForegroundWindow(program.Form());

@@ -16,8 +16,6 @@ namespace ostrevan::e2e {
 
 namespace {
 
-using ostrevan::app::kFirstControlId;
-
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 struct FindState {
@@ -26,7 +24,7 @@ struct FindState {
   HWND found;
 };
 
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM parameter) {
+BOOL CALLBACK MatchVisibleTopLevel(HWND window, LPARAM parameter) {
   auto* state = reinterpret_cast<FindState*>(parameter);
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
@@ -38,7 +36,23 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM parameter) {
 
 HWND FindVisibleTopLevel(DWORD processId, const char* className) {
   FindState state = {processId, className, nullptr};
-  EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&state));
+  EnumWindows(MatchVisibleTopLevel, reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
+  auto* state = reinterpret_cast<FindState*>(parameter);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId != state->processId || ClassOf(window) != state->className) return TRUE;
+  state->found = window;
+  return FALSE;
+}
+
+HWND FindTopLevel(DWORD processId, const char* className, bool visible) {
+  if (visible) return FindVisibleTopLevel(processId, className);
+  FindState state = {processId, className, nullptr};
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&state));
   return state.found;
 }
 
@@ -84,6 +98,55 @@ std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessa
 }  // namespace
 
 std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }
+
+std::wstring Wide(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+Capture CaptureWindow(HWND window) {
+  RECT bounds;
+  GetWindowRect(window, &bounds);
+  Capture capture;
+  capture.width = bounds.right - bounds.left;
+  capture.height = bounds.bottom - bounds.top;
+  capture.pixels.assign(static_cast<size_t>(capture.width) * capture.height, 0);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, capture.width, capture.height);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, capture.width, capture.height, screen, bounds.left, bounds.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  GetDIBits(memory, bitmap, 0, static_cast<UINT>(capture.height), capture.pixels.data(), &info, DIB_RGB_COLORS);
+  for (unsigned& pixel : capture.pixels) pixel &= 0xFFFFFF;
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return capture;
+}
+
+ScopedUserDword::ScopedUserDword(const char* key, const char* name, DWORD value) : key_(key), name_(name) {
+  DWORD size = sizeof(old_);
+  had_ = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
+  RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value));
+}
+
+ScopedUserDword::~ScopedUserDword() {
+  if (had_) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str(), REG_DWORD, &old_, sizeof(old_));
+  } else {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key_.c_str(), name_.c_str());
+  }
+}
 
 void RegisterAddressRecorder(const std::string& file) {
   char self[MAX_PATH] = {};
@@ -152,6 +215,19 @@ std::vector<std::string> ComboItems(HWND comboBox) {
 Program::Program(const std::string& exePath) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
+  Start(exePath, startup, true);
+}
+
+Program::Program(const std::string& exePath, WORD showMode) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = showMode;
+  Start(exePath, startup, false);
+}
+
+void Program::Start(const std::string& exePath, const STARTUPINFOA& given, bool formVisible) {
+  STARTUPINFOA startup = given;
   std::string commandLine = "\"" + exePath + "\"";
   // Wine now and then refuses a start right after the previous program ended: try again.
   bool started = false;
@@ -169,7 +245,7 @@ Program::Program(const std::string& exePath) {
   threadId_ = process_.dwThreadId;
   WaitForInputIdle(process_.hProcess, 20000);
   for (int waited = 0; waited < 20000 && !form_; waited += 50) {
-    form_ = FindVisibleTopLevel(processId_, "TForm1");
+    form_ = FindTopLevel(processId_, "TForm1", formVisible);
     if (!form_) Pause(50);
   }
   if (!form_) throw std::runtime_error("no window from " + exePath);
@@ -198,7 +274,7 @@ Program::~Program() {
 HWND Program::Control(const char* name) const {
   for (size_t i = 0; i < app::kForm1ControlCount; ++i) {
     if (std::strcmp(app::kForm1Controls[i].name, name) != 0) continue;
-    ChildSearch search = {kFirstControlId + static_cast<int>(i), nullptr};
+    ChildSearch search = {static_cast<int>(app::kForm1Controls[i].id), nullptr};
     EnumChildWindows(form_, FindChildById, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
@@ -217,13 +293,14 @@ void Program::PressKey(HWND window, WPARAM key) const {
 // ended by a NUL, and one more NUL. The program reads them through DragQueryFileA, which
 // converts them to its code page.
 void Program::Drop(const std::vector<std::string>& names) const {
+  std::vector<std::wstring> wide;
+  for (const std::string& name : names) wide.push_back(Wide(name));
+  Drop(wide);
+}
+
+void Program::Drop(const std::vector<std::wstring>& names) const {
   std::wstring wideNames;
-  for (const std::string& name : names) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(), length);
-    wideNames += wide + L'\0';
-  }
+  for (const std::wstring& name : names) wideNames += name + L'\0';
   wideNames += L'\0';
   std::string block(sizeof(DROPFILES) + wideNames.size() * sizeof(wchar_t), '\0');
   DROPFILES header = {};
@@ -318,6 +395,15 @@ bool Program::ChooseInOpenDialog(HWND dialog, const std::string& path, bool sett
   if (gone && settle) Settle();
   return gone;
 }
+
+bool Program::ChooseInOpenDialog(HWND dialog, const std::wstring& path, bool settle) const {
+  const HWND field = FileNameField(dialog);
+  if (!field) return false;
+  SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, nullptr);
+  return ChooseInOpenDialog(dialog, std::string(), settle);
+}
+
+HWND Program::DroppedList() const { return FindVisibleTopLevel(processId_, "ComboLBox"); }
 
 void Program::CancelOpenDialog(HWND dialog) const {
   PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);

@@ -31,11 +31,16 @@ struct BoxContents {
 class Program {
  public:
   explicit Program(const std::string& exePath = ProgramPath());
+  // Started with this show mode (STARTUPINFO's wShowWindow), as a shortcut set to
+  // "minimized" starts it; Form1 may then be hidden from the start.
+  Program(const std::string& exePath, WORD showMode);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
   HWND Form() const { return form_; }
+  // The hidden application window that owns Form1.
+  HWND ApplicationWindow() const { return GetWindow(form_, GW_OWNER); }
   DWORD ProcessId() const { return processId_; }
   DWORD ThreadId() const { return threadId_; }
   // A control of Form1 by its name in the layout.
@@ -46,6 +51,9 @@ class Program {
   void PressKey(HWND window, WPARAM key) const;
   // Puts the files into a drop block in the program's memory and posts WM_DROPFILES.
   void Drop(const std::vector<std::string>& names) const;
+  // The same with names in 16-bit characters, as the shell has them (names the code page
+  // cannot hold among them).
+  void Drop(const std::vector<std::wstring>& names) const;
   // Returns once the program has handled what was posted before, or sits in a box.
   void Settle() const;
 
@@ -60,6 +68,9 @@ class Program {
   // once the dialog has gone; an empty name confirms the field as it stands); cancelled.
   std::string OpenDialogFileName(HWND dialog) const;
   bool ChooseInOpenDialog(HWND dialog, const std::string& path, bool settle = true) const;
+  bool ChooseInOpenDialog(HWND dialog, const std::wstring& path, bool settle = true) const;
+  // The dropped-down list of a combo box of the program while it shows, or nullptr.
+  HWND DroppedList() const;
   void CancelOpenDialog(HWND dialog) const;
 
   HWND FocusedWindow() const;
@@ -68,6 +79,8 @@ class Program {
   DWORD Close();
 
  private:
+  void Start(const std::string& exePath, const STARTUPINFOA& startup, bool formVisible);
+
   PROCESS_INFORMATION process_ = {};
   DWORD processId_ = 0;
   DWORD threadId_ = 0;
@@ -93,5 +106,32 @@ int PoseForScreenshot(const std::string& signalDir);
 
 // A UTF-8 text in the system code page.
 std::string Sys(const char* utf8);
+// A system code page text as 16-bit characters.
+std::wstring Wide(const std::string& text);
+
+// The pixels of a window as the screen shows it (the window must be uncovered), rows from
+// the top, each pixel 0x00RRGGBB.
+struct Capture {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned> pixels;
+  unsigned At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Capture CaptureWindow(HWND window);
+
+// Sets a value of the current user's registry for its lifetime, then puts back what was
+// there (the screen resolution Wine gives programs started meanwhile, say).
+class ScopedUserDword {
+ public:
+  ScopedUserDword(const char* key, const char* name, DWORD value);
+  ~ScopedUserDword();
+  ScopedUserDword(const ScopedUserDword&) = delete;
+  ScopedUserDword& operator=(const ScopedUserDword&) = delete;
+
+ private:
+  std::string key_, name_;
+  bool had_ = false;
+  DWORD old_ = 0;
+};
 
 }  // namespace ostrevan::e2e

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "credits.h"
+#include "ostrevan_version.h"
 #include "program_driver.h"
 #include "test_files.h"
 
@@ -62,7 +63,7 @@ struct ExpectedControl {
 // The window as the user sees it at 96 dots per inch.
 const ExpectedControl kExpectedControls[] = {
     {"Label7", "Static", nullptr, {176, 384, 150, 12}, app::kCreditLine, true},
-    {"Label8", "Static", nullptr, {16, 384, 102, 12}, "Ostrevan v1.13", true},
+    {"Label8", "Static", nullptr, {16, 384, 102, 12}, "Ostrevan v" OSTREVAN_VERSION, true},
     {"Label9", "Static", nullptr, {168, 400, 157, 12}, app::kHomePageAddress, true},
     {"GroupBox1", "Button", nullptr, {8, 16, 321, 217}, u8"取り出し", false},
     {"Label1", "Static", "GroupBox1", {16, 24, 72, 12}, u8"対象WAV File", true},
@@ -449,6 +450,59 @@ TEST_F(Window, Label9HandsItsAddressToTheShell) {
   const std::string opened((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(opened, app::kHomePageAddress);
   EXPECT_TRUE(program.NoDialogFor(300));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+std::string NotInCodePage(const std::string& path) {
+  return Sys(u8"ファイル名 ") + path + Sys(u8" にはこのシステムのコード ページで表せない文字があります.");
+}
+
+// A name the code page cannot hold is refused with its own message, naming the file with "?"
+// for what the code page lacks. The look-alike file ("cafe.wav" for "café.wav", which the
+// code page's best fit would give) is not loaded, and the drop ends there.
+TEST_F(Window, DroppedNameTheCodePageCannotHoldIsRefusedAndEndsTheDrop) {
+  WriteMinutes(dir, "cafe.wav", 120);
+  const std::wstring folder = Wide(dir.path()) + L"\\";
+  const std::string record = dir.File("after.ini");
+  const struct {
+    const wchar_t* name;
+    const char* shown;  // UTF-8
+  } refused[] = {
+      {L"caf\u00e9.wav", "caf?.wav"},
+      {L"\u9332\u97f3\u301c1.wav", u8"録音?1.wav"},  // a wave dash, U+301C
+      {L"\ud55c\uad6d.wav", "??.wav"},               // Korean
+  };
+  Program program;
+  for (const auto& name : refused) {
+    SCOPED_TRACE(name.shown);
+    program.Drop(std::vector<std::wstring>{folder + name.name, Wide(record)});
+    const HWND box = program.WaitForDialog();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{NotInCodePage(dir.File(Sys(name.shown)))});
+    program.PressOk(box);
+    EXPECT_EQ(TextOf(program.Control("Label6")), "");
+    EXPECT_EQ(TextOf(program.Control("Label2")), Sys(u8"演奏時間"));
+    EXPECT_TRUE(ListItems(program.Control("ListBox1")).empty());
+  }
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST_F(Window, OpenDialogNameTheCodePageCannotHoldIsRefused) {
+  const std::string lookAlike = WriteMinutes(dir, "cafe.wav", 120);
+  const std::wstring chosen = Wide(dir.path()) + L"\\caf\u00e9.wav";
+  ASSERT_TRUE(CopyFileW(Wide(lookAlike).c_str(), chosen.c_str(), FALSE));
+  Program program;
+  program.Click(program.Control("Button1"));
+  const HWND dialog = program.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(program.ChooseInOpenDialog(dialog, chosen, false));
+  const HWND box = program.WaitForDialog();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{NotInCodePage(dir.File("caf?.wav"))});
+  program.PressOk(box);
+  EXPECT_EQ(TextOf(program.Control("Label6")), "");
+  EXPECT_EQ(TextOf(program.Control("Label2")), Sys(u8"演奏時間"));
+  DeleteFileW(chosen.c_str());
   EXPECT_EQ(program.Close(), 0u);
 }
 

@@ -1,0 +1,152 @@
+// The window as a user sees it under Wine: the dropped-down list, minimizing, the font.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "Unit1Layout.h"
+#include "program_driver.h"
+#include "test_files.h"
+
+namespace ostrevan::e2e {
+namespace {
+
+using ostrevan::testing::ScratchDir;
+using ostrevan::testing::WriteMinutes;
+
+template <typename Condition>
+bool Eventually(Condition condition, int milliseconds = 5000) {
+  for (int waited = 0; waited < milliseconds; waited += 25) {
+    if (condition()) return true;
+    Sleep(25);
+  }
+  return condition();
+}
+
+// Drops ComboBox1's list down and returns the list's inner height and its item height.
+void DroppedListHeights(const Program& program, int& listHeight, int& itemHeight) {
+  const HWND combo = program.Control("ComboBox1");
+  PostMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  program.Settle();
+  HWND list = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (list = program.DroppedList()) != nullptr; }));
+  RECT client;
+  GetClientRect(list, &client);
+  listHeight = client.bottom;
+  itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  PostMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  program.Settle();
+}
+
+TEST(WindowAsShown, ComboBox1DropsDownEightWholeItems) {
+  Program program;
+  int listHeight = 0;
+  int itemHeight = 0;
+  DroppedListHeights(program, listHeight, itemHeight);
+  ASSERT_GT(itemHeight, 0);
+  EXPECT_EQ(listHeight, 8 * itemHeight) << "item height " << itemHeight;
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST(WindowAsShown, ComboBox1DropsDownEightWholeItemsAt120Dpi) {
+  ScopedUserDword dpi("Control Panel\\Desktop", "LogPixels", 120);
+  Program program;
+  RECT client;
+  GetClientRect(program.Form(), &client);
+  ASSERT_GT(client.right, 337) << "the resolution did not change";
+  int listHeight = 0;
+  int itemHeight = 0;
+  DroppedListHeights(program, listHeight, itemHeight);
+  ASSERT_GT(itemHeight, 0);
+  EXPECT_EQ(listHeight, 8 * itemHeight) << "item height " << itemHeight;
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+// The minimize button minimizes the application window (the taskbar entry); Form1, which it
+// owns, goes with it and comes back when it is restored.
+TEST(WindowAsShown, MinimizeHidesForm1AndRestoreShowsItAgain) {
+  Program program;
+  const HWND application = program.ApplicationWindow();
+  PostMessageA(program.Form(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(Eventually([&] { return IsIconic(application) && !IsWindowVisible(program.Form()); }));
+  PostMessageA(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(Eventually([&] { return !IsIconic(application) && IsWindowVisible(program.Form()); }));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+TEST(WindowAsShown, StartedMinimizedShowsNoForm1UntilRestored) {
+  Program program(ProgramPath(), SW_SHOWMINNOACTIVE);
+  const HWND application = program.ApplicationWindow();
+  EXPECT_TRUE(Eventually([&] { return IsIconic(application) && !IsWindowVisible(program.Form()); }));
+  PostMessageA(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(Eventually([&] { return !IsIconic(application) && IsWindowVisible(program.Form()); }));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+// Under Wine the window's font is a substitute (the prefix maps it to IPAPGothic): its
+// labels cannot take the table's sizes exactly, but come within a few pixels of them (the
+// sizes are printed for the record).
+TEST(WindowAsShown, SelfSizingLabelsComeCloseToTheTable) {
+  Program program;
+  for (size_t i = 0; i < app::kForm1ControlCount; ++i) {
+    const app::ControlLayout& row = app::kForm1Controls[i];
+    if (row.kind != app::ControlKind::Label || (row.flags & app::kFixedSize)) continue;
+    SCOPED_TRACE(row.name);
+    const Placement got = PlacementOf(program.Control(row.name));
+    std::printf("%s: table %dx%d, shown %dx%d\n", row.name, row.width, row.height, got.width, got.height);
+    EXPECT_LE(std::abs(got.height - row.height), 1);
+    EXPECT_LE(std::abs(got.width - row.width), 16);
+  }
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+// Each underscore of the path in Label6 leaves pixels of its own: the columns it takes hold
+// something other than the label's background.
+TEST(WindowAsShown, UnderscoresInLabel6DrawPixels) {
+  ScratchDir dir;
+  const std::string wave = Sys(u8"C:\\users\\Public\\rec_take_01.wav");
+  ASSERT_TRUE(CopyFileA(WriteMinutes(dir, "source.wav", 65).c_str(), wave.c_str(), FALSE));
+  Program program;
+  const HWND label6 = program.Control("Label6");
+  program.Drop({wave});
+  ASSERT_TRUE(Eventually([&] { return TextOf(label6) == wave; }));
+  SetForegroundWindow(program.Form());
+  program.Settle();
+  Sleep(300);
+  const Capture shot = CaptureWindow(label6);
+  DeleteFileA(wave.c_str());
+  ASSERT_GT(shot.width, 0);
+  const unsigned background = shot.At(shot.width - 1, shot.height - 1);
+
+  // Where the label draws each character: its text in the window's font, from the left edge.
+  HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Sys(u8"ＭＳ Ｐゴシック").c_str());
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, font);
+  auto widthOf = [&](size_t length) {
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, wave.c_str(), static_cast<int>(length), &size);
+    return static_cast<int>(size.cx);
+  };
+  int underscores = 0;
+  for (size_t at = wave.find('_'); at != std::string::npos; at = wave.find('_', at + 1)) {
+    const int left = widthOf(at);
+    const int right = widthOf(at + 1);
+    if (right > shot.width) break;  // cut off at the label's edge
+    ++underscores;
+    int ink = 0;
+    for (int x = left; x < right; ++x) {
+      for (int y = 0; y < shot.height; ++y) ink += shot.At(x, y) != background ? 1 : 0;
+    }
+    EXPECT_GT(ink, 0) << "underscore at " << left << ".." << right;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  EXPECT_EQ(underscores, 2);
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+}  // namespace
+}  // namespace ostrevan::e2e
