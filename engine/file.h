@@ -45,6 +45,13 @@ class File {
   bool Flush();
 
  private:
+  // The platform's own operations; the public ones above pass through the test seam of
+  // file_faults.h first.
+  size_t PlatformReadAt(int64_t position, void* buffer, size_t size);
+  size_t PlatformWriteAt(int64_t position, const void* buffer, size_t size);
+  bool PlatformFlush();
+
+  std::string path_;  // as opened, for the test seam
 #ifdef _WIN32
   void* handle_ = nullptr;
 #else

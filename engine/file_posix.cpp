@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "engine_error.h"
 #include "file.h"
@@ -22,11 +23,12 @@ static_assert(sizeof(off_t) >= 8, "64-bit file offsets are needed (_FILE_OFFSET_
 
 File::~File() { Close(); }
 
-File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+File::File(File&& other) noexcept : path_(std::move(other.path_)), fd_(other.fd_) { other.fd_ = -1; }
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
+    path_ = std::move(other.path_);
     fd_ = other.fd_;
     other.fd_ = -1;
   }
@@ -60,6 +62,7 @@ bool File::Open(const std::string& path, FileMode mode) {
     return false;
   }
   fd_ = fd;
+  path_ = path;
   return true;
 }
 
@@ -67,10 +70,11 @@ void File::Close() {
   if (fd_ >= 0) {
     ::close(fd_);  // closing also releases the lock
     fd_ = -1;
+    path_.clear();
   }
 }
 
-size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
+size_t File::PlatformReadAt(int64_t position, void* buffer, size_t size) {
   auto* out = static_cast<unsigned char*>(buffer);
   size_t done = 0;
   while (done < size) {
@@ -85,7 +89,7 @@ size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
   return done;
 }
 
-size_t File::WriteAt(int64_t position, const void* buffer, size_t size) {
+size_t File::PlatformWriteAt(int64_t position, const void* buffer, size_t size) {
   const auto* in = static_cast<const unsigned char*>(buffer);
   size_t done = 0;
   while (done < size) {
@@ -103,7 +107,7 @@ int64_t File::Length() {
   return static_cast<int64_t>(info.st_size);
 }
 
-bool File::Flush() { return ::fsync(fd_) == 0; }
+bool File::PlatformFlush() { return ::fsync(fd_) == 0; }
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;

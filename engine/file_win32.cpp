@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "engine_error.h"
 #include "file.h"
 #include "texts.h"
@@ -27,11 +29,12 @@ OVERLAPPED At(int64_t position) {
 
 File::~File() { Close(); }
 
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) { other.handle_ = nullptr; }
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
+    path_ = std::move(other.path_);
     handle_ = other.handle_;
     other.handle_ = nullptr;
   }
@@ -58,6 +61,7 @@ bool File::Open(const std::string& path, FileMode mode) {
     return false;
   }
   handle_ = handle;
+  path_ = path;
   return true;
 }
 
@@ -65,10 +69,11 @@ void File::Close() {
   if (handle_ != nullptr) {
     CloseHandle(AsHandle(handle_));
     handle_ = nullptr;
+    path_.clear();
   }
 }
 
-size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
+size_t File::PlatformReadAt(int64_t position, void* buffer, size_t size) {
   auto* out = static_cast<unsigned char*>(buffer);
   size_t done = 0;
   while (done < size) {
@@ -85,7 +90,7 @@ size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
   return done;
 }
 
-size_t File::WriteAt(int64_t position, const void* buffer, size_t size) {
+size_t File::PlatformWriteAt(int64_t position, const void* buffer, size_t size) {
   const auto* in = static_cast<const unsigned char*>(buffer);
   size_t done = 0;
   while (done < size) {
@@ -104,7 +109,7 @@ int64_t File::Length() {
   return size.QuadPart;
 }
 
-bool File::Flush() { return FlushFileBuffers(AsHandle(handle_)) != FALSE; }
+bool File::PlatformFlush() { return FlushFileBuffers(AsHandle(handle_)) != FALSE; }
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;

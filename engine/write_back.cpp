@@ -40,8 +40,12 @@ void ReplaceRecord(const std::string& recordPath, const ClipRecord& record) {
   {
     File file;
     if (!file.Open(newPath, FileMode::CreateExclusive)) throw EngineError(FormatText(texts::kCannotCreate, newPath));
-    WriteExactly(file, 0, text.data(), text.size());
-    if (!file.Flush()) throw EngineError(Text(texts::kWriteError));
+    const bool written = file.WriteAt(0, text.data(), text.size()) == text.size() && file.Flush();
+    file.Close();
+    if (!written) {
+      RemoveFile(newPath);
+      throw EngineError(Text(texts::kWriteError));
+    }
   }
   // On Windows a record that another program holds open cannot be replaced; the source is
   // written by then, and the user is told so.

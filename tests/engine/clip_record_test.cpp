@@ -36,9 +36,9 @@ Lines ReadBack(const ScratchDir& dir, const std::string& bytes) {
 }
 
 TEST(ClipRecord, IsThreeCrLfLinesInPlainDecimal) {
-  EXPECT_EQ(ComposeRecordText({52920000, 31752000, "C:\\rec\\talk.wav"}), "52920000\r\n31752000\r\nC:\\rec\\talk.wav\r\n");
-  EXPECT_EQ(ComposeRecordText({-5, 0, ""}), "-5\r\n0\r\n\r\n");
-  EXPECT_EQ(ComposeRecordText({4286520000, 8447280, " a "}), "4286520000\r\n8447280\r\n a \r\n");
+  EXPECT_EQ(ComposeRecordText({52920000, 31752000, "C:\\rec\\talk.wav", ""}), "52920000\r\n31752000\r\nC:\\rec\\talk.wav\r\n");
+  EXPECT_EQ(ComposeRecordText({-5, 0, "", ""}), "-5\r\n0\r\n\r\n");
+  EXPECT_EQ(ComposeRecordText({4286520000, 8447280, " a ", ""}), "4286520000\r\n8447280\r\n a \r\n");
 }
 
 TEST(ClipRecord, EveryLineBreakFormReadsTheSame) {

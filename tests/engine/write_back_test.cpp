@@ -315,7 +315,7 @@ TEST_F(WriteBack, ClipOfAnotherFormatIsRefused) {
 TEST_F(WriteBack, RangesOutsideTheAudioAreRefused) {
   const std::string record = Cut(source, "0", "1");
   Edit(record, PatternBytes(kMinute, 90));
-  auto recordSays = [&](int64_t offset, int64_t bytes) { WriteFile(record, ComposeRecordText({offset, bytes, source})); };
+  auto recordSays = [&](int64_t offset, int64_t bytes) { WriteFile(record, ComposeRecordText({offset, bytes, source, ""})); };
   const std::string refused = FormatText(u8"ファイル %s の範囲が取り出し元のデータの外にあります", record);
   recordSays(-4, kMinute);
   EXPECT_EQ(Run({record}), refused);
@@ -340,7 +340,7 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
   const std::string record = Cut(source, "0", "1");
   const Bytes edited = PatternBytes(kMinute, 91);
   Edit(record, edited);
-  WriteFile(record, ComposeRecordText({10 * kMinute - 100, kMinute, source}));
+  WriteFile(record, ComposeRecordText({10 * kMinute - 100, kMinute, source, ""}));
   ASSERT_EQ(Run({record}), "(no error)");
   const Bytes now = ReadFile(source);
   EXPECT_EQ(now, With(original, kDataStart + 10 * kMinute - 100, Bytes(edited.begin(), edited.begin() + 100)))
@@ -352,12 +352,12 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
   format.statedSize = 0xFFFFFFFF;
   const Bytes unfinished = MakeWave(format, audio);
   WriteFile(source, unfinished);
-  WriteFile(record, ComposeRecordText({10 * kMinute - 100, kMinute, source}));
+  WriteFile(record, ComposeRecordText({10 * kMinute - 100, kMinute, source, ""}));
   ASSERT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ReadFile(source), With(unfinished, kDataStart + 10 * kMinute - 100, Bytes(edited.begin(), edited.begin() + 100)));
 
   // A zero-length record at the very end writes nothing and is no error.
-  WriteFile(record, ComposeRecordText({10 * kMinute, 0, source}));
+  WriteFile(record, ComposeRecordText({10 * kMinute, 0, source, ""}));
   ASSERT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ReadFile(source).size(), unfinished.size());
 }
@@ -442,7 +442,7 @@ TEST_F(WriteBack, OffsetsPastTwoGigabytes) {
   PutBytes(big, end, Chunk("LIST", Bytes(8, 'e')));
   const int64_t offset = 4286520000;
   const std::string record = dir.File("long-405-1.ini");
-  WriteFile(record, ComposeRecordText({offset, 10584000, big}));
+  WriteFile(record, ComposeRecordText({offset, 10584000, big, ""}));
   const Bytes edited = PatternBytes(10584000, 96);
   WaveShape clipFormat;
   WriteFile(ClipOf(record), MakeWave(clipFormat, edited));

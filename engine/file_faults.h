@@ -1,0 +1,26 @@
+#pragma once
+// A seam for tests: file operations that fail on demand, in-process, with the same engine
+// code on every platform (a short write as on a full disk, a failed flush, an I/O error on
+// read). Nothing is installed outside tests, and then every operation goes straight through.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ostrevan {
+
+class FileFaults {
+ public:
+  virtual ~FileFaults() = default;
+  // How many of `size` bytes a write to `path` at `position` puts; `size` for no fault.
+  virtual size_t WriteAllowance(const std::string& /*path*/, int64_t /*position*/, size_t size) { return size; }
+  // True to fail a read of `path` at `position` as an I/O error.
+  virtual bool ReadFails(const std::string& /*path*/, int64_t /*position*/) { return false; }
+  // Told of every flush of `path`; true to fail it.
+  virtual bool FlushFails(const std::string& /*path*/) { return false; }
+};
+
+// Installs `faults` for every file operation until it is replaced, or removed with nullptr.
+void SetFileFaults(FileFaults* faults);
+
+}  // namespace ostrevan
