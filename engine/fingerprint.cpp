@@ -5,6 +5,8 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "fingerprint_kernels.h"
+
 namespace ostrevan {
 
 struct Fingerprint::State {
@@ -14,7 +16,29 @@ struct Fingerprint::State {
 Fingerprint::Fingerprint() : state_(std::make_unique<State>()) { XXH3_128bits_reset(&state_->xxh); }
 Fingerprint::~Fingerprint() = default;
 
-void Fingerprint::Update(const void* bytes, size_t size) { XXH3_128bits_update(&state_->xxh, bytes, size); }
+namespace {
+
+bool HasAvx2() {
+#if OSTREVAN_FINGERPRINT_AVX2
+  // Checks the system saves the AVX registers too, not only that the processor has them.
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+#else
+  return false;
+#endif
+}
+
+}  // namespace
+
+void Fingerprint::Update(const void* bytes, size_t size) {
+#if OSTREVAN_FINGERPRINT_AVX2
+  if (HasAvx2()) {
+    fingerprint_kernels::UpdateAvx2(&state_->xxh, bytes, size);
+    return;
+  }
+#endif
+  XXH3_128bits_update(&state_->xxh, bytes, size);
+}
 
 std::string Fingerprint::Text() const {
   XXH128_canonical_t canonical;
