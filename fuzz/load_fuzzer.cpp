@@ -1,9 +1,14 @@
-// The load on arbitrary file bytes. Every input either loads, with the play time and
-// attributes that an independent reading of the same bytes gives, or raises one of the
-// load's own errors; a file without a usable "data" tag leaves the loaded record as it was.
+// The load on arbitrary file bytes. Every input either loads or raises one of the load's
+// own errors, in bounded time. Whatever loads has its audio inside the file, behind a "data"
+// tag, with the play time that its size, block align and sample rate give. When the bytes
+// form a clean chunk chain (RIFF, RF64 or BW64, every chunk a four-letter id and a size that
+// fits, a fmt chunk before the data chunk), an independent walk of them here must agree
+// exactly with the load: where the audio starts, how long it is, the format values, or the
+// refusal of a compressed format. A refused file leaves the loaded record as it was.
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "engine_error.h"
@@ -16,13 +21,17 @@ using namespace ostrevan;
 
 namespace {
 
-uint32_t Le(const uint8_t* data, size_t size, size_t at, int width) {
-  uint32_t value = 0;
+uint64_t Le(const uint8_t* data, size_t size, size_t at, int width) {
+  uint64_t value = 0;
   for (int i = width - 1; i >= 0; --i) {
     const size_t pos = at + static_cast<size_t>(i);
     value = (value << 8) | (pos < size ? data[pos] : 0u);
   }
   return value;
+}
+
+bool IsLetters(const uint8_t* p) {
+  return std::all_of(p, p + 4, [](uint8_t c) { return c >= 0x20 && c < 0x7F; });
 }
 
 // A record that differs from anything a load could produce, to see what a failure changed.
@@ -47,58 +56,130 @@ bool SameRecord(const LoadedWave& a, const LoadedWave& b) {
          a.subFormat == b.subFormat;
 }
 
+// What a clean chain says, read here without the engine.
+struct Clean {
+  size_t dataTagPos = 0;
+  uint64_t audioSize = 0;
+  bool sizeCertain = true;  // false for an unfilled size with bytes after it
+  uint16_t encoding = 0;
+  uint16_t channels = 0;
+  uint32_t sampleRate = 0;
+  uint16_t blockAlign = 0;
+  uint16_t bits = 0;
+};
+
+constexpr int kCleanChunks = 64;  // well inside any bound the walk may have
+
+std::optional<Clean> WalkClean(const uint8_t* data, size_t size) {
+  if (size < 12 || std::memcmp(data + 8, "WAVE", 4) != 0) return std::nullopt;
+  const bool rf64 = std::memcmp(data, "RF64", 4) == 0 || std::memcmp(data, "BW64", 4) == 0;
+  if (!rf64 && std::memcmp(data, "RIFF", 4) != 0) return std::nullopt;
+  Clean clean;
+  bool haveFmt = false;
+  std::optional<uint64_t> ds64Data;
+  size_t pos = 12;
+  for (int chunks = 0; chunks < kCleanChunks && pos + 8 <= size; ++chunks) {
+    if (!IsLetters(data + pos)) return std::nullopt;
+    const uint64_t chunkSize = Le(data, size, pos + 4, 4);
+    if (std::memcmp(data + pos, "data", 4) == 0) {
+      if (!haveFmt) return std::nullopt;
+      clean.dataTagPos = pos;
+      const uint64_t toEnd = size - pos - 8;
+      uint64_t stated = chunkSize;
+      if (rf64 && chunkSize == 0xFFFFFFFF && ds64Data) stated = *ds64Data;
+      const bool unfilled = stated == 0 || (stated == 0xFFFFFFFF && !(rf64 && ds64Data));
+      if (unfilled) {
+        const uint64_t end = stated + (stated & 1);
+        const uint16_t frame = clean.blockAlign;
+        if (end >= toEnd) {
+          clean.audioSize = frame == 0 ? toEnd : toEnd - toEnd % frame;
+        } else {
+          clean.sizeCertain = false;  // whether the bytes after it read as a chunk decides
+        }
+      } else {
+        clean.audioSize = std::min(stated, toEnd);
+      }
+      return clean;
+    }
+    if (pos + 8 + chunkSize > size) return std::nullopt;
+    if (std::memcmp(data + pos, "ds64", 4) == 0 && pos == 12 && rf64 && chunkSize >= 16) {
+      ds64Data = Le(data, size, pos + 16, 8);
+    }
+    if (std::memcmp(data + pos, "fmt ", 4) == 0 && !haveFmt) {
+      if (chunkSize < 16) return std::nullopt;
+      haveFmt = true;
+      const size_t body = pos + 8;
+      const auto tag = static_cast<uint16_t>(Le(data, size, body, 2));
+      if (tag == 0xFFFE && chunkSize < 26) return std::nullopt;  // an extensible fmt without its sub-format
+      clean.encoding = tag == 0xFFFE ? static_cast<uint16_t>(Le(data, size, body + 24, 2)) : tag;
+      clean.channels = static_cast<uint16_t>(Le(data, size, body + 2, 2));
+      clean.sampleRate = static_cast<uint32_t>(Le(data, size, body + 4, 4));
+      clean.blockAlign = static_cast<uint16_t>(Le(data, size, body + 12, 2));
+      clean.bits = static_cast<uint16_t>(Le(data, size, body + 14, 2));
+    }
+    pos += 8 + chunkSize + (chunkSize & 1);
+  }
+  return std::nullopt;
+}
+
+bool Cuttable(uint16_t encoding) { return encoding == 1 || encoding == 3 || encoding == 6 || encoding == 7; }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = fuzz::ScratchFile("input.wav");
   fuzz::WriteBytes(path, data, size);
-
-  // The first "data" at or after 36 with 8 bytes after it, found without the engine.
-  static const char kTag[] = "data";
-  const uint8_t* begin = data + std::min<size_t>(size, 36);
-  const uint8_t* hit = std::search(begin, data + size, kTag, kTag + 4);
-  const bool hasTag = hit != data + size && static_cast<size_t>(data + size - hit) >= 8;
+  const std::optional<Clean> clean = WalkClean(data, size);
 
   const LoadedWave before = Sentinel();
   LoadedWave wave = before;
   try {
     const LoadOutcome outcome = LoadWave(path, wave);
-    FUZZ_CHECK(hasTag);
-    const auto tagPos = static_cast<size_t>(hit - data);
-    const uint64_t stated = Le(data, size, tagPos + 4, 4);
-    const uint64_t dataSize = std::min<uint64_t>(stated, size - tagPos - 8);
-    const uint32_t blockAlign = Le(data, size, 32, 2);
-    const uint32_t sampleRate = Le(data, size, 24, 4);
-    FUZZ_CHECK(blockAlign != 0 && sampleRate != 0);
-    const uint64_t totalSeconds = dataSize / blockAlign / sampleRate;
-    FUZZ_CHECK(wave.dataTagPos == static_cast<int64_t>(tagPos));
-    FUZZ_CHECK(wave.dataSize == dataSize);
-    FUZZ_CHECK(wave.dataChunk.dataSize == stated);
-    FUZZ_CHECK(wave.blockAlign == blockAlign && wave.sampleRate == sampleRate);
+    // Wherever it was found, the audio is a data chunk's contents inside the file.
+    FUZZ_CHECK(wave.dataTagPos >= 0 && static_cast<uint64_t>(wave.dataTagPos) + 8 <= size);
+    FUZZ_CHECK(std::memcmp(data + wave.dataTagPos, "data", 4) == 0);
+    FUZZ_CHECK(wave.dataChunk.dataSize == Le(data, size, static_cast<size_t>(wave.dataTagPos) + 4, 4));
+    FUZZ_CHECK(wave.dataSize <= size - static_cast<uint64_t>(wave.dataTagPos) - 8);
+    FUZZ_CHECK(wave.blockAlign != 0 && wave.sampleRate != 0);
+    const uint64_t totalSeconds = wave.dataSize / wave.blockAlign / wave.sampleRate;
     FUZZ_CHECK(wave.wholeMinutes == static_cast<int64_t>(totalSeconds / 60));
     FUZZ_CHECK(wave.seconds == static_cast<int64_t>(totalSeconds % 60));
-    FUZZ_CHECK(wave.subFormat == Le(data, size, 44, 2));
     const std::string playTime = Text(texts::kPlayTimePrefix) + DecimalText(wave.wholeMinutes) +
                                  Text(texts::kMinutes) + DecimalText(wave.seconds) + Text(texts::kSeconds);
     FUZZ_CHECK(outcome.playTimeText == playTime);
-    FUZZ_CHECK(outcome.attributesText.rfind(Text(texts::kAttributesPrefix), 0) == 0);
+    FUZZ_CHECK(outcome.attributesText == Text(texts::kAttributesPrefix) + ChannelName(wave.header.channels) + "/" +
+                                             DecimalText(wave.header.bitsPerSample) + "bit/" +
+                                             DecimalText(wave.sampleRate) + "Hz");
     FUZZ_CHECK(outcome.IsShortFile() == (wave.wholeMinutes == 0));
     if (!outcome.IsShortFile()) FUZZ_CHECK(outcome.scrollBarMaximum == wave.wholeMinutes - 1);
+    if (clean) {
+      FUZZ_CHECK(Cuttable(clean->encoding));
+      FUZZ_CHECK(wave.dataTagPos == static_cast<int64_t>(clean->dataTagPos));
+      if (clean->sizeCertain) FUZZ_CHECK(wave.dataSize == clean->audioSize);
+      FUZZ_CHECK(wave.sampleRate == clean->sampleRate && wave.blockAlign == clean->blockAlign);
+      FUZZ_CHECK(wave.header.channels == clean->channels && wave.header.bitsPerSample == clean->bits);
+    }
   } catch (const EngineError& error) {
     const std::string message = error.message();
-    if (message == FormatText(texts::kNoDataChunk, path)) {
-      FUZZ_CHECK(!hasTag);
-      FUZZ_CHECK(SameRecord(wave, before));
-    } else {
-      // The play-time errors: the tag was found, and the header is the new file's.
-      FUZZ_CHECK(hasTag);
-      const auto tagPos = static_cast<size_t>(hit - data);
-      const uint64_t dataSize = std::min<uint64_t>(Le(data, size, tagPos + 4, 4), size - tagPos - 8);
-      const char* expected = Le(data, size, 32, 2) != 0 ? texts::kIntegerDivideByZero
-                             : dataSize == 0           ? texts::kInvalidFloatOperation
-                                                       : texts::kFloatDivideByZero;
-      FUZZ_CHECK(message == Text(expected));
-      FUZZ_CHECK(wave.dataTagPos == static_cast<int64_t>(tagPos));
+    const bool refusal = message == FormatText(texts::kNoDataChunk, path) ||
+                         message == FormatText(texts::kCompressedFormat, path) ||
+                         message == FormatText(texts::kBigEndianFormat, path);
+    const bool playTimeError = message == Text(texts::kIntegerDivideByZero) ||
+                               message == Text(texts::kFloatDivideByZero) ||
+                               message == Text(texts::kInvalidFloatOperation);
+    FUZZ_CHECK(refusal || playTimeError);
+    if (refusal) FUZZ_CHECK(SameRecord(wave, before));
+    if (size >= 12 && std::memcmp(data, "RIFX", 4) == 0 && std::memcmp(data + 8, "WAVE", 4) == 0) {
+      FUZZ_CHECK(message == FormatText(texts::kBigEndianFormat, path));
+    }
+    if (clean) {
+      if (!Cuttable(clean->encoding)) {
+        FUZZ_CHECK(message == FormatText(texts::kCompressedFormat, path));
+      } else {
+        // A clean chain with a cuttable format fails only on a zero block align or rate.
+        FUZZ_CHECK(playTimeError && (clean->blockAlign == 0 || clean->sampleRate == 0));
+        FUZZ_CHECK(wave.dataTagPos == static_cast<int64_t>(clean->dataTagPos));
+      }
     }
   }
   return 0;

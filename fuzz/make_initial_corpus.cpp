@@ -13,6 +13,7 @@
 using namespace ostrevan;
 using testing::Bytes;
 using testing::Chunk;
+using testing::Joined;
 using testing::MakeWave;
 using testing::Mono8000;
 using testing::PatternBytes;
@@ -84,6 +85,54 @@ void LoadCorpus() {
   Put("load", "tag-beyond-first-block", Str(MakeWave(far, PatternBytes(16))));
   far.chunksBeforeData = Chunk("junk", Bytes(65536 - 2 - 8, 0));
   Put("load", "tag-across-block-edge", Str(MakeWave(far, PatternBytes(16))));
+
+  // Chunks before the audio that the walk steps over.
+  WaveShape walked = Mono8000();
+  walked.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
+  walked.chunksBeforeData = testing::ListInfoChunk("ISFT", "Lavf");
+  Put("load", "junk-before-fmt", Str(MakeWave(walked, PatternBytes(300))));
+  walked = Mono8000();
+  walked.chunksBeforeFmt = testing::BextChunk("Card 2 data, river bank");
+  Put("load", "bext-before-fmt", Str(MakeWave(walked, PatternBytes(300))));
+  walked = Mono8000();
+  walked.chunksBeforeData = Joined({testing::BextChunk("field recording data set 3"),
+                                    Chunk("iXML", testing::TextBytes("<BWFXML>data</BWFXML>")), testing::CueChunk({1, 2})});
+  Put("load", "bext-ixml-cue", Str(MakeWave(walked, PatternBytes(300))));
+  walked = Mono8000();
+  walked.chunksBeforeFmt = Chunk("note", testing::TextBytes("take!"));
+  walked.chunksBeforeData = Chunk("PEAK", testing::TextBytes("1data23"));
+  walked.trailer = Joined({Bytes{0}, testing::ListInfoChunk("ICMT", "data")});
+  Put("load", "odd-pads", Str(MakeWave(walked, PatternBytes(301))));
+  walked = Mono8000();
+  walked.trailer = Chunk("levl", PatternBytes(20));
+  Put("load", "rf64", Str(testing::MakeRf64(walked, PatternBytes(300))));
+  Put("load", "bw64", Str(testing::MakeRf64(Mono8000(), PatternBytes(300), "BW64")));
+  Put("load", "rf64-ds64-past-end", Str(testing::MakeRf64(Mono8000(), PatternBytes(300), "RF64", 1000000)));
+  walked = Mono8000();
+  walked.chunksBeforeData = Joined({Bytes{1, 2, 3, 4}, testing::Le32(6), Bytes(6, 'x')});
+  Put("load", "broken-chain-id", Str(MakeWave(walked, PatternBytes(300))));
+  walked.chunksBeforeData = Joined({testing::TextBytes("LIST"), testing::Le32(0x7FFFFFF0), testing::TextBytes("INFO")});
+  Put("load", "chain-runs-past-end", Str(MakeWave(walked, PatternBytes(300))));
+  walked.chunksBeforeData = Joined({Bytes{1, 1, 1, 1}, testing::Le32(65526), Bytes(65526, 'x')});
+  Put("load", "scan-tag-across-block-edge", Str(MakeWave(walked, PatternBytes(16))));
+  // Long chains: the walk's bound, within the inputs' length limit and beyond it.
+  for (const int chunks : {8000, 100000}) {
+    walked = Mono8000();
+    const Bytes empty = Chunk("pad ", {});
+    for (int i = 0; i < chunks; ++i) walked.chunksBeforeFmt.insert(walked.chunksBeforeFmt.end(), empty.begin(), empty.end());
+    Put("load", "chain-of-" + std::to_string(chunks), Str(MakeWave(walked, PatternBytes(64))));
+  }
+  // Formats that are refused.
+  WaveShape adpcm = Mono8000();
+  adpcm.formatTag = 2;
+  adpcm.fmtSize = 50;
+  Put("load", "adpcm", Str(MakeWave(adpcm, PatternBytes(300))));
+  WaveShape extensibleMp3 = Extensible24();
+  extensibleMp3.subFormat = 0x55;
+  Put("load", "extensible-mp3", Str(MakeWave(extensibleMp3, PatternBytes(600))));
+  std::string rifx = Str(MakeWave(Stereo16(), PatternBytes(64)));
+  rifx.replace(0, 4, "RIFX");
+  Put("load", "rifx", rifx);
 }
 
 void RecordCorpus() {
@@ -101,12 +150,18 @@ void RecordCorpus() {
   Put("record", "long-line", std::string(4100, '7') + "\r\n1\r\n");
 }
 
+// The source's number, a byte of choices, the record's lines, the clip.
+std::string WriteBackInput(unsigned char source, unsigned char choices, const std::string& lines, const Bytes& clip) {
+  return std::string(1, static_cast<char>(source)) + std::string(1, static_cast<char>(choices)) + lines + Str(clip);
+}
+
 std::string WriteBackInput(unsigned char choices, const std::string& lines, const Bytes& clip) {
-  return std::string(1, static_cast<char>(choices)) + lines + Str(clip);
+  return WriteBackInput(choices & 3, choices, lines, clip);
 }
 
 void WriteBackCorpus() {
-  // Choices: bits 0-1 source, 2 binary numbers, 3 header added, 4 LF, 5-7 the third line.
+  // Choices: bits 0-1 the first three sources, 2 binary numbers, 3 header added, 4 LF, 5-7
+  // the third line.
   Put("write_back", "whole", WriteBackInput(0, "0\n4000\n", MakeWave(Stereo16(), PatternBytes(4000, 9))));
   Put("write_back", "middle", WriteBackInput(0, "1000\n400\n", MakeWave(Stereo16(), PatternBytes(400, 9))));
   Put("write_back", "past-end", WriteBackInput(0, "3900\n400\n", MakeWave(Stereo16(), PatternBytes(400, 9))));
@@ -125,6 +180,21 @@ void WriteBackCorpus() {
   Put("write_back", "header-added", WriteBackInput(8 | 16, "4\n8\n", PatternBytes(8, 9)));
   Put("write_back", "self", WriteBackInput(4 << 5, "0\n4\n", MakeWave(Stereo16(), PatternBytes(4, 9))));
   Put("write_back", "missing", WriteBackInput(6 << 5, "0\n4\n", MakeWave(Stereo16(), PatternBytes(4, 9))));
+  // The walked sources (see the fuzzer): each with a clip an editor would save, and with an
+  // honest 44-byte header added.
+  WaveShape editorClip = Stereo16();
+  editorClip.chunksBeforeData = testing::CueChunk({1, 2});
+  editorClip.trailer = testing::ListInfoChunk("ICMT", "data");
+  Put("write_back", "junk-before-fmt", WriteBackInput(3, 0, "400\n800\n", MakeWave(editorClip, PatternBytes(800, 9))));
+  Put("write_back", "bext-before-fmt", WriteBackInput(4, 8, "100\n500\n", PatternBytes(500, 9)));
+  Put("write_back", "rf64", WriteBackInput(5, 0, "0\n4000\n", testing::MakeRf64(Stereo16(), PatternBytes(4000, 9))));
+  Bytes cutShort = testing::MakeRf64(Stereo16(), PatternBytes(400, 9));
+  cutShort.resize(cutShort.size() - 100);
+  Put("write_back", "rf64-clip-cut-short", WriteBackInput(5, 0, "0\n400\n", cutShort));
+  Put("write_back", "cue-before-data", WriteBackInput(6, 0, "3600\n800\n", MakeWave(editorClip, PatternBytes(800, 9))));
+  Put("write_back", "odd-pads", WriteBackInput(7, 8 | 16, "1990\n20\n", PatternBytes(9, 9)));
+  Put("write_back", "unfinished-zero", WriteBackInput(8, 8, "2000\n1000\n", PatternBytes(999, 9)));
+  Put("write_back", "broken-chain", WriteBackInput(9, 0, "0\n40\n", MakeWave(Stereo16(), PatternBytes(40, 9))));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "test_files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -172,5 +173,183 @@ void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
 }
 
 std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }
+
+}  // namespace ostrevan::testing
+
+namespace ostrevan::testing {
+
+Bytes Le16(uint16_t value) {
+  Bytes out;
+  AppendU16(out, value);
+  return out;
+}
+
+Bytes Le32(uint32_t value) {
+  Bytes out;
+  AppendU32(out, value);
+  return out;
+}
+
+Bytes Le64(uint64_t value) {
+  Bytes out = Le32(static_cast<uint32_t>(value));
+  Append(out, Le32(static_cast<uint32_t>(value >> 32)));
+  return out;
+}
+
+Bytes Joined(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) Append(out, part);
+  return out;
+}
+
+Bytes Ds64Chunk(uint64_t riffSize, uint64_t dataSize, uint64_t sampleCount) {
+  return Chunk("ds64", Joined({Le64(riffSize), Le64(dataSize), Le64(sampleCount), Le32(0)}));
+}
+
+Bytes MakeRf64(WaveShape shape, const Bytes& audio, const char* magic, int64_t statedAudioSize) {
+  const uint64_t dataSize = statedAudioSize < 0 ? audio.size() : static_cast<uint64_t>(statedAudioSize);
+  // The ds64 chunk is 36 bytes: its RIFF size counts it too.
+  const Bytes placeholder = Ds64Chunk(0, 0, 0);
+  shape.chunksBeforeFmt.insert(shape.chunksBeforeFmt.begin(), placeholder.begin(), placeholder.end());
+  shape.statedSizeOverride = true;
+  shape.statedSize = 0xFFFFFFFF;
+  Bytes file = MakeWave(shape, audio);
+  const uint64_t riffSize = file.size() - 8 - audio.size() + dataSize;
+  const Bytes ds64 = Ds64Chunk(riffSize, dataSize, shape.blockAlign ? dataSize / shape.blockAlign : 0);
+  std::copy(magic, magic + 4, file.begin());
+  WriteU32(&file[4], 0xFFFFFFFF);
+  std::copy(ds64.begin(), ds64.end(), file.begin() + 12);
+  return file;
+}
+
+WalkedWave WalkWave(const std::string& path) {
+  WalkedWave wave;
+  const int64_t length = static_cast<int64_t>(fs::file_size(path));
+  const Bytes head = ReadRange(path, 0, 12);
+  if (head.size() < 12 || !std::equal(head.begin() + 8, head.end(), "WAVE")) return wave;
+  const std::string magic(head.begin(), head.begin() + 4);
+  if (magic != "RIFF" && magic != "RF64" && magic != "BW64") return wave;
+  uint64_t ds64DataSize = 0;
+  bool haveFmt = false;
+  for (int64_t pos = 12; pos + 8 <= length;) {
+    const Bytes chunk = ReadRange(path, pos, 8);
+    const std::string id(chunk.begin(), chunk.begin() + 4);
+    const uint32_t size = ReadU32(&chunk[4]);
+    if (id == "ds64" && pos == 12) {
+      const Bytes body = ReadRange(path, pos + 8, 16);
+      if (body.size() == 16) ds64DataSize = ReadU32(&body[8]) | (uint64_t{ReadU32(&body[12])} << 32);
+    } else if (id == "fmt " && !haveFmt) {
+      Bytes body = ReadRange(path, pos + 8, 26);
+      body.resize(26, 0);
+      haveFmt = true;
+      wave.formatTag = ReadU16(&body[0]);
+      wave.channels = ReadU16(&body[2]);
+      wave.sampleRate = ReadU32(&body[4]);
+      wave.blockAlign = ReadU16(&body[12]);
+      wave.bitsPerSample = ReadU16(&body[14]);
+      wave.encoding = wave.formatTag == 0xFFFE && size >= 26 ? ReadU16(&body[24]) : wave.formatTag;
+    } else if (id == "data") {
+      wave.found = true;
+      wave.dataTagPos = pos;
+      wave.dataStart = pos + 8;
+      const auto toEnd = static_cast<uint64_t>(length - wave.dataStart);
+      uint64_t stated = size;
+      if (magic != "RIFF" && size == 0xFFFFFFFF) stated = ds64DataSize;
+      // Unfilled when nothing after the stated end reads as a chunk (four letters, a size
+      // that fits the file).
+      const int64_t end = wave.dataStart + static_cast<int64_t>(size) + (size & 1);
+      bool last = end + 8 > length;
+      if (!last) {
+        const Bytes next = ReadRange(path, end, 8);
+        const bool letters = std::all_of(next.begin(), next.begin() + 4, [](unsigned char c) { return c >= 32 && c < 127; });
+        last = !letters || end + 8 + static_cast<int64_t>(ReadU32(&next[4])) > length;
+      }
+      if (magic == "RIFF" && (size == 0 || size == 0xFFFFFFFF) && last) {
+        wave.audioSize = wave.blockAlign ? toEnd - toEnd % wave.blockAlign : toEnd;
+      } else {
+        wave.audioSize = std::min(stated, toEnd);
+      }
+      return wave;
+    }
+    pos += 8 + static_cast<int64_t>(size) + (size & 1);
+  }
+  return wave;
+}
+
+Bytes WalkedAudio(const std::string& path) {
+  const WalkedWave wave = WalkWave(path);
+  if (!wave.found) return {};
+  return ReadRange(path, wave.dataStart, static_cast<size_t>(wave.audioSize));
+}
+
+void ResizeFile(const std::string& path, uint64_t size) { fs::resize_file(path, size); }
+
+std::string ShellQuoted(const std::string& path) { return "'" + path + "'"; }
+
+#ifndef _WIN32
+std::string RunShell(const std::string& command, bool* ok) {
+  std::string out;
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) {
+    if (ok) *ok = false;
+    return out;
+  }
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+  const int status = pclose(pipe);
+  if (ok) *ok = status == 0;
+  return out;
+}
+
+bool HaveTool(const std::string& name) {
+  bool ok = false;
+  RunShell("command -v " + name, &ok);
+  return ok;
+}
+#else
+std::string RunShell(const std::string&, bool* ok) {
+  if (ok) *ok = false;
+  return {};
+}
+
+bool HaveTool(const std::string&) { return false; }
+#endif
+
+}  // namespace ostrevan::testing
+
+namespace ostrevan::testing {
+
+std::string DifferenceOf(const Bytes& actual, const Bytes& expected) {
+  if (actual == expected) return "";
+  const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  const auto at = static_cast<size_t>(mismatch.first - actual.begin());
+  std::string text = "sizes " + std::to_string(actual.size()) + " and " + std::to_string(expected.size()) +
+                     ", first difference at " + std::to_string(at);
+  if (at < actual.size() && at < expected.size()) {
+    text += " (" + std::to_string(actual[at]) + " instead of " + std::to_string(expected[at]) + ")";
+  }
+  return text;
+}
+
+Bytes TextBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+Bytes ListInfoChunk(const std::string& id, const std::string& text) {
+  return Chunk("LIST", Joined({TextBytes("INFO"), Chunk(id, TextBytes(text + std::string(1, '\0')))}));
+}
+
+Bytes BextChunk(const std::string& description) {
+  Bytes body = TextBytes(description.substr(0, 256));
+  body.resize(602, 0);
+  return Chunk("bext", body);
+}
+
+Bytes CueChunk(const std::vector<uint32_t>& positions) {
+  Bytes body = Le32(static_cast<uint32_t>(positions.size()));
+  uint32_t id = 1;
+  for (const uint32_t position : positions) {
+    body = Joined({body, Le32(id++), Le32(position), TextBytes("data"), Le32(0), Le32(0), Le32(position)});
+  }
+  return Chunk("cue ", body);
+}
 
 }  // namespace ostrevan::testing

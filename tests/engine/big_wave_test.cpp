@@ -1,0 +1,185 @@
+// Recordings over 4 GiB, as sparse files: RF64 with its sizes in ds64, and a plain RIFF
+// whose writer left 0xFFFFFFFF as the data size. Marker audio is written only where the
+// test looks; clips cut beyond 4 GiB hold it, and their write-back lands there.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "clip_record.h"
+#include "little_endian.h"
+#include "load_wave.h"
+#include "save_clip.h"
+#include "test_files.h"
+#include "write_back.h"
+
+namespace ostrevan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint64_t k4GiB = uint64_t{1} << 32;
+constexpr uint64_t kMinute = 480000;             // Mono8000
+constexpr uint64_t kMinutes = 8960;              // 4,300,800,000 bytes of audio
+constexpr uint64_t kAudio = kMinutes * kMinute;  // past 4 GiB by about 6 MB
+constexpr uint64_t kCutMinute = 8950;            // starts at 4,296,000,000: beyond 4 GiB
+static_assert(kCutMinute * kMinute > k4GiB);
+
+bool HasRoomFor(const std::string& folder, uint64_t bytes) {
+  std::error_code error;
+  const fs::space_info space = fs::space(folder, error);
+  return !error && space.available > bytes;
+}
+
+struct BigSource {
+  std::string path;
+  int64_t dataStart = 0;
+};
+
+// Writes `header`, makes the file hold `audioBytes` of (unwritten) audio after it, and puts
+// markers at the minute to be cut and at the last minute.
+// `lastAudio` is where the audio ends as the load should take it.
+BigSource WriteBig(const std::string& path, const Bytes& header, uint64_t audioBytes, uint64_t lastAudio) {
+  WriteFile(path, header);
+  ResizeFile(path, header.size() + audioBytes);
+  const auto start = static_cast<int64_t>(header.size());
+  PutBytes(path, start + static_cast<int64_t>(kCutMinute * kMinute), PatternBytes(kMinute, 11));
+  PutBytes(path, start + static_cast<int64_t>(lastAudio - kMinute), PatternBytes(kMinute, 12));
+  return {path, start};
+}
+
+std::vector<std::string> RecordHead(const std::string& recordPath) {
+  const RecordLines lines = ReadRecordLines(recordPath);
+  return {lines.lines[0], lines.lines[1], lines.lines[2]};
+}
+
+struct BigCase {
+  const char* name;
+  bool rf64;
+  uint64_t fileAudio;   // bytes of audio the file holds
+  uint64_t loadsAudio;  // bytes the load takes as audio
+};
+
+class BigWave : public ::testing::TestWithParam<BigCase> {
+ protected:
+  ScratchDir dir;
+  RecordingUi ui;
+
+  void SetUp() override {
+    if (!HasRoomFor(dir.path(), 64u << 20)) GTEST_SKIP() << "no room for the sparse files' markers";
+  }
+
+  Bytes Header() const {
+    const BigCase& c = GetParam();
+    if (c.rf64) return MakeRf64(Mono8000(), {}, "RF64", static_cast<int64_t>(c.fileAudio));
+    WaveShape shape = Mono16();
+    shape.statedSizeOverride = true;
+    shape.statedSize = 0xFFFFFFFF;
+    Bytes header = MakeWave(shape, {});
+    WriteU32(&header[4], 0xFFFFFFFF);
+    return header;
+  }
+
+  static WaveShape Mono16() {
+    WaveShape shape = Mono8000();
+    shape.sampleRate = 4000;  // a minute is still 480,000 bytes
+    shape.bitsPerSample = 16;
+    shape.blockAlign = 2;
+    return shape;
+  }
+};
+
+TEST_P(BigWave, LoadsCutsBeyondFourGibAndWritesBackThere) {
+  const BigCase& c = GetParam();
+  const Bytes header = Header();
+  const BigSource source = WriteBig(dir.File("long.wav"), header, c.fileAudio, c.loadsAudio);
+  const uint64_t fileLength = header.size() + c.fileAudio;
+
+  LoadedWave& wave = TheLoadedWave();
+  const LoadOutcome outcome = LoadWave(source.path, wave);
+  EXPECT_EQ(wave.dataTagPos, source.dataStart - 8);
+  EXPECT_EQ(wave.dataSize, c.loadsAudio);
+  EXPECT_EQ(wave.wholeMinutes, static_cast<int64_t>(kMinutes));
+  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:8960分0秒"));
+  EXPECT_EQ(outcome.attributesText, c.rf64 ? Sys(u8"WAV属性:mono/8bit/8000Hz") : Sys(u8"WAV属性:mono/16bit/4000Hz"));
+
+  SaveClip(wave, "1", std::to_string(kCutMinute), source.path, ClipMode::StartMinute, ui);
+  SaveClip(wave, "1", "0", source.path, ClipMode::FromEnd, ui);
+  ASSERT_EQ(ui.infos, std::vector<std::string>(2, Sys(u8"終わりました")));
+  const std::string clip = dir.File("long-8950-1.wav");
+  const Bytes clipBytes = ReadFile(clip);
+  ASSERT_EQ(clipBytes.size(), 44 + kMinute);
+  EXPECT_EQ(std::string(clipBytes.begin(), clipBytes.begin() + 4), "RIFF");
+  EXPECT_EQ(ReadU32(&clipBytes[40]), kMinute);
+  EXPECT_EQ(DifferenceOf(Bytes(clipBytes.begin() + 44, clipBytes.end()), PatternBytes(kMinute, 11)), "");
+  EXPECT_EQ(RecordHead(dir.File("long-8950-1.ini")),
+            (std::vector<std::string>{std::to_string(kCutMinute * kMinute), std::to_string(kMinute), source.path}));
+  const Bytes last = ReadFile(dir.File("long-L-1.wav"));
+  ASSERT_EQ(last.size(), 44 + kMinute);
+  EXPECT_EQ(DifferenceOf(Bytes(last.begin() + 44, last.end()), PatternBytes(kMinute, 12)), "");
+  EXPECT_EQ(RecordHead(dir.File("long-L-1.ini"))[0], std::to_string(c.loadsAudio - kMinute));
+
+  // Edited, the clip goes back to its place beyond 4 GiB, and nothing around it changes.
+  const Bytes edited = PatternBytes(kMinute, 13);
+  Bytes editedClip = clipBytes;
+  std::copy(edited.begin(), edited.end(), editedClip.begin() + 44);
+  WriteFile(clip, editedClip);
+  const int64_t at = source.dataStart + static_cast<int64_t>(kCutMinute * kMinute);
+  const Bytes before = ReadRange(source.path, at - 4096, 4096);
+  const Bytes after = ReadRange(source.path, at + static_cast<int64_t>(kMinute), 4096);
+  ui.infos.clear();
+  WriteBackClips({dir.File("long-8950-1.ini")}, ui);
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(DifferenceOf(ReadRange(source.path, at, kMinute), edited), "");
+  EXPECT_EQ(ReadRange(source.path, at - 4096, 4096), before);
+  EXPECT_EQ(ReadRange(source.path, at + static_cast<int64_t>(kMinute), 4096), after);
+  EXPECT_EQ(ReadRange(source.path, 0, header.size()), header);
+  EXPECT_EQ(fs::file_size(source.path), fileLength);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sparse, BigWave,
+    ::testing::Values(BigCase{"Rf64WithDs64Sizes", true, kAudio, kAudio},
+                      // Power lost in the middle of a 2-byte frame: only whole frames are audio.
+                      BigCase{"PlainRiffWithUnfilledSize", false, kAudio + 1, kAudio}),
+    [](const ::testing::TestParamInfo<BigCase>& param) { return std::string(param.param.name); });
+
+// A clip of 4 GiB or more cannot state its size in 32 bits: it is written as RF64 with ds64.
+// This one writes 4.3 GB of clip, so it needs the room and takes some seconds.
+TEST(BigClip, FourGibOrMoreOfAudioIsWrittenAsRf64) {
+  ScratchDir dir;
+  if (!HasRoomFor(dir.path(), kAudio + (uint64_t{1} << 30))) GTEST_SKIP() << "no room for a 4.3 GB clip";
+  const Bytes header = MakeRf64(Mono8000(), {}, "RF64", static_cast<int64_t>(kAudio));
+  const BigSource source = WriteBig(dir.File("long.wav"), header, kAudio, kAudio);
+  RecordingUi ui;
+  LoadWave(source.path, TheLoadedWave());
+  SaveClip(TheLoadedWave(), std::to_string(kMinutes), "0", source.path, ClipMode::StartMinute, ui);
+  ASSERT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+  const std::string clip = dir.File("long-0-8960.wav");
+  const WalkedWave walked = WalkWave(clip);
+  const Bytes head = ReadRange(clip, 0, 12);
+  EXPECT_EQ(std::string(head.begin(), head.begin() + 4), "RF64");
+  EXPECT_EQ(ReadU32(&head[4]), 0xFFFFFFFFu);
+  EXPECT_EQ(std::string(head.begin() + 8, head.end()), "WAVE");
+  const Bytes ds64 = ReadRange(clip, 12, 36);
+  EXPECT_EQ(std::string(ds64.begin(), ds64.begin() + 4), "ds64");
+  ASSERT_TRUE(walked.found);
+  EXPECT_EQ(walked.audioSize, kAudio);
+  EXPECT_EQ(walked.encoding, 1);
+  EXPECT_EQ(walked.sampleRate, 8000u);
+  EXPECT_EQ(ReadU32(&ReadRange(clip, walked.dataTagPos + 4, 4)[0]), 0xFFFFFFFFu);
+  EXPECT_EQ(fs::file_size(clip), static_cast<uint64_t>(walked.dataStart) + kAudio);
+  EXPECT_EQ(DifferenceOf(ReadRange(clip, walked.dataStart + static_cast<int64_t>(kAudio - kMinute), kMinute),
+                         PatternBytes(kMinute, 12)),
+            "");
+  EXPECT_EQ(DifferenceOf(ReadRange(clip, walked.dataStart + static_cast<int64_t>(kCutMinute * kMinute), kMinute),
+                         PatternBytes(kMinute, 11)),
+            "");
+  std::error_code ignored;
+  fs::remove(clip, ignored);
+}
+
+}  // namespace
+}  // namespace ostrevan::testing
