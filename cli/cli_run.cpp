@@ -24,6 +24,33 @@ constexpr const char* kUsage =
     "       ostrevan-cli writeback RECORD...\n"
     "       ostrevan-cli --help | --version\n";
 
+// What --help prints after the usage lines; "%s" stands for the finished message.
+constexpr const char* kHelpBody =
+    "\n"
+    "commands:\n"
+    "  info       print WAV's play time and attributes as the window shows them\n"
+    "  cut        cut whole minutes of WAV into a clip and a record (.ini) beside it\n"
+    "  writeback  write each RECORD's clip back into its source, in the order given\n"
+    "  --help     print this help\n"
+    "  --version  print the version\n"
+    "\n"
+    "options of cut:\n"
+    "  --length TEXT  the clip's length in whole minutes, kept as typed in the names\n"
+    "  --start TEXT   the start minute, 0 to the file's whole minutes - 1\n"
+    "  --from-end     the clip ends at the end of the audio\n"
+    "\n"
+    "The clip and record of rec.wav, --start 5 --length 3: rec-5-3.wav, rec-5-3.ini;\n"
+    "with --from-end: rec-L-3.wav, rec-L-3.ini.\n"
+    "\n"
+    "Messages go to standard output, one per line; errors to standard error.\n"
+    "\n"
+    "exit status:\n"
+    "  0   ended with \"%s\", or info read a file of one minute or more\n"
+    "  1   ended with another message: a file under one minute, a missing\n"
+    "      source, a refused cut\n"
+    "  2   an error (its text on standard error)\n"
+    "  64  a usage error\n";
+
 constexpr const char* kHint = "usage: ostrevan-cli info WAV | cut WAV --length TEXT (--start TEXT | --from-end) | "
                               "writeback RECORD... | --help | --version\n";
 
@@ -104,6 +131,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
   const std::string& command = args[0];
   if (command == "--help" && args.size() == 1) {
     std::fputs(kUsage, out);
+    std::fputs(FormatText(kHelpBody, Text(texts::kFinished)).c_str(), out);
     return kExitFinished;
   }
   if (command == "--version" && args.size() == 1) {

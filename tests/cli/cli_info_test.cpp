@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cli_process.h"
 #include "ostrevan_version.h"
 #include "test_files.h"
@@ -68,6 +70,48 @@ TEST(CliInfo, UsageErrorsExitSixtyFourWithAHint) {
     EXPECT_EQ(result.err.rfind("usage: ostrevan-cli", 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
   }
+}
+
+// Display columns of a UTF-8 line: a multi-byte character (Japanese here) takes two.
+size_t Columns(const std::string& line) {
+  size_t columns = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(line[i]);
+    if (byte < 0x80) {
+      ++columns;
+    } else if (byte >= 0xC0) {
+      columns += 2;
+    }
+  }
+  return columns;
+}
+
+TEST(CliInfo, HelpNamesEveryCommandOptionAndExitStatus) {
+  const auto result = RunCli({"--help"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  const std::string& help = result.out;
+  EXPECT_EQ(help.rfind("usage: ostrevan-cli info WAV\n", 0), 0u) << help;
+
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < help.size();) {
+    const size_t end = help.find('\n', at);
+    ASSERT_NE(end, std::string::npos) << "the help ends without a line break";
+    lines.push_back(help.substr(at, end - at));
+    at = end + 1;
+  }
+  // One line each, indented two blanks, for the commands, the options and the statuses.
+  const auto described = [&](const std::string& lead) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& line) { return line.rfind("  " + lead + " ", 0) == 0; });
+  };
+  for (const char* item : {"info", "cut", "writeback", "--help", "--version", "--length TEXT", "--start TEXT",
+                           "--from-end", "0", "1", "2", "64"}) {
+    EXPECT_EQ(described(item), 1) << item << "\n" << help;
+  }
+  // Status 0 is told by the message that ends a run, as the program prints it.
+  EXPECT_NE(help.find(u8"\"終わりました\""), std::string::npos) << help;
+  for (const std::string& line : lines) EXPECT_LE(Columns(line), 80u) << line;
 }
 
 TEST(CliInfo, HelpAndVersion) {

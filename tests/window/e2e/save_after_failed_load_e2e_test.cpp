@@ -1,0 +1,180 @@
+// The real program: "WAV保存" after a drop whose file another program held open. The file
+// is held by this driver with share mode 0 and let go once the error box has been closed.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "../replaced_source.h"
+#include "program_driver.h"
+#include "test_files.h"
+
+namespace ostrevan::e2e {
+namespace {
+
+using ostrevan::testing::Bytes;
+using ostrevan::testing::BytesPerMinute;
+using ostrevan::testing::Exists;
+using ostrevan::testing::MakeWave;
+using ostrevan::testing::PatternBytes;
+using ostrevan::testing::ReadFile;
+using ostrevan::testing::Replacement;
+using ostrevan::testing::ScratchDir;
+using ostrevan::testing::Stereo16;
+using ostrevan::testing::WalkedAudio;
+using ostrevan::testing::WaveShape;
+using ostrevan::testing::WriteFile;
+
+template <typename Condition>
+bool Eventually(Condition condition, int milliseconds = 5000) {
+  for (int waited = 0; waited < milliseconds; waited += 25) {
+    if (condition()) return true;
+    Sleep(25);
+  }
+  return condition();
+}
+
+std::string ChangedSinceLoad(const std::string& path) {
+  return Sys(u8"ファイル ") + path + Sys(u8" は読み込んだ後に変わっています。もう一度読み込んでください");
+}
+
+// The names in a folder as the system code page spells them.
+std::set<std::string> FilesIn(const ScratchDir& dir) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(dir.File("*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.insert(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+class SaveAfterFailedLoad : public ::testing::Test {
+ protected:
+  Program program;
+
+  std::string Label(const char* name) const { return TextOf(program.Control(name)); }
+
+  // ScrollBar1 moved as its keys move it, sent rather than posted, so it has happened when
+  // this returns.
+  void Scroll(int request) {
+    SendMessageA(program.Form(), WM_HSCROLL, static_cast<WPARAM>(request),
+                 reinterpret_cast<LPARAM>(program.Control("ScrollBar1")));
+  }
+
+  void DropAndWait(const std::string& path) {
+    program.Drop({path});
+    EXPECT_TRUE(Eventually([&] { return Label("Label6") == path; }));
+    program.Settle();
+  }
+
+  // Drops `path` while this driver holds it open, shared with nobody: the error box names
+  // it and Label6 keeps it. The file is let go after the box is closed.
+  void FailToLoadWhileHeld(const std::string& path) {
+    const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    program.Drop({path});
+    const HWND box = program.WaitForDialog();
+    if (box) {
+      EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{Sys(u8"ファイル ") + path + Sys(u8" は開けません.")});
+      program.PressOk(box);
+    }
+    CloseHandle(held);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Label("Label6"), path);
+  }
+
+  // Presses "WAV保存" and returns the information box that follows, closed.
+  BoxContents SaveAndReadBox() {
+    program.Click(program.Control("Button2"));
+    const HWND box = program.WaitForDialog();
+    if (!box) return {};
+    const BoxContents contents = program.ReadBox(box);
+    program.PressOk(box);
+    return contents;
+  }
+
+  // The save is refused with the information box's changed-since-load message for `path`;
+  // nothing is written and Memo1 keeps its text.
+  void ExpectSaveRefused(const ScratchDir& dir, const std::string& path,
+                         const std::vector<std::pair<std::string, Bytes>>& unchanged) {
+    const std::set<std::string> before = FilesIn(dir);
+    const std::string memo = Label("Memo1");
+    const BoxContents box = SaveAndReadBox();
+    EXPECT_EQ(box.texts, std::vector<std::string>{ChangedSinceLoad(path)});
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    EXPECT_FALSE(box.hasIcon);  // the information box, not the error box
+    EXPECT_EQ(FilesIn(dir), before);
+    EXPECT_EQ(Label("Memo1"), memo);
+    for (const auto& [file, bytes] : unchanged) EXPECT_EQ(ReadFile(file), bytes) << file;
+  }
+};
+
+// Each replacement in turn in one running program; after the refusal, b.wav dropped again
+// loads and is cut from minute 2 with its own values.
+TEST_F(SaveAfterFailedLoad, AFileOfAnotherLayoutIsNotCutWithTheLoadedValues) {
+  for (const Replacement& replacement : ostrevan::testing::Replacements()) {
+    SCOPED_TRACE(replacement.what);
+    ScratchDir dir;
+    const std::string a = dir.File("a.wav");
+    const std::string b = dir.File("b.wav");
+    const Bytes bAudio = PatternBytes(replacement.failedAudioBytes, 2);
+    WriteFile(a, MakeWave(replacement.loaded, PatternBytes(10 * BytesPerMinute(replacement.loaded), 1)));
+    WriteFile(b, MakeWave(replacement.failed, bAudio));
+    const Bytes aBytes = ReadFile(a), bBytes = ReadFile(b);
+
+    DropAndWait(a);
+    Scroll(SB_LEFT);
+    Scroll(SB_LINERIGHT);
+    Scroll(SB_LINERIGHT);
+    ASSERT_EQ(Label("Label4"), "2");
+    FailToLoadWhileHeld(b);
+    ExpectSaveRefused(dir, b, {{a, aBytes}, {b, bBytes}});
+
+    DropAndWait(b);
+    ASSERT_TRUE(program.NoDialogFor(200));
+    EXPECT_EQ(SaveAndReadBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+    EXPECT_TRUE(Exists(dir.File("b-2-1.ini")));
+    const uint64_t minute = BytesPerMinute(replacement.failed);
+    EXPECT_EQ(WalkedAudio(dir.File("b-2-1.wav")), Bytes(bAudio.begin() + 2 * minute, bAudio.begin() + 3 * minute));
+    EXPECT_EQ(ReadFile(a), aBytes);
+    EXPECT_EQ(ReadFile(b), bBytes);
+  }
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+// A b.wav whose data chunk holds nothing, under a name with a trail byte 0x5C ("ソ"), which
+// the message shows whole; refused from a start minute and from the end.
+TEST_F(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
+  ScratchDir dir;
+  const std::string a = dir.File("a.wav");
+  const std::string b = dir.File(Sys(u8"録音ソ.wav"));
+  WriteFile(a, MakeWave(Stereo16(), PatternBytes(10 * BytesPerMinute(Stereo16()), 1)));
+  WriteFile(b, MakeWave(Stereo16(), Bytes()));
+  const Bytes aBytes = ReadFile(a), bBytes = ReadFile(b);
+
+  DropAndWait(a);
+  Scroll(SB_LINERIGHT);
+  FailToLoadWhileHeld(b);
+  ExpectSaveRefused(dir, b, {{a, aBytes}, {b, bBytes}});
+  program.Click(program.Control("RadioButton2"));
+  program.Settle();
+  ASSERT_EQ(SendMessageA(program.Control("RadioButton2"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  ExpectSaveRefused(dir, b, {{a, aBytes}, {b, bBytes}});
+  EXPECT_EQ(FilesIn(dir), (std::set<std::string>{"a.wav", Sys(u8"録音ソ.wav")}));
+
+  // Dropped again it loads as a file under a minute, told, and Label6 is emptied.
+  program.Drop({b});
+  const HWND box = program.WaitForDialog();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
+  program.PressOk(box);
+  EXPECT_EQ(Label("Label6"), "");
+  EXPECT_EQ(program.Close(), 0u);
+}
+
+}  // namespace
+}  // namespace ostrevan::e2e
