@@ -27,10 +27,11 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
   return out + text.substr(start);
 }
 
-// Lines and text as the record rules define them: the text ends at its first NUL, and
-// CR LF, CR and LF each end a line.
+// Lines and text as the record rules define them: a UTF-8 byte-order mark at the start is
+// passed over, the text ends at its first NUL, and CR LF, CR and LF each end a line.
 RecordLines ReferenceSplit(const std::string& bytes) {
-  std::string text = bytes.substr(0, bytes.find('\0'));
+  const std::string body = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? bytes.substr(3) : bytes;
+  std::string text = body.substr(0, body.find('\0'));
   text = ReplaceAll(ReplaceAll(text, "\r\n", "\n"), "\r", "\n");
   RecordLines result;
   std::vector<std::string> lines;
@@ -39,7 +40,7 @@ RecordLines ReferenceSplit(const std::string& bytes) {
     lines.push_back(text.substr(start, at - start));
   }
   lines.push_back(text.substr(start));
-  for (size_t i = 0; i < 3 && i < lines.size(); ++i) result.lines[i] = lines[i].substr(0, kMaxRecordLineLength);
+  for (size_t i = 0; i < 4 && i < lines.size(); ++i) result.lines[i] = lines[i].substr(0, kMaxRecordLineLength);
   result.text = ReplaceAll(text, "\n", "\r\n");
   return result;
 }
