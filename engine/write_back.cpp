@@ -80,7 +80,8 @@ std::string WriteBackOne(const std::string& recordPath, const ClipRecord& record
   const uint64_t writeBytes = record.clipOffset >= audioSize
                                   ? 0
                                   : static_cast<uint64_t>(std::min(record.clipBytes, audioSize - record.clipOffset));
-  const int64_t writeAt = sourceLayout.DataStart() + record.clipOffset;
+  // An empty range's offset may be any number: it is not added to a position.
+  const int64_t writeAt = sourceLayout.DataStart() + (writeBytes == 0 ? 0 : record.clipOffset);
 
   File clip;
   if (!clip.Open(clipPath, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, clipPath));
