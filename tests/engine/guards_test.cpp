@@ -24,11 +24,8 @@ namespace fs = std::filesystem;
 constexpr uint32_t kMinute = 6000;  // mono 8-bit, 100 samples a second
 
 WaveShape Format() {
-  WaveShape format;
-  format.channels = 1;
+  WaveShape format = Mono8000();
   format.sampleRate = 100;
-  format.bitsPerSample = 8;
-  format.blockAlign = 1;
   return format;
 }
 

@@ -64,11 +64,8 @@ WaveShape Mono8000() {
 }
 
 std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds) {
-  WaveShape shape;
-  shape.channels = 1;
+  WaveShape shape = Mono8000();
   shape.sampleRate = 100;
-  shape.bitsPerSample = 8;
-  shape.blockAlign = 1;
   const std::string path = dir.File(name);
   WriteFile(path, MakeWave(shape, PatternBytes(seconds * 100)));
   return path;
