@@ -33,7 +33,7 @@ constexpr DWORD kFormExStyle = 0;
 
 // A dropped name as the system code page holds it: asked for in the code page, as the shell
 // gives it, and in 16-bit characters to tell whether those bytes are the name itself.
-ostrevan::ui::CodePageName DroppedName(HDROP drop, UINT index) {
+ostrevan::rules::CodePageName DroppedName(HDROP drop, UINT index) {
   // 261 bytes hold every name of 260 characters or fewer; a longer one is asked for again
   // in a larger buffer, since a name cut short could stand for another file.
   std::string name(261, '\0');
@@ -47,9 +47,9 @@ ostrevan::ui::CodePageName DroppedName(HDROP drop, UINT index) {
 
   std::wstring wide(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
   wide.resize(DragQueryFileW(drop, index, wide.data(), static_cast<UINT>(wide.size())));
-  const ostrevan::ui::CodePageName exact = ostrevan::app::NameInCodePage(wide);
+  const ostrevan::rules::CodePageName exact = ostrevan::app::NameInCodePage(wide);
   if (exact.exact && exact.bytes == name) return name;
-  return ostrevan::ui::CodePageName(exact.bytes, false);  // named in the message as "?"
+  return ostrevan::rules::CodePageName(exact.bytes, false);  // named in the message as "?"
 }
 
 }  // namespace
@@ -69,7 +69,7 @@ TForm1* TForm1::Create(HINSTANCE instance, HWND owner, HICON icon) {
   auto* form = new TForm1();
   Form1 = form;
   const SIZE size = form->controls_.WindowSize(kFormStyle, kFormExStyle);
-  const ostrevan::ui::Point at = ostrevan::ui::CentredOnDesktop(
+  const ostrevan::rules::Point at = ostrevan::rules::CentredOnDesktop(
       GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), size.cx, size.cy);
   CreateWindowExA(kFormExStyle, layout.className, layout.caption, kFormStyle, at.left, at.top, size.cx, size.cy,
                   owner, nullptr, instance, form);
@@ -100,7 +100,7 @@ void TForm1::WMDropFiles(HDROP drop) {
     ~Finish() { DragFinish(drop); }
   } finish{drop};
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  ostrevan::ui::DropFiles(
+  ostrevan::rules::DropFiles(
       count, [drop](uint32_t i) { return DroppedName(drop, i); }, *this, *this, ostrevan::IsSystemLeadByte);
 }
 
@@ -108,13 +108,13 @@ void TForm1::Button1Click() {
   openDialog1_.SetFilter(ToSystemCodePage(ostrevan::app::kOpenDialogFilterName),
                          ostrevan::app::kOpenDialogFilterPattern);
   if (!openDialog1_.Execute(handle_)) return;
-  ostrevan::ui::OpenDialogChosen(openDialog1_.FileName(), *this, *this);
+  ostrevan::rules::OpenDialogChosen(openDialog1_.FileName(), *this, *this);
 }
 
-void TForm1::Button2Click() { ostrevan::ui::Button2Click(*this, *this); }
-void TForm1::Button3Click() { ostrevan::ui::Button3Click(*this, *this); }
-void TForm1::Button4Click() { ostrevan::ui::Button4Click(*this); }
-void TForm1::ScrollBar1Change() { ostrevan::ui::ScrollBar1Change(*this); }
+void TForm1::Button2Click() { ostrevan::rules::Button2Click(*this, *this); }
+void TForm1::Button3Click() { ostrevan::rules::Button3Click(*this, *this); }
+void TForm1::Button4Click() { ostrevan::rules::Button4Click(*this); }
+void TForm1::ScrollBar1Change() { ostrevan::rules::ScrollBar1Change(*this); }
 
 void TForm1::Label9Click(HWND sender) {
   char className[16] = {};
@@ -131,7 +131,7 @@ std::string TForm1::ComboBox1Text() const { return Item<ComboBox>(ControlId::Com
 bool TForm1::RadioButton1Checked() const { return Item<Button>(ControlId::RadioButton1).Checked(); }
 std::vector<std::string> TForm1::ListBox1Items() const { return Item<ListBox>(ControlId::ListBox1).Items(); }
 
-ostrevan::ui::ScrollBarRange TForm1::ScrollBar1Range() const {
+ostrevan::rules::ScrollBarRange TForm1::ScrollBar1Range() const {
   return Item<ScrollBar>(ControlId::ScrollBar1).Range();
 }
 
@@ -147,7 +147,7 @@ void TForm1::AddListBox1Item(const std::string& text) {
 void TForm1::ClearListBox1() { Item<ListBox>(ControlId::ListBox1).Clear(); }
 void TForm1::EnableScrollBar1() { Item<ScrollBar>(ControlId::ScrollBar1).Enable(); }
 
-void TForm1::SetScrollBar1Range(const ostrevan::ui::ScrollBarRange& range) {
+void TForm1::SetScrollBar1Range(const ostrevan::rules::ScrollBarRange& range) {
   Item<ScrollBar>(ControlId::ScrollBar1).SetRange(range);
 }
 
@@ -187,7 +187,7 @@ void TForm1::OnCommand(int id, int code) {
 }
 
 void TForm1::OnScroll(int request) {
-  const ostrevan::ui::ScrollBarRange range = ScrollBar1Range();
+  const ostrevan::rules::ScrollBarRange range = ScrollBar1Range();
   int64_t wanted = range.position;
   switch (request) {
     case SB_LINELEFT:
@@ -211,7 +211,7 @@ void TForm1::OnScroll(int request) {
     default:
       return;
   }
-  RunHandler([this, wanted] { ostrevan::ui::MoveScrollBar1(*this, wanted); });
+  RunHandler([this, wanted] { ostrevan::rules::MoveScrollBar1(*this, wanted); });
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

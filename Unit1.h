@@ -14,7 +14,7 @@
 #include "form_controls.h"
 #include "open_dialog.h"
 
-class TForm1 : public ostrevan::ui::FormControls, public ostrevan::EngineUi {
+class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
  public:
   // Creates the window, owned by `owner`, from its layout; FormCreate runs during creation.
   static TForm1* Create(HINSTANCE instance, HWND owner, HICON icon);
@@ -36,7 +36,7 @@ class TForm1 : public ostrevan::ui::FormControls, public ostrevan::EngineUi {
   std::string ComboBox1Text() const override;
   bool RadioButton1Checked() const override;
   std::vector<std::string> ListBox1Items() const override;
-  ostrevan::ui::ScrollBarRange ScrollBar1Range() const override;
+  ostrevan::rules::ScrollBarRange ScrollBar1Range() const override;
   void SetLabel2Text(const std::string& text) override;
   void SetLabel3Text(const std::string& text) override;
   void SetLabel4Text(const std::string& text) override;
@@ -44,7 +44,7 @@ class TForm1 : public ostrevan::ui::FormControls, public ostrevan::EngineUi {
   void AddListBox1Item(const std::string& text) override;
   void ClearListBox1() override;
   void EnableScrollBar1() override;
-  void SetScrollBar1Range(const ostrevan::ui::ScrollBarRange& range) override;
+  void SetScrollBar1Range(const ostrevan::rules::ScrollBarRange& range) override;
 
   // What the engine shows: the information box, and the record text in Memo1.
   void ShowInfo(const std::string& text) override;

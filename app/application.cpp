@@ -44,7 +44,7 @@ std::string ComputeApplicationTitle() {
   }
   path.resize(std::strlen(path.c_str()));
   OemToCharA(path.data(), path.data());
-  return ui::ApplicationTitle(path, IsSystemLeadByte, LowerWithCharLower);
+  return rules::ApplicationTitle(path, IsSystemLeadByte, LowerWithCharLower);
 }
 
 void Application::Initialize(HINSTANCE instance) {
@@ -151,10 +151,10 @@ ModalScope::~ModalScope() {
 
 void ShowErrorBox(const std::string& message) {
   ModalScope modal;
-  const std::string text = ui::ErrorBoxText(message);
+  const std::string text = rules::ErrorBoxText(message);
   // The box appears on its owner's monitor: put the owner at the centre of the monitor of
   // the active window.
-  const ui::Point centre = ui::CentredOnMonitor(MonitorOf(ActiveOrMainWindow()), 0, 0);
+  const rules::Point centre = rules::CentredOnMonitor(MonitorOf(ActiveOrMainWindow()), 0, 0);
   SetWindowPos(TheApplication().Handle(), nullptr, centre.left, centre.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   MessageBoxA(TheApplication().Handle(), text.c_str(), TheApplication().Title().c_str(), MB_OK | MB_ICONSTOP);

@@ -50,7 +50,7 @@ void Button::SetTabStop(bool tabStop) const {
   SetWindowLongA(window_, GWL_STYLE, tabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG>(WS_TABSTOP)));
 }
 
-ui::ScrollBarRange ScrollBar::Range() const {
+rules::ScrollBarRange ScrollBar::Range() const {
   SCROLLINFO info = {};
   info.cbSize = sizeof(info);
   info.fMask = SIF_ALL;
@@ -58,7 +58,7 @@ ui::ScrollBarRange ScrollBar::Range() const {
   return {info.nMin, info.nMax, info.nPos, static_cast<int>(info.nPage)};
 }
 
-void ScrollBar::SetRange(const ui::ScrollBarRange& range) const {
+void ScrollBar::SetRange(const rules::ScrollBarRange& range) const {
   SCROLLINFO info = {};
   info.cbSize = sizeof(info);
   info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;

@@ -45,8 +45,8 @@ class Button : public Control {
 class ScrollBar : public Control {
  public:
   using Control::Control;
-  ui::ScrollBarRange Range() const;
-  void SetRange(const ui::ScrollBarRange& range) const;
+  rules::ScrollBarRange Range() const;
+  void SetRange(const rules::ScrollBarRange& range) const;
   // Where the thumb is while it is dragged.
   int TrackPosition() const;
   void Enable() const;

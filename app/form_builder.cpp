@@ -203,7 +203,7 @@ COLORREF ReadableTextColor(COLORREF text, COLORREF background) {
 }  // namespace
 
 int LayoutScale::operator()(int value) const {
-  return measuredTextHeight_ ? ui::ScaleLayoutValue(value, measuredTextHeight_) : value;
+  return measuredTextHeight_ ? rules::ScaleLayoutValue(value, measuredTextHeight_) : value;
 }
 
 RECT LayoutScale::Bounds(const ControlLayout& row) const {
@@ -213,8 +213,8 @@ RECT LayoutScale::Bounds(const ControlLayout& row) const {
 
 FormBuilder::FormBuilder(const FormLayout& layout) : layout_(layout) {
   const int dpi = ScreenDpi();
-  const bool scaled = ui::LayoutNeedsScaling(dpi);
-  const int fontHeight = scaled ? ui::ScaledFontHeight(dpi) : layout.fontHeight;
+  const bool scaled = rules::LayoutNeedsScaling(dpi);
+  const int fontHeight = scaled ? rules::ScaledFontHeight(dpi) : layout.fontHeight;
   font_ = OwnedFont(CreateLayoutFont(layout, fontHeight, false));
   linkFont_ = OwnedFont(CreateLayoutFont(layout, fontHeight, true));
   if (scaled) scale_ = LayoutScale(TextHeightOfZero(font_.Get()));
@@ -265,7 +265,7 @@ void FormBuilder::FinishOne(const ControlLayout& row, HWND window) {
       if (row.flags & kChecked) Button(window).SetChecked(true);
       break;
     case ControlKind::ScrollBar:
-      ScrollBar(window).SetRange(ui::ScrollBarRange{});
+      ScrollBar(window).SetRange(rules::ScrollBarRange{});
       break;
     case ControlKind::ComboBox: {
       const ComboBox combo(window);

@@ -71,8 +71,8 @@ void LayOut(HWND dialog, InfoBoxState& state) {
                      static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  const ui::Rect area = MonitorOf(state.placeOn);
-  const ui::Point at = ui::CentredOnMonitor(area, width, height);
+  const rules::Rect area = MonitorOf(state.placeOn);
+  const rules::Point at = rules::CentredOnMonitor(area, width, height);
   SetWindowPos(dialog, nullptr, at.left, at.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
   SetFocus(button);

@@ -2,7 +2,7 @@
 
 namespace ostrevan::app {
 
-ui::Rect MonitorOf(HWND window) {
+rules::Rect MonitorOf(HWND window) {
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);

@@ -8,6 +8,6 @@
 namespace ostrevan::app {
 
 // The whole area of the monitor nearest to `window`.
-ui::Rect MonitorOf(HWND window);
+rules::Rect MonitorOf(HWND window);
 
 }  // namespace ostrevan::app

@@ -24,8 +24,8 @@ UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) 
   const HWND dialog = GetParent(hook);
   RECT bounds;
   GetWindowRect(dialog, &bounds);
-  const ui::Rect area = MonitorOf(placementWindow);
-  const ui::Point at = ui::UpperThirdOfMonitor(area, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  const rules::Rect area = MonitorOf(placementWindow);
+  const rules::Point at = rules::UpperThirdOfMonitor(area, bounds.right - bounds.left, bounds.bottom - bounds.top);
   SetWindowPos(dialog, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return 0;
 }
@@ -56,6 +56,6 @@ bool OpenDialog::Execute(HWND owner) {
   return false;
 }
 
-ui::CodePageName OpenDialog::FileName() const { return NameInCodePage(fileName_); }
+rules::CodePageName OpenDialog::FileName() const { return NameInCodePage(fileName_); }
 
 }  // namespace ostrevan::app

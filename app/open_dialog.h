@@ -19,7 +19,7 @@ class OpenDialog {
   // The chosen path in the system code page. The dialog is asked in 16-bit characters, so
   // that a name the code page cannot hold is known as such rather than read as a
   // look-alike name.
-  ui::CodePageName FileName() const;
+  rules::CodePageName FileName() const;
 
  private:
   std::wstring filter_;  // pairs of NUL-ended texts, then one more NUL

@@ -11,8 +11,8 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-ui::CodePageName NameInCodePage(const std::wstring& wide) {
-  if (wide.empty()) return ui::CodePageName(std::string());
+rules::CodePageName NameInCodePage(const std::wstring& wide) {
+  if (wide.empty()) return rules::CodePageName(std::string());
   const int wideLength = static_cast<int>(wide.size());
   BOOL usedDefault = FALSE;
   const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, "?",
@@ -22,7 +22,7 @@ ui::CodePageName NameInCodePage(const std::wstring& wide) {
                       &usedDefault);
   // The bytes must also read back as the very same characters: a platform that maps a
   // character to a look-alike without reporting it is caught here.
-  return ui::CodePageName(bytes, !usedDefault && WideText(bytes) == wide);
+  return rules::CodePageName(bytes, !usedDefault && WideText(bytes) == wide);
 }
 
 std::wstring WideText(const std::string& text) {

@@ -14,7 +14,7 @@ std::string WindowText(HWND window);
 
 // A 16-bit name in the system code page, with no look-alike replacements: a character the
 // code page has no code for becomes "?" and the name is marked as not exact.
-ui::CodePageName NameInCodePage(const std::wstring& wide);
+rules::CodePageName NameInCodePage(const std::wstring& wide);
 
 // A system code page text as 16-bit characters.
 std::wstring WideText(const std::string& text);

@@ -151,7 +151,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
 // The error box's text on standard error.
 int PrintError(const std::string& message, std::FILE* out, std::FILE* err) {
   std::fflush(out);
-  std::fprintf(err, "%s\n", ui::ErrorBoxText(message).c_str());
+  std::fprintf(err, "%s\n", rules::ErrorBoxText(message).c_str());
   return kExitError;
 }
 

@@ -4,10 +4,10 @@
 #include "texts.h"
 #include "window_texts.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 void RequireExactName(const CodePageName& name) {
   if (!name.exact) throw EngineError(FormatText(texts::kNameNotInCodePage, name.bytes));
 }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

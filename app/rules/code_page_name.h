@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 struct CodePageName {
   // A name that came whole (as every name does that the system gives in the code page).
@@ -22,4 +22,4 @@ struct CodePageName {
 // that is not exact.
 void RequireExactName(const CodePageName& name);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

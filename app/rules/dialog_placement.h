@@ -1,7 +1,7 @@
 #pragma once
 // Where the windows and dialogs of the program are placed.
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 struct Rect {
   int left = 0;
@@ -25,4 +25,4 @@ Point UpperThirdOfMonitor(const Rect& monitor, int width, int height);
 // The information box: centred on the monitor.
 Point CentredOnMonitor(const Rect& monitor, int width, int height);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -4,7 +4,7 @@
 
 #include "title_rule.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 std::string LastThreeCharacters(const std::string& name, const LeadBytePredicate& isLeadByte) {
   std::vector<size_t> starts;
@@ -20,4 +20,4 @@ DropRoute RouteDroppedName(const std::string& name, const LeadBytePredicate& isL
   return DropRoute::PassOver;
 }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

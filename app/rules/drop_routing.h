@@ -5,7 +5,7 @@
 
 #include "lead_byte.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 enum class DropRoute { LoadWave, ListRecord, PassOver };
 
@@ -18,4 +18,4 @@ std::string LastThreeCharacters(const std::string& name, const LeadBytePredicate
 // so the case of the ending does not matter.
 DropRoute RouteDroppedName(const std::string& name, const LeadBytePredicate& isLeadByte);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -1,6 +1,6 @@
 #include "error_text.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 std::string ErrorBoxText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.')) {
@@ -9,4 +9,4 @@ std::string ErrorBoxText(const std::string& message) {
   return message;
 }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 // The message with a "." appended when it is not empty and its last character compares
 // greater than "." as bytes. A double-byte character compares by its lead byte, which in
@@ -11,4 +11,4 @@ namespace ostrevan::ui {
 // Japanese ending gets the ".", while ".", ")" or a blank at the end are left alone.
 std::string ErrorBoxText(const std::string& message);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

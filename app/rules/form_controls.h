@@ -7,7 +7,7 @@
 
 #include "scroll_bar_rule.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 class FormControls {
  public:
@@ -31,4 +31,4 @@ class FormControls {
   virtual void SetScrollBar1Range(const ScrollBarRange& range) = 0;
 };
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

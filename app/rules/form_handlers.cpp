@@ -5,7 +5,7 @@
 #include "save_clip.h"
 #include "write_back.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 void ScrollBar1Change(FormControls& form) { form.SetLabel4Text(DecimalText(form.ScrollBar1Range().position)); }
 
@@ -71,4 +71,4 @@ void DropFiles(uint32_t count, const std::function<CodePageName(uint32_t)>& name
   }
 }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -11,7 +11,7 @@
 #include "lead_byte.h"
 #include "load_wave.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 // ScrollBar1Change: Label4 shows the position in plain decimal.
 void ScrollBar1Change(FormControls& form);
@@ -46,4 +46,4 @@ void Button4Click(FormControls& form);
 void DropFiles(uint32_t count, const std::function<CodePageName(uint32_t)>& nameAt, FormControls& form,
                EngineUi& ui, const LeadBytePredicate& isLeadByte);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 namespace {
 
@@ -22,4 +22,4 @@ int ScaleLayoutValue(int value, int measuredTextHeight) {
 
 bool LayoutNeedsScaling(int dpi) { return dpi != kDesignDpi; }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

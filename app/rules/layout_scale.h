@@ -3,7 +3,7 @@
 // font is 12 pixels. At another resolution the font is scaled first, and the layout then
 // follows the height that "0" really measures.
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 inline constexpr int kDesignDpi = 96;
 inline constexpr int kDesignTextHeight = 12;
@@ -18,4 +18,4 @@ int ScaleLayoutValue(int value, int measuredTextHeight);
 // Whether the layout is scaled at all: only at a resolution other than the design's.
 bool LayoutNeedsScaling(int dpi);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

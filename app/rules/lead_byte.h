@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 using LeadBytePredicate = std::function<bool(unsigned char)>;
 
@@ -15,4 +15,4 @@ inline size_t CharacterLength(const std::string& text, size_t at, const LeadByte
   return at + 1 < text.size() && isLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
 }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -5,7 +5,7 @@
 #include "engine_error.h"
 #include "texts.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 bool SetScrollBarMaximum(ScrollBarRange& range, int64_t maximum) {
   if (maximum < range.minimum || maximum < range.pageSize || maximum > INT_MAX) {
@@ -23,4 +23,4 @@ int ClampScrollBarPosition(const ScrollBarRange& range, int64_t wanted) {
   return static_cast<int>(wanted);
 }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

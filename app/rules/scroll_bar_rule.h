@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 struct ScrollBarRange {
   int minimum = 0;
@@ -21,4 +21,4 @@ bool SetScrollBarMaximum(ScrollBarRange& range, int64_t maximum);
 // A position the user asked for, kept within the range.
 int ClampScrollBarPosition(const ScrollBarRange& range, int64_t wanted);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -1,6 +1,6 @@
 #include "title_rule.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 std::string ApplicationTitle(const std::string& modulePath, const LeadBytePredicate& isLeadByte,
                              const std::function<std::string(const std::string&)>& lower) {
@@ -28,4 +28,4 @@ std::string LowerAscii(const std::string& text, const LeadBytePredicate& isLeadB
   return out;
 }
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

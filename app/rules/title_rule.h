@@ -6,7 +6,7 @@
 
 #include "lead_byte.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 
 // From the executable's path (already in the ANSI code page): the part after the last "\",
 // cut at its first ".", every character after the first lowered with `lower`. The first
@@ -20,4 +20,4 @@ std::string ApplicationTitle(const std::string& modulePath, const LeadBytePredic
 // CharLowerA in the tests.
 std::string LowerAscii(const std::string& text, const LeadBytePredicate& isLeadByte);
 
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -53,7 +53,7 @@ TEST(DiskFull, TheCommandLineCutReportsTheWriteError) {
   const auto run = testing::RunProgram(OSTREVAN_CLI_PATH, {"cut", files.source, "--length", "1", "--start", "1"},
                                        [] { LimitFileSize(100000); });
   EXPECT_EQ(run.status, cli::kExitError);
-  EXPECT_EQ(run.err, ui::ErrorBoxText(Sys(texts::kWriteError)) + "\n");
+  EXPECT_EQ(run.err, rules::ErrorBoxText(Sys(texts::kWriteError)) + "\n");
   EXPECT_EQ(run.out.find(Sys(texts::kFinished)), std::string::npos);
   EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
 }
@@ -65,7 +65,7 @@ TEST(DiskFull, AWriteBackCutShortIsAnErrorAndStaysInItsRange) {
   const rlim_t limit = static_cast<rlim_t>(files.DataStart() + files.ClipOffset() + 1000);
   const auto run = testing::RunProgram(OSTREVAN_CLI_PATH, {"writeback", files.record}, [=] { LimitFileSize(limit); });
   EXPECT_EQ(run.status, cli::kExitError);
-  EXPECT_EQ(run.err, ui::ErrorBoxText(Sys(texts::kWriteError)) + "\n");
+  EXPECT_EQ(run.err, rules::ErrorBoxText(Sys(texts::kWriteError)) + "\n");
   EXPECT_EQ(run.out.find(Sys(texts::kFinished)), std::string::npos);
   const int64_t from = files.DataStart() + files.ClipOffset();
   EXPECT_TRUE(testing::SameOutside(files.sourceBytes, testing::ReadFile(files.source), from, from + testing::kMinute));

@@ -156,7 +156,7 @@ TEST(HostileWave, TheCommandLineGivesTheSameTexts) {
     ASSERT_FALSE(run.timedOut);
     if (file.error) {
       EXPECT_EQ(run.status, cli::kExitError);
-      EXPECT_EQ(run.err, ui::ErrorBoxText(ExpectedError(file, path)) + "\n");
+      EXPECT_EQ(run.err, rules::ErrorBoxText(ExpectedError(file, path)) + "\n");
       EXPECT_EQ(run.out, "");
     } else {
       EXPECT_EQ(run.status, file.shortFile ? cli::kExitMessage : cli::kExitFinished);

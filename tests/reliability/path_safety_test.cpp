@@ -46,7 +46,7 @@ TEST(PathSafety, FormatDirectivesInPathsAreOrdinaryCharacters) {
 #ifndef _WIN32
   auto run = testing::RunProgram(OSTREVAN_CLI_PATH, {"info", missing});
   EXPECT_EQ(run.status, cli::kExitError);
-  EXPECT_EQ(run.err, ui::ErrorBoxText(CannotOpen(missing)) + "\n");
+  EXPECT_EQ(run.err, rules::ErrorBoxText(CannotOpen(missing)) + "\n");
   run = testing::RunProgram(OSTREVAN_CLI_PATH, {"writeback", files.record});
   EXPECT_EQ(run.status, cli::kExitMessage);
   EXPECT_EQ(run.out, Sys(texts::kSourceMissing) + missing + "\n");

@@ -8,7 +8,7 @@
 #include "form_controls.h"
 #include "texts.h"
 
-namespace ostrevan::ui::testing {
+namespace ostrevan::rules::testing {
 
 class FakeForm : public FormControls {
  public:
@@ -42,4 +42,4 @@ class FakeForm : public FormControls {
   void SetScrollBar1Range(const ScrollBarRange& range) override { scrollBar = range; }
 };
 
-}  // namespace ostrevan::ui::testing
+}  // namespace ostrevan::rules::testing

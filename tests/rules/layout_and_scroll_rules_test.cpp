@@ -6,7 +6,7 @@
 #include "scroll_bar_rule.h"
 #include "test_files.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 namespace {
 
 using ostrevan::testing::Sys;
@@ -82,4 +82,4 @@ TEST(Placement, DivisionsRoundTowardZero) {
 }
 
 }  // namespace
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

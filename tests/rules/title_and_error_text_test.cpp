@@ -4,7 +4,7 @@
 #include "error_text.h"
 #include "title_rule.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 namespace {
 
 std::string Title(const std::string& path) {
@@ -49,4 +49,4 @@ TEST(ErrorBoxText, JapaneseEndingsGetTheFullStop) {
 }
 
 }  // namespace
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

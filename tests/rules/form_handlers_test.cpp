@@ -6,7 +6,7 @@
 #include "form_handlers.h"
 #include "test_files.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 namespace {
 
 using ostrevan::testing::Bytes;
@@ -199,4 +199,4 @@ TEST_F(FormHandlers, OpenDialogNameNotHeldByTheCodePageIsRefusedBeforeLabel6) {
 }
 
 }  // namespace
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

@@ -3,7 +3,7 @@
 #include "codepage.h"
 #include "drop_routing.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 namespace {
 
 DropRoute Route(const std::string& name) { return RouteDroppedName(name, IsShiftJisLeadByte); }
@@ -37,4 +37,4 @@ TEST(DropRouting, LastThreeAreCharactersNotBytes) {
 }
 
 }  // namespace
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules

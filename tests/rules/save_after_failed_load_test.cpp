@@ -16,7 +16,7 @@
 #include "replaced_source.h"
 #include "test_files.h"
 
-namespace ostrevan::ui {
+namespace ostrevan::rules {
 namespace {
 
 using ostrevan::testing::Bytes;
@@ -159,4 +159,4 @@ TEST(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
 }
 
 }  // namespace
-}  // namespace ostrevan::ui
+}  // namespace ostrevan::rules
