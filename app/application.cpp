@@ -1,14 +1,11 @@
 #include "application.h"
 
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "monitor.h"
 #include "codepage.h"
 #include "engine_error.h"
-#include "error_text.h"
-#include "texts.h"
 #include "title_rule.h"
 
 namespace ostrevan::app {
@@ -151,7 +148,7 @@ ModalScope::~ModalScope() {
 
 void ShowErrorBox(const std::string& message) {
   ModalScope modal;
-  const std::string text = rules::ErrorBoxText(message);
+  const std::string text = ErrorText(message);
   // The box appears on its owner's monitor: put the owner at the centre of the monitor of
   // the active window.
   const rules::Point centre = rules::CentredOnMonitor(MonitorOf(ActiveOrMainWindow()), 0, 0);
@@ -160,20 +157,6 @@ void ShowErrorBox(const std::string& message) {
   MessageBoxA(TheApplication().Handle(), text.c_str(), TheApplication().Title().c_str(), MB_OK | MB_ICONSTOP);
 }
 
-void ShowCurrentError() {
-  std::string message;
-  try {
-    throw;
-  } catch (const EngineError& error) {
-    message = error.message();
-  } catch (const std::bad_alloc&) {
-    message = Text(texts::kOutOfMemory);
-  } catch (const std::exception& error) {
-    message = error.what();
-  } catch (...) {
-    message.clear();
-  }
-  ShowErrorBox(message);
-}
+void ShowCurrentError() { ShowErrorBox(CurrentErrorMessage()); }
 
 }  // namespace ostrevan::app

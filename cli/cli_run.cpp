@@ -1,13 +1,10 @@
 #include "cli_run.h"
 
 #include <algorithm>
-#include <exception>
 #include <optional>
-#include <new>
 
 #include "engine_error.h"
 #include "file.h"
-#include "error_text.h"
 #include "load_wave.h"
 #include "ostrevan_version.h"
 #include "save_clip.h"
@@ -148,10 +145,10 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
   throw UsageError{};
 }
 
-// The error box's text on standard error.
-int PrintError(const std::string& message, std::FILE* out, std::FILE* err) {
+// The error's text on standard error, as the window's error box shows it.
+int PrintCurrentError(std::FILE* out, std::FILE* err) {
   std::fflush(out);
-  std::fprintf(err, "%s\n", rules::ErrorBoxText(message).c_str());
+  std::fprintf(err, "%s\n", ErrorText(CurrentErrorMessage()).c_str());
   return kExitError;
 }
 
@@ -163,12 +160,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   } catch (const UsageError&) {
     std::fputs(kHint, err);
     return kExitUsage;
-  } catch (const EngineError& error) {
-    return PrintError(error.message(), out, err);
-  } catch (const std::bad_alloc&) {
-    return PrintError(Text(texts::kOutOfMemory), out, err);
-  } catch (const std::exception& error) {
-    return PrintError(error.what(), out, err);
+  } catch (...) {
+    return PrintCurrentError(out, err);
   }
 }
 

@@ -31,8 +31,4 @@ std::string FromSystemCodePage(const std::string& text) { return text; }
 bool IsSystemLeadByte(unsigned char) { return false; }
 #endif
 
-bool IsShiftJisLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 }  // namespace ostrevan

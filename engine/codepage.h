@@ -18,7 +18,4 @@ std::string FromSystemCodePage(const std::string& text);
 // byte, so a separator byte is always a separator there.
 bool IsSystemLeadByte(unsigned char byte);
 
-// Shift-JIS (code page 932) lead bytes, independent of the machine's code page.
-bool IsShiftJisLeadByte(unsigned char byte);
-
 }  // namespace ostrevan

@@ -1,6 +1,6 @@
 #pragma once
-// The one error type the engine raises. Its message is already in the system code page,
-// ready for the error box (which adds the final ".").
+// The one error type the engine raises, and the one way both front ends turn an error into
+// the text they show. Messages are in the system code page.
 
 #include <stdexcept>
 #include <string>
@@ -13,5 +13,17 @@ class EngineError : public std::runtime_error {
       : std::runtime_error(messageInSystemCodePage) {}
   std::string message() const { return what(); }
 };
+
+// The message of the exception being handled; call it only inside a catch block. An
+// EngineError gives its message, running out of memory "メモリが足りません", another standard
+// exception its what(), anything else an empty message.
+std::string CurrentErrorMessage();
+
+// The text an error is shown with: the message with a "." appended when it is not empty and
+// its last character compares greater than "." as bytes. A double-byte character compares by
+// its lead byte, which in Shift-JIS (as the trail bytes, and every byte of a UTF-8 sequence)
+// is above "."; so every Japanese ending gets the ".", while ".", ")" or a blank at the end
+// are left alone.
+std::string ErrorText(const std::string& message);
 
 }  // namespace ostrevan

@@ -1,6 +1,6 @@
 #pragma once
-// What the engine needs from whoever calls it: the information box, and the line buffer
-// (the window's Memo1) that shows the last clip record text saved or read.
+// What the engine needs from whoever calls it: an information box that waits for the user,
+// and a place that shows the last clip record text saved or read.
 
 #include <string>
 

@@ -53,12 +53,8 @@ LoadOutcome LoadWave(const std::string& path, LoadedWave& wave) {
                          DecimalText(wave.seconds) + Text(texts::kSeconds);
   outcome.attributesText = Text(texts::kAttributesPrefix) + ChannelName(wave.header.channels) + "/" +
                            DecimalText(wave.header.bitsPerSample) + "bit/" + DecimalText(wave.sampleRate) + "Hz";
-  if (wave.wholeMinutes == 0) {
-    outcome.shortFileMessage = Text(texts::kShortFile);
-  } else {
-    outcome.scrollBar = LoadOutcome::ScrollBar::EnableWithMaximum;
-    outcome.scrollBarMaximum = wave.wholeMinutes - 1;
-  }
+  outcome.wholeMinutes = wave.wholeMinutes;
+  if (wave.wholeMinutes == 0) outcome.shortFileMessage = Text(texts::kShortFile);
   return outcome;
 }
 

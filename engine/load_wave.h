@@ -28,17 +28,13 @@ struct LoadedWave {
 // The one process-wide record that the window and the command line work on.
 LoadedWave& TheLoadedWave();
 
-// What the window does with a load's result.
+// What a load gives its caller to show.
 struct LoadOutcome {
-  std::string playTimeText;    // for Label2
-  std::string attributesText;  // for Label3
-  // When set, this message goes to the information box and then the path label is emptied.
+  std::string playTimeText;    // "演奏時間:" with the whole minutes and seconds
+  std::string attributesText;  // "WAV属性:" with channels, bits and sample rate
+  int64_t wholeMinutes = 0;    // whole minutes of audio, never negative
+  // Set for a file under one minute: the message for the information box.
   std::string shortFileMessage;
-  // Header numbers are unsigned, so whole minutes are never negative: the scroll bar is
-  // either left alone (short file) or enabled with a new maximum.
-  enum class ScrollBar { Untouched, EnableWithMaximum };
-  ScrollBar scrollBar = ScrollBar::Untouched;
-  int64_t scrollBarMaximum = 0;
   bool IsShortFile() const { return !shortFileMessage.empty(); }
 };
 
@@ -46,7 +42,7 @@ struct LoadOutcome {
 // ありません" without a data chunk, and refuses big-endian files and compressed encodings.
 AudioLayout ReadCuttableLayout(File& file, const std::string& path);
 
-// Loads `path` (system code page) into `wave` and returns what the window shows.
+// Loads `path` (system code page) into `wave` and returns what the load shows.
 // Raises "ファイル %s は開けません" when the file cannot be opened and the errors of
 // ReadCuttableLayout (nothing changes in either case), and the play-time errors for a zero
 // block align or sample rate (the header, data chunk, format and tag position are then those

@@ -1,7 +1,5 @@
 #include "play_time.h"
 
-#include <cstdio>
-
 #include "engine_error.h"
 #include "texts.h"
 
@@ -20,15 +18,6 @@ PlayTime ComputePlayTime(uint64_t dataSize, uint32_t blockAlign, uint32_t sample
   time.minutes = totalSeconds % 3600 / 60;
   time.seconds = totalSeconds % 60;
   return time;
-}
-
-std::string FormatPlayTime(uint64_t dataSize, uint32_t blockAlign, uint32_t sampleRate) {
-  const PlayTime time = ComputePlayTime(dataSize, blockAlign, sampleRate);
-  char code[96];
-  std::snprintf(code, sizeof code, "%.2llu%.2llu%.2llu%.5llu", static_cast<unsigned long long>(time.hours),
-                static_cast<unsigned long long>(time.minutes), static_cast<unsigned long long>(time.seconds),
-                static_cast<unsigned long long>(time.leftoverFrames));
-  return code;
 }
 
 }  // namespace ostrevan

@@ -2,7 +2,6 @@
 // Play time of a WAV file from its audio data size, block align and sample rate.
 
 #include <cstdint>
-#include <string>
 
 namespace ostrevan {
 
@@ -18,8 +17,5 @@ struct PlayTime {
 // which error is raised when both are 0: "0 による浮動小数点数除算" (or
 // "不正な浮動小数点数演算命令" when the size is 0 too), then "ゼロによる除算".
 PlayTime ComputePlayTime(uint64_t dataSize, uint32_t blockAlign, uint32_t sampleRate);
-
-// The play-time code: hours, minutes, seconds and leftover frames as "%.2d%.2d%.2d%.5d".
-std::string FormatPlayTime(uint64_t dataSize, uint32_t blockAlign, uint32_t sampleRate);
 
 }  // namespace ostrevan

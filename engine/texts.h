@@ -49,7 +49,7 @@ inline constexpr const char* kStartBeyondEnd = u8"取り出し開始位置がWAV
 inline constexpr const char* kChangedSinceLoad =
     u8"ファイル %s は読み込んだ後に変わっています。もう一度読み込んでください";
 
-// Label formats of the load's window stage.
+// The texts a load shows: its play time and its attributes.
 inline constexpr const char* kPlayTimePrefix = u8"演奏時間:";
 inline constexpr const char* kMinutes = u8"分";
 inline constexpr const char* kSeconds = u8"秒";

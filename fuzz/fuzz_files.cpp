@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace ostrevan::fuzz {
 
@@ -47,11 +46,6 @@ void WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   WriteBytes(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void Fail(const char* what) {

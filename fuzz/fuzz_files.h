@@ -1,6 +1,6 @@
 #pragma once
 // What every fuzz target shares: one scratch folder per fuzzing process (in memory when
-// /dev/shm exists), removed when the process ends, and whole-file reads and writes.
+// /dev/shm exists), removed when the process ends, and whole-file writes.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +14,6 @@ const std::string& ScratchFolder();
 
 void WriteBytes(const std::string& path, const uint8_t* data, size_t size);
 void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
 
 // Stops the process with a message libFuzzer reports as a crash, keeping the input.
 [[noreturn]] void Fail(const char* what);

@@ -8,9 +8,10 @@
 
 #include "clip_record.h"
 #include "fuzz_files.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 using namespace ostrevan;
+using testing::AsText;
 using testing::Bytes;
 using testing::Chunk;
 using testing::Joined;
@@ -28,116 +29,106 @@ void Put(const std::string& target, const std::string& name, const std::string& 
   fuzz::WriteBytes(dir + "/" + target + "/" + name, bytes);
 }
 
-std::string Str(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-WaveShape Stereo16() {
-  WaveShape shape;
-  shape.sampleRate = 8000;
-  return shape;
-}
+WaveShape Stereo16() { return testing::SampleShape(1, 2, 8000, 16); }
 
 WaveShape Extensible24() {
-  WaveShape shape;
-  shape.formatTag = 0xFFFE;
+  WaveShape shape = testing::SampleShape(0xFFFE, 2, 48000, 24);
   shape.fmtSize = 40;
-  shape.bitsPerSample = 24;
-  shape.blockAlign = 6;
-  shape.sampleRate = 48000;
   return shape;
 }
 
 void LoadCorpus() {
-  Put("load", "canonical", Str(MakeWave(Stereo16(), PatternBytes(400))));
+  Put("load", "canonical", AsText(MakeWave(Stereo16(), PatternBytes(400))));
   WaveShape fmt18 = Stereo16();
   fmt18.fmtSize = 18;
-  Put("load", "fmt18", Str(MakeWave(fmt18, PatternBytes(400))));
-  Put("load", "extensible", Str(MakeWave(Extensible24(), PatternBytes(600))));
+  Put("load", "fmt18", AsText(MakeWave(fmt18, PatternBytes(400))));
+  Put("load", "extensible", AsText(MakeWave(Extensible24(), PatternBytes(600))));
   WaveShape around = Stereo16();
   around.chunksBeforeData = Chunk("LIST", Bytes{'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 3, 0, 0, 0, 'a', 'b', 0, 0});
   around.trailer = Chunk("id3 ", PatternBytes(21));
-  Put("load", "chunks-around", Str(MakeWave(around, PatternBytes(400))));
+  Put("load", "chunks-around", AsText(MakeWave(around, PatternBytes(400))));
   WaveShape decoy = Stereo16();
   decoy.chunksBeforeData = Chunk("note", Bytes{'d', 'a', 't', 'a', 1, 2, 3, 4});
-  Put("load", "data-inside-chunk", Str(MakeWave(decoy, PatternBytes(40))));
+  Put("load", "data-inside-chunk", AsText(MakeWave(decoy, PatternBytes(40))));
   WaveShape unfinished = Mono8000();
   unfinished.statedSizeOverride = true;
   unfinished.statedSize = 0xFFFFFFFF;
-  Put("load", "unfinished", Str(MakeWave(unfinished, PatternBytes(300))));
+  Put("load", "unfinished", AsText(MakeWave(unfinished, PatternBytes(300))));
   unfinished.statedSize = 0;
-  Put("load", "stated-zero", Str(MakeWave(unfinished, PatternBytes(300))));
-  Put("load", "header-only", Str(MakeWave(Stereo16(), {})));
+  Put("load", "stated-zero", AsText(MakeWave(unfinished, PatternBytes(300))));
+  Put("load", "header-only", AsText(MakeWave(Stereo16(), {})));
   // One sample a second: 61 bytes are a minute and a second, past the short-file message.
   WaveShape slow = Mono8000();
   slow.sampleRate = 1;
-  Put("load", "one-minute", Str(MakeWave(slow, PatternBytes(61))));
+  Put("load", "one-minute", AsText(MakeWave(slow, PatternBytes(61))));
   WaveShape zero = Stereo16();
   zero.blockAlign = 0;
-  Put("load", "block-align-0", Str(MakeWave(zero, PatternBytes(8))));
+  Put("load", "block-align-0", AsText(MakeWave(zero, PatternBytes(8))));
   zero = Stereo16();
   zero.sampleRate = 0;
-  Put("load", "sample-rate-0", Str(MakeWave(zero, PatternBytes(8))));
-  std::string upper = Str(MakeWave(Stereo16(), PatternBytes(16)));
+  Put("load", "sample-rate-0", AsText(MakeWave(zero, PatternBytes(8))));
+  std::string upper = AsText(MakeWave(Stereo16(), PatternBytes(16)));
   upper.replace(36, 4, "DATA");
   Put("load", "upper-case-tag", upper);
   // The tag beyond the scan's first block, and across its edge.
   WaveShape far = Stereo16();
   far.chunksBeforeData = Chunk("junk", Bytes(65536, 0));
-  Put("load", "tag-beyond-first-block", Str(MakeWave(far, PatternBytes(16))));
+  Put("load", "tag-beyond-first-block", AsText(MakeWave(far, PatternBytes(16))));
   far.chunksBeforeData = Chunk("junk", Bytes(65536 - 2 - 8, 0));
-  Put("load", "tag-across-block-edge", Str(MakeWave(far, PatternBytes(16))));
+  Put("load", "tag-across-block-edge", AsText(MakeWave(far, PatternBytes(16))));
 
   // Chunks before the audio that the walk steps over.
   WaveShape walked = Mono8000();
   walked.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
   walked.chunksBeforeData = testing::ListInfoChunk("ISFT", "Lavf");
-  Put("load", "junk-before-fmt", Str(MakeWave(walked, PatternBytes(300))));
+  Put("load", "junk-before-fmt", AsText(MakeWave(walked, PatternBytes(300))));
   walked = Mono8000();
   walked.chunksBeforeFmt = testing::BextChunk("Card 2 data, river bank");
-  Put("load", "bext-before-fmt", Str(MakeWave(walked, PatternBytes(300))));
+  Put("load", "bext-before-fmt", AsText(MakeWave(walked, PatternBytes(300))));
   walked = Mono8000();
   walked.chunksBeforeData = Joined({testing::BextChunk("field recording data set 3"),
                                     Chunk("iXML", testing::TextBytes("<BWFXML>data</BWFXML>")), testing::CueChunk({1, 2})});
-  Put("load", "bext-ixml-cue", Str(MakeWave(walked, PatternBytes(300))));
+  Put("load", "bext-ixml-cue", AsText(MakeWave(walked, PatternBytes(300))));
   walked = Mono8000();
   walked.chunksBeforeFmt = Chunk("note", testing::TextBytes("take!"));
   walked.chunksBeforeData = Chunk("PEAK", testing::TextBytes("1data23"));
   walked.trailer = Joined({Bytes{0}, testing::ListInfoChunk("ICMT", "data")});
-  Put("load", "odd-pads", Str(MakeWave(walked, PatternBytes(301))));
+  Put("load", "odd-pads", AsText(MakeWave(walked, PatternBytes(301))));
   walked = Mono8000();
   walked.trailer = Chunk("levl", PatternBytes(20));
-  Put("load", "rf64", Str(testing::MakeRf64(walked, PatternBytes(300))));
-  Put("load", "bw64", Str(testing::MakeRf64(Mono8000(), PatternBytes(300), "BW64")));
-  Put("load", "rf64-ds64-past-end", Str(testing::MakeRf64(Mono8000(), PatternBytes(300), "RF64", 1000000)));
+  Put("load", "rf64", AsText(testing::MakeRf64(walked, PatternBytes(300))));
+  Put("load", "bw64", AsText(testing::MakeRf64(Mono8000(), PatternBytes(300), "BW64")));
+  Put("load", "rf64-ds64-past-end", AsText(testing::MakeRf64(Mono8000(), PatternBytes(300), "RF64", 1000000)));
   walked = Mono8000();
   walked.chunksBeforeData = Joined({Bytes{1, 2, 3, 4}, testing::Le32(6), Bytes(6, 'x')});
-  Put("load", "broken-chain-id", Str(MakeWave(walked, PatternBytes(300))));
+  Put("load", "broken-chain-id", AsText(MakeWave(walked, PatternBytes(300))));
   walked.chunksBeforeData = Joined({testing::TextBytes("LIST"), testing::Le32(0x7FFFFFF0), testing::TextBytes("INFO")});
-  Put("load", "chain-runs-past-end", Str(MakeWave(walked, PatternBytes(300))));
+  Put("load", "chain-runs-past-end", AsText(MakeWave(walked, PatternBytes(300))));
   walked.chunksBeforeData = Joined({Bytes{1, 1, 1, 1}, testing::Le32(65526), Bytes(65526, 'x')});
-  Put("load", "scan-tag-across-block-edge", Str(MakeWave(walked, PatternBytes(16))));
+  Put("load", "scan-tag-across-block-edge", AsText(MakeWave(walked, PatternBytes(16))));
   // Long chains: the walk's bound, within the inputs' length limit and beyond it.
   for (const int chunks : {8000, 100000}) {
     walked = Mono8000();
     const Bytes empty = Chunk("pad ", {});
     for (int i = 0; i < chunks; ++i) walked.chunksBeforeFmt.insert(walked.chunksBeforeFmt.end(), empty.begin(), empty.end());
-    Put("load", "chain-of-" + std::to_string(chunks), Str(MakeWave(walked, PatternBytes(64))));
+    Put("load", "chain-of-" + std::to_string(chunks), AsText(MakeWave(walked, PatternBytes(64))));
   }
   // Formats that are refused.
   WaveShape adpcm = Mono8000();
   adpcm.formatTag = 2;
   adpcm.fmtSize = 50;
-  Put("load", "adpcm", Str(MakeWave(adpcm, PatternBytes(300))));
+  Put("load", "adpcm", AsText(MakeWave(adpcm, PatternBytes(300))));
   WaveShape extensibleMp3 = Extensible24();
   extensibleMp3.subFormat = 0x55;
-  Put("load", "extensible-mp3", Str(MakeWave(extensibleMp3, PatternBytes(600))));
-  std::string rifx = Str(MakeWave(Stereo16(), PatternBytes(64)));
+  Put("load", "extensible-mp3", AsText(MakeWave(extensibleMp3, PatternBytes(600))));
+  std::string rifx = AsText(MakeWave(Stereo16(), PatternBytes(64)));
   rifx.replace(0, 4, "RIFX");
   Put("load", "rifx", rifx);
 }
 
 void RecordCorpus() {
-  Put("record", "plain", ComposeRecordText({1920000, 1920000, "C:\\rec\\take1.wav"}));
-  Put("record", "posix-path", ComposeRecordText({0, 480000, "/home/rec/take 1.wav"}));
+  Put("record", "plain", ComposeRecordText({1920000, 1920000, "C:\\rec\\take1.wav", ""}));
+  Put("record", "posix-path", ComposeRecordText({0, 480000, "/home/rec/take 1.wav", ""}));
   Put("record", "lf", "0\n44\n/a.wav\n");
   Put("record", "cr", "0\r44\r/a.wav\r");
   Put("record", "no-final-break", "12\r\n34\r\n/a.wav");
@@ -152,7 +143,7 @@ void RecordCorpus() {
 
 // The source's number, a byte of choices, the record's lines, the clip.
 std::string WriteBackInput(unsigned char source, unsigned char choices, const std::string& lines, const Bytes& clip) {
-  return std::string(1, static_cast<char>(source)) + std::string(1, static_cast<char>(choices)) + lines + Str(clip);
+  return std::string(1, static_cast<char>(source)) + std::string(1, static_cast<char>(choices)) + lines + AsText(clip);
 }
 
 std::string WriteBackInput(unsigned char choices, const std::string& lines, const Bytes& clip) {

@@ -20,9 +20,6 @@
 // bytes before fmt and data; data size 0 with half a frame at the end; a chain broken by an
 // id that is no text (found by the scan).
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -34,7 +31,8 @@
 #include "fuzz_files.h"
 #include "integer_text.h"
 #include "little_endian.h"
-#include "test_files.h"
+#include "processes.h"
+#include "test_waves.h"
 #include "texts.h"
 #include "wave_format.h"
 #include "write_back.h"
@@ -53,13 +51,7 @@ struct Source {
 
 constexpr int kSources = 10;
 
-testing::WaveShape Mono8() { return testing::Mono8000(); }
-
-testing::WaveShape Stereo16() {
-  testing::WaveShape shape;
-  shape.sampleRate = 8000;
-  return shape;
-}
+testing::WaveShape Stereo16() { return testing::SampleShape(1, 2, 8000, 16); }
 
 // The source's bytes, with the audio's place as this file builds it.
 Source MakeSource(int which) {
@@ -80,7 +72,7 @@ Source MakeSource(int which) {
       audio = PatternBytes(3000, 2);
       break;
     case 2:
-      shape = Mono8();
+      shape = testing::Mono8000();
       shape.statedSizeOverride = true;
       shape.statedSize = 0xFFFFFFFF;
       audio = PatternBytes(2001, 3);
@@ -90,7 +82,7 @@ Source MakeSource(int which) {
       shape.chunksBeforeData = testing::ListInfoChunk("ISFT", "Lavf");
       break;
     case 4:
-      shape = Mono8();
+      shape = testing::Mono8000();
       shape.chunksBeforeFmt = testing::BextChunk("Card 2 data, river bank");
       audio = PatternBytes(2000, 4);
       break;
@@ -104,7 +96,7 @@ Source MakeSource(int which) {
       shape.trailer = testing::ListInfoChunk("ICMT", "data");
       break;
     case 7:
-      shape = Mono8();
+      shape = testing::Mono8000();
       shape.chunksBeforeFmt = Chunk("note", testing::TextBytes("take!"));
       shape.chunksBeforeData = Chunk("PEAK", testing::TextBytes("1data23"));
       audio = PatternBytes(1999, 6);
@@ -198,9 +190,7 @@ bool PlainNumber(const std::string& text, int64_t& value) {
 // A write that would grow a file past a few MiB is a fault here: the limit turns it into a
 // short write (an error the checks below see) instead of filling the scratch folder.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit{64 << 20, 64 << 20};
-  ::setrlimit(RLIMIT_FSIZE, &limit);
+  testing::LimitFileSize(64 << 20);
   return 0;
 }
 
@@ -257,8 +247,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool finished = !ui.infos.empty() && ui.infos.back() == Text(texts::kFinished);
   // The write-back never writes a clip. A record changes only after a finished run, and
   // then still names the same range of the same source.
-  FUZZ_CHECK(fuzz::ReadBytes(clipPath) == clip);
-  const std::string recordAfter = fuzz::ReadBytes(recordPath);
+  FUZZ_CHECK(testing::ReadText(clipPath) == clip);
+  const std::string recordAfter = testing::ReadText(recordPath);
   if (recordAfter != record) {
     FUZZ_CHECK(finished && third == sourcePath);
     const RecordLines was = SplitRecordText(record);
@@ -267,7 +257,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(ParseInteger64Text(now.lines[0]) == ParseInteger64Text(was.lines[0]));
     FUZZ_CHECK(ParseInteger64Text(now.lines[1]) == ParseInteger64Text(was.lines[1]));
   }
-  const std::string after = fuzz::ReadBytes(sourcePath);
+  const std::string after = testing::ReadText(sourcePath);
   // Only a finished run or a failing write may have touched the source.
   if (third != sourcePath || !(finished || writeFailed)) {
     FUZZ_CHECK(after == source.bytes);

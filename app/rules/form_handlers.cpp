@@ -26,10 +26,10 @@ void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui
     form.SetLabel6Text("");
     return;
   }
-  if (outcome.scrollBar != LoadOutcome::ScrollBar::EnableWithMaximum) return;
+  // A file of at least one minute: any of its whole minutes can start a clip.
   form.EnableScrollBar1();
   ScrollBarRange range = form.ScrollBar1Range();
-  const bool moved = SetScrollBarMaximum(range, outcome.scrollBarMaximum);
+  const bool moved = SetScrollBarMaximum(range, outcome.wholeMinutes - 1);
   form.SetScrollBar1Range(range);
   if (moved) ScrollBar1Change(form);
 }

@@ -21,7 +21,7 @@ void ScrollBar1Change(FormControls& form);
 void MoveScrollBar1(FormControls& form, int64_t wanted);
 
 // The load's window stage: Label2, Label3, then either the short-file message followed by
-// an empty Label6, or ScrollBar1 enabled with its new maximum.
+// an empty Label6, or ScrollBar1 enabled with the last whole minute as its maximum.
 void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui);
 
 // Loads the text Label6 holds into the process-wide record and shows the result.

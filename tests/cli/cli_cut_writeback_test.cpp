@@ -8,32 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "cli_process.h"
 #include "clip_record.h"
 #include "load_wave.h"
+#include "processes.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kMinute = 24000;  // 100 frames per second, block align 4
 const char* const kFinished = u8"終わりました\n";
-
-std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A record's text up to its fingerprint line.
 std::string FirstThreeLines(const std::string& recordPath) {
-  const std::string text = AsText(ReadFile(recordPath));
+  const std::string text = ReadText(recordPath);
   return text.substr(0, text.find("xxh3-128:"));
 }
 
@@ -44,9 +34,7 @@ struct CliCutWriteback : ::testing::Test {
   Bytes original;
 
   void SetUp() override {
-    WaveShape format;
-    format.sampleRate = 100;
-    original = MakeWave(format, audio);
+    original = MakeWave(TestFormat(), audio);
     WriteFile(wav, original);
   }
 };
@@ -81,11 +69,11 @@ TEST_F(CliCutWriteback, RecordsKeepTheFullPathAndTheStartAsTheWindowWritesIt) {
   fs::create_directories(dir.File("b"));
   WriteFile(dir.File("a/rec.wav"), original);
   WriteFile(dir.File("b/rec.wav"), original);
-  ASSERT_EQ(RunCli({"cut", "rec.wav", "--length", "1", "--start", "1"}, dir.File("a")).status, 0);
+  ASSERT_EQ(RunCli({"cut", "rec.wav", "--length", "1", "--start", "1"}, RunOptions().In(dir.File("a"))).status, 0);
   EXPECT_EQ(FirstThreeLines(dir.File("a/rec-1-1.ini")), "24000\r\n24000\r\n" + dir.File("a/rec.wav") + "\r\n");
   const Bytes edited = PatternBytes(kMinute, 7);
-  WriteFile(dir.File("a/rec-1-1.wav"), MakeWave([] { WaveShape f; f.sampleRate = 100; return f; }(), edited));
-  ASSERT_EQ(RunCli({"writeback", "../a/rec-1-1.ini"}, dir.File("b")).status, 0);
+  WriteFile(dir.File("a/rec-1-1.wav"), MakeWave(TestFormat(), edited));
+  ASSERT_EQ(RunCli({"writeback", "../a/rec-1-1.ini"}, RunOptions().In(dir.File("b"))).status, 0);
   EXPECT_EQ(ReadFile(dir.File("b/rec.wav")), original);
   Bytes expected = original;
   std::copy(edited.begin(), edited.end(), expected.begin() + 44 + kMinute);
@@ -122,9 +110,7 @@ TEST_F(CliCutWriteback, CutMessagesAndErrors) {
 
   // A file under a minute is not cut.
   const std::string shortWav = dir.File("short.wav");
-  WaveShape format;
-  format.sampleRate = 100;
-  WriteFile(shortWav, MakeWave(format, PatternBytes(kMinute - 4)));
+  WriteFile(shortWav, MakeWave(TestFormat(), PatternBytes(kMinute - 4)));
   result = RunCli({"cut", shortWav, "--length", "1", "--from-end"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, u8"１分以下のWAVEは処理できません\n");
@@ -153,7 +139,7 @@ TEST_F(CliCutWriteback, CutUsageErrors) {
       {"cut", wav, "--length", "1", "--start", "99999999999999999999"},
   };
   for (const auto& args : usages) {
-    const CliResult result = RunCli(args);
+    const ProcessResult result = RunCli(args);
     std::string shown;
     for (const auto& a : args) shown += "[" + a + "]";
     EXPECT_EQ(result.status, 64) << shown;
@@ -172,8 +158,7 @@ TEST_F(CliCutWriteback, WritebackRunsTheRecordsInOrder) {
   ASSERT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "2"}).status, 0);
   const std::string record = dir.File("talk-2-1.ini");
   const std::string clip = dir.File("talk-2-1.wav");
-  WaveShape format;
-  format.sampleRate = 100;
+  const WaveShape format = TestFormat();
   const Bytes edited = PatternBytes(kMinute, 42);
   WriteFile(clip, MakeWave(format, edited));
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "cli_process.h"
 #include "ostrevan_version.h"
-#include "test_files.h"
+#include "processes.h"
+#include "test_waves.h"
 
 namespace ostrevan {
 namespace {
@@ -16,13 +16,8 @@ using testing::WaveShape;
 
 TEST(CliInfo, PrintsBothLabelsForALongFile) {
   ScratchDir dir;
-  WaveShape shape;
-  shape.channels = 1;
-  shape.sampleRate = 8000;
-  shape.blockAlign = 1;
-  shape.bitsPerSample = 8;
   const std::string path = dir.File("long.wav");
-  testing::WriteFile(path, MakeWave(shape, testing::PatternBytes(8000 * 125 + 17)));
+  testing::WriteFile(path, MakeWave(testing::Mono8000(), testing::PatternBytes(8000 * 125 + 17)));
   const auto result = RunCli({"info", path});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, u8"演奏時間:2分5秒\nWAV属性:mono/8bit/8000Hz\n");

@@ -4,29 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "cli_process.h"
 #include "little_endian.h"
-#include "test_files.h"
+#include "processes.h"
+#include "test_waves.h"
 #include "texts.h"
 
 namespace ostrevan::testing {
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr uint64_t kMinute = 480000;  // Mono8000
-
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST(CliLayout, InfoOnWalkedLayouts) {
   ScratchDir dir;
@@ -52,7 +39,7 @@ TEST(CliLayout, InfoOnWalkedLayouts) {
     SCOPED_TRACE(f.name);
     const std::string path = dir.File(f.name);
     WriteFile(path, f.file);
-    const CliResult result = RunCli({"info", path});
+    const ProcessResult result = RunCli({"info", path});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, u8"演奏時間:2分5秒\nWAV属性:mono/8bit/8000Hz\n");
     EXPECT_EQ(result.err, "");
@@ -81,7 +68,7 @@ TEST(CliLayout, CompressedAndBigEndianFilesAreRefused) {
     const std::string message = FormatText(c.text, c.path) + ".\n";
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"info", c.path}, {"cut", c.path, "--length", "1", "--start", "0"}, {"cut", c.path, "--length", "1", "--from-end"}}) {
-      const CliResult result = RunCli(args);
+      const ProcessResult result = RunCli(args);
       EXPECT_EQ(result.status, 2);
       EXPECT_EQ(result.out, "");
       EXPECT_EQ(result.err, message);
@@ -100,41 +87,41 @@ struct CliRf64 : ::testing::Test {
     WaveShape shape = Mono8000();
     shape.chunksBeforeData = ListInfoChunk("ICMT", "data");
     shape.trailer = Chunk("levl", Bytes(40, 'x'));
-    original = MakeRf64(shape, PatternBytes(4 * kMinute + 99));
+    original = MakeRf64(shape, PatternBytes(4 * kMono8000Minute + 99));
     WriteFile(wav, original);
-    dataStart = static_cast<int64_t>(original.size() - shape.trailer.size() - (4 * kMinute + 99));
+    dataStart = static_cast<int64_t>(original.size() - shape.trailer.size() - (4 * kMono8000Minute + 99));
     ASSERT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "2"}).status, 0);
   }
 };
 
 TEST_F(CliRf64, AnEditedClipGoesBackIntoItsRangeOnly) {
   const Bytes clip = ReadFile(dir.File("field-2-1.wav"));
-  ASSERT_EQ(clip.size(), 44 + kMinute);
+  ASSERT_EQ(clip.size(), 44 + kMono8000Minute);
   EXPECT_EQ(Bytes(clip.begin(), clip.begin() + 4), TextBytes("RIFF"));
   EXPECT_EQ(Bytes(clip.begin() + 44, clip.end()),
-            Bytes(original.begin() + dataStart + 2 * kMinute, original.begin() + dataStart + 3 * kMinute));
+            Bytes(original.begin() + dataStart + 2 * kMono8000Minute, original.begin() + dataStart + 3 * kMono8000Minute));
 
   WaveShape edited = Mono8000();
   edited.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
   edited.chunksBeforeData = CueChunk({4, 8});
   edited.trailer = Chunk("id3 ", TextBytes("ID3data"));
-  const Bytes editedAudio = PatternBytes(kMinute, 21);
+  const Bytes editedAudio = PatternBytes(kMono8000Minute, 21);
   WriteFile(dir.File("field-2-1.wav"), MakeWave(edited, editedAudio));
-  const CliResult result = RunCli({"writeback", dir.File("field-2-1.ini")});
+  const ProcessResult result = RunCli({"writeback", dir.File("field-2-1.ini")});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, u8"終わりました\n");
   EXPECT_EQ(result.err, "");
   Bytes expected = original;
-  std::copy(editedAudio.begin(), editedAudio.end(), expected.begin() + dataStart + 2 * kMinute);
+  std::copy(editedAudio.begin(), editedAudio.end(), expected.begin() + dataStart + 2 * kMono8000Minute);
   EXPECT_EQ(DifferenceOf(ReadFile(wav), expected), "");
 }
 
 TEST_F(CliRf64, AClipCutShortIsRefusedAndTheSourceKept) {
   const std::string clipPath = dir.File("field-2-1.wav");
-  Bytes clip = MakeWave(Mono8000(), PatternBytes(kMinute, 22));
+  Bytes clip = MakeWave(Mono8000(), PatternBytes(kMono8000Minute, 22));
   clip.resize(clip.size() - 1000);
   WriteFile(clipPath, clip);
-  const CliResult result = RunCli({"writeback", dir.File("field-2-1.ini")});
+  const ProcessResult result = RunCli({"writeback", dir.File("field-2-1.ini")});
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, FormatText(texts::kClipCutShort, clipPath) + ".\n");

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "program_driver.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::e2e {
 

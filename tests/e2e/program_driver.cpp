@@ -97,8 +97,6 @@ std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessa
 
 }  // namespace
 
-std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }
-
 std::wstring Wide(const std::string& text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
@@ -361,6 +359,14 @@ void Program::PressOk(HWND box) const {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   for (int waited = 0; waited < 5000 && IsWindow(box) && IsWindowVisible(box); waited += 50) Pause(50);
   Settle();
+}
+
+BoxContents Program::AnswerBox() const {
+  const HWND box = WaitForDialog();
+  if (box == nullptr) return {};
+  const BoxContents contents = ReadBox(box);
+  PressOk(box);
+  return contents;
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 namespace ostrevan::e2e {
 
 // The program under test as a Windows path (the build passes it in).
@@ -63,6 +65,8 @@ class Program {
   bool NoDialogFor(int milliseconds) const;
   BoxContents ReadBox(HWND box) const;
   void PressOk(HWND box) const;
+  // Waits for a box, reads it and presses its OK button; empty contents when none came.
+  BoxContents AnswerBox() const;
 
   // The open dialog: the text of its file-name field; a name typed and confirmed (true
   // once the dialog has gone; an empty name confirms the field as it stands); cancelled.
@@ -101,11 +105,20 @@ void RegisterAddressRecorder(const std::string& file);
 // The recording mode: `--record-address FILE ADDRESS`; true when the arguments asked for it.
 bool RecordOpenedAddress(int argc, char** argv);
 
+// Waits until `condition` holds (the program works on its own thread); false on timeout.
+template <typename Condition>
+bool Eventually(Condition condition, int milliseconds = 5000) {
+  for (int waited = 0; waited < milliseconds; waited += 25) {
+    if (condition()) return true;
+    Sleep(25);
+  }
+  return condition();
+}
+
 // The screenshot's pose (see pose.cpp); returns the exit code for the driver.
 int PoseForScreenshot(const std::string& signalDir);
 
-// A UTF-8 text in the system code page.
-std::string Sys(const char* utf8);
+using testing::Sys;
 // A system code page text as 16-bit characters.
 std::wstring Wide(const std::string& text);
 

@@ -3,53 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
-#include "../replaced_source.h"
+#include "../rules/replaced_source.h"
 #include "program_driver.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::e2e {
 namespace {
 
-using ostrevan::testing::Bytes;
-using ostrevan::testing::BytesPerMinute;
-using ostrevan::testing::Exists;
-using ostrevan::testing::MakeWave;
-using ostrevan::testing::PatternBytes;
-using ostrevan::testing::ReadFile;
-using ostrevan::testing::Replacement;
-using ostrevan::testing::ScratchDir;
-using ostrevan::testing::Stereo16;
-using ostrevan::testing::WalkedAudio;
-using ostrevan::testing::WaveShape;
-using ostrevan::testing::WriteFile;
-
-template <typename Condition>
-bool Eventually(Condition condition, int milliseconds = 5000) {
-  for (int waited = 0; waited < milliseconds; waited += 25) {
-    if (condition()) return true;
-    Sleep(25);
-  }
-  return condition();
-}
+using namespace ostrevan::testing;
 
 std::string ChangedSinceLoad(const std::string& path) {
   return Sys(u8"ファイル ") + path + Sys(u8" は読み込んだ後に変わっています。もう一度読み込んでください");
-}
-
-// The names in a folder as the system code page spells them.
-std::set<std::string> FilesIn(const ScratchDir& dir) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA(dir.File("*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.insert(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
 }
 
 class SaveAfterFailedLoad : public ::testing::Test {
@@ -90,24 +54,20 @@ class SaveAfterFailedLoad : public ::testing::Test {
   // Presses "WAV保存" and returns the information box that follows, closed.
   BoxContents SaveAndReadBox() {
     program.Click(program.Control("Button2"));
-    const HWND box = program.WaitForDialog();
-    if (!box) return {};
-    const BoxContents contents = program.ReadBox(box);
-    program.PressOk(box);
-    return contents;
+    return program.AnswerBox();
   }
 
   // The save is refused with the information box's changed-since-load message for `path`;
   // nothing is written and Memo1 keeps its text.
   void ExpectSaveRefused(const ScratchDir& dir, const std::string& path,
                          const std::vector<std::pair<std::string, Bytes>>& unchanged) {
-    const std::set<std::string> before = FilesIn(dir);
+    const std::vector<std::string> before = NamesIn(dir.path());
     const std::string memo = Label("Memo1");
     const BoxContents box = SaveAndReadBox();
     EXPECT_EQ(box.texts, std::vector<std::string>{ChangedSinceLoad(path)});
     EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
     EXPECT_FALSE(box.hasIcon);  // the information box, not the error box
-    EXPECT_EQ(FilesIn(dir), before);
+    EXPECT_EQ(NamesIn(dir.path()), before);
     EXPECT_EQ(Label("Memo1"), memo);
     for (const auto& [file, bytes] : unchanged) EXPECT_EQ(ReadFile(file), bytes) << file;
   }
@@ -152,8 +112,8 @@ TEST_F(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
   ScratchDir dir;
   const std::string a = dir.File("a.wav");
   const std::string b = dir.File(Sys(u8"録音ソ.wav"));
-  WriteFile(a, MakeWave(Stereo16(), PatternBytes(10 * BytesPerMinute(Stereo16()), 1)));
-  WriteFile(b, MakeWave(Stereo16(), Bytes()));
+  WriteFile(a, MakeWave(TestFormat(), PatternBytes(10 * BytesPerMinute(TestFormat()), 1)));
+  WriteFile(b, MakeWave(TestFormat(), Bytes()));
   const Bytes aBytes = ReadFile(a), bBytes = ReadFile(b);
 
   DropAndWait(a);
@@ -164,14 +124,11 @@ TEST_F(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
   program.Settle();
   ASSERT_EQ(SendMessageA(program.Control("RadioButton2"), BM_GETCHECK, 0, 0), BST_CHECKED);
   ExpectSaveRefused(dir, b, {{a, aBytes}, {b, bBytes}});
-  EXPECT_EQ(FilesIn(dir), (std::set<std::string>{"a.wav", Sys(u8"録音ソ.wav")}));
+  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"a.wav", Sys(u8"録音ソ.wav")}));
 
   // Dropped again it loads as a file under a minute, told, and Label6 is emptied.
   program.Drop({b});
-  const HWND box = program.WaitForDialog();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
-  program.PressOk(box);
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
   EXPECT_EQ(Label("Label6"), "");
   EXPECT_EQ(program.Close(), 0u);
 }

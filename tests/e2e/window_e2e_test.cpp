@@ -8,31 +8,15 @@
 #include "credits.h"
 #include "ostrevan_version.h"
 #include "program_driver.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::e2e {
 namespace {
 
-using ostrevan::testing::Exists;
-using ostrevan::testing::MakeWave;
-using ostrevan::testing::PatternBytes;
-using ostrevan::testing::ScratchDir;
-using ostrevan::testing::WriteFile;
-using ostrevan::testing::WriteMinutes;
-
+using namespace ostrevan::testing;
 
 std::string PlayTime(int minutes, int seconds) {
   return Sys(u8"演奏時間:") + std::to_string(minutes) + Sys(u8"分") + std::to_string(seconds) + Sys(u8"秒");
-}
-
-// Waits until `condition` holds (the program works on its own thread); false on timeout.
-template <typename Condition>
-bool Eventually(Condition condition, int milliseconds = 5000) {
-  for (int waited = 0; waited < milliseconds; waited += 25) {
-    if (condition()) return true;
-    Sleep(25);
-  }
-  return condition();
 }
 
 std::string CannotOpen(const std::string& path) { return Sys(u8"ファイル ") + path + Sys(u8" は開けません."); }
@@ -217,10 +201,7 @@ TEST_F(Window, SaveWithNothingLoadedShowsTheErrorBoxAndTheProgramGoesOn) {
   program.Drop({wave});
   EXPECT_TRUE(Eventually([&] { return TextOf(program.Control("Label6")) == wave; }));
   program.Click(program.Control("Button2"));
-  const HWND info = program.WaitForDialog();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(program.ReadBox(info).texts, std::vector<std::string>{Sys(u8"終わりました")});
-  program.PressOk(info);
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
   EXPECT_TRUE(Exists(dir.File("rec-0-1.wav")));
   EXPECT_EQ(program.Close(), 0u);
 }
@@ -247,18 +228,15 @@ TEST_F(Window, OpenDialogLoadsAndSaveWritesBothFiles) {
   ASSERT_TRUE(program.ChooseInOpenDialog(dialog, wave));
   EXPECT_EQ(TextOf(program.Control("Label6")), wave);
   EXPECT_EQ(TextOf(program.Control("Label2")), PlayTime(3, 20));
-  EXPECT_EQ(TextOf(program.Control("Label3")), Sys(u8"WAV属性:mono/8bit/100Hz"));
+  EXPECT_EQ(TextOf(program.Control("Label3")), Sys(u8"WAV属性:stereo/16bit/100Hz"));
   program.PressKey(program.Control("ScrollBar1"), VK_END);
   EXPECT_EQ(TextOf(program.Control("Label4")), "2");
 
   program.Click(program.Control("Button2"));
-  const HWND info = program.WaitForDialog();
-  ASSERT_NE(info, nullptr);
-  const BoxContents finished = program.ReadBox(info);
+  const BoxContents finished = program.AnswerBox();
   EXPECT_EQ(finished.caption, "ostrevan");
   EXPECT_EQ(finished.texts, std::vector<std::string>{Sys(u8"終わりました")});
   EXPECT_EQ(finished.buttons, std::vector<std::string>{"OK"});
-  program.PressOk(info);
   const std::string record = dir.File("take-2-1.ini");
   EXPECT_TRUE(Exists(dir.File("take-2-1.wav")));
   ASSERT_TRUE(Exists(record));
@@ -423,15 +401,9 @@ TEST_F(Window, CopyNamedMyToolCaptionsItsBoxesMyTool) {
   Program program(copy);
   EXPECT_EQ(TextOf(program.Form()), "Ostrevan");
   program.Click(program.Control("Button2"));
-  const HWND box = program.WaitForDialog();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(program.ReadBox(box).caption, "My-tool");
-  program.PressOk(box);
+  EXPECT_EQ(program.AnswerBox().caption, "My-tool");
   program.Drop({WriteMinutes(dir, "short.wav", 10)});
-  const HWND info = program.WaitForDialog();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(program.ReadBox(info).caption, "My-tool");
-  program.PressOk(info);
+  EXPECT_EQ(program.AnswerBox().caption, "My-tool");
   EXPECT_EQ(program.Close(), 0u);
 }
 
@@ -476,10 +448,7 @@ TEST_F(Window, DroppedNameTheCodePageCannotHoldIsRefusedAndEndsTheDrop) {
   for (const auto& name : refused) {
     SCOPED_TRACE(name.shown);
     program.Drop(std::vector<std::wstring>{folder + name.name, Wide(record)});
-    const HWND box = program.WaitForDialog();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{NotInCodePage(dir.File(Sys(name.shown)))});
-    program.PressOk(box);
+    EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{NotInCodePage(dir.File(Sys(name.shown)))});
     EXPECT_EQ(TextOf(program.Control("Label6")), "");
     EXPECT_EQ(TextOf(program.Control("Label2")), Sys(u8"演奏時間"));
     EXPECT_TRUE(ListItems(program.Control("ListBox1")).empty());
@@ -496,10 +465,7 @@ TEST_F(Window, OpenDialogNameTheCodePageCannotHoldIsRefused) {
   const HWND dialog = program.WaitForDialog();
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(program.ChooseInOpenDialog(dialog, chosen, false));
-  const HWND box = program.WaitForDialog();
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{NotInCodePage(dir.File("caf?.wav"))});
-  program.PressOk(box);
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{NotInCodePage(dir.File("caf?.wav"))});
   EXPECT_EQ(TextOf(program.Control("Label6")), "");
   EXPECT_EQ(TextOf(program.Control("Label2")), Sys(u8"演奏時間"));
   DeleteFileW(chosen.c_str());

@@ -7,25 +7,15 @@
 
 #include "Unit1Layout.h"
 #include "program_driver.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::e2e {
 namespace {
 
-using ostrevan::testing::ScratchDir;
-using ostrevan::testing::WriteMinutes;
+using namespace ostrevan::testing;
 
-template <typename Condition>
-bool Eventually(Condition condition, int milliseconds = 5000) {
-  for (int waited = 0; waited < milliseconds; waited += 25) {
-    if (condition()) return true;
-    Sleep(25);
-  }
-  return condition();
-}
-
-// Drops ComboBox1's list down and returns the list's inner height and its item height.
-void DroppedListHeights(const Program& program, int& listHeight, int& itemHeight) {
+// Drops ComboBox1's list down: its inner height is eight whole items.
+void ExpectEightWholeItems(const Program& program) {
   const HWND combo = program.Control("ComboBox1");
   PostMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
   program.Settle();
@@ -33,19 +23,16 @@ void DroppedListHeights(const Program& program, int& listHeight, int& itemHeight
   ASSERT_TRUE(Eventually([&] { return (list = program.DroppedList()) != nullptr; }));
   RECT client;
   GetClientRect(list, &client);
-  listHeight = client.bottom;
-  itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  const int itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
   PostMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
   program.Settle();
+  ASSERT_GT(itemHeight, 0);
+  EXPECT_EQ(client.bottom, 8 * itemHeight) << "item height " << itemHeight;
 }
 
 TEST(WindowAsShown, ComboBox1DropsDownEightWholeItems) {
   Program program;
-  int listHeight = 0;
-  int itemHeight = 0;
-  DroppedListHeights(program, listHeight, itemHeight);
-  ASSERT_GT(itemHeight, 0);
-  EXPECT_EQ(listHeight, 8 * itemHeight) << "item height " << itemHeight;
+  ExpectEightWholeItems(program);
   EXPECT_EQ(program.Close(), 0u);
 }
 
@@ -55,11 +42,7 @@ TEST(WindowAsShown, ComboBox1DropsDownEightWholeItemsAt120Dpi) {
   RECT client;
   GetClientRect(program.Form(), &client);
   ASSERT_GT(client.right, 337) << "the resolution did not change";
-  int listHeight = 0;
-  int itemHeight = 0;
-  DroppedListHeights(program, listHeight, itemHeight);
-  ASSERT_GT(itemHeight, 0);
-  EXPECT_EQ(listHeight, 8 * itemHeight) << "item height " << itemHeight;
+  ExpectEightWholeItems(program);
   EXPECT_EQ(program.Close(), 0u);
 }
 

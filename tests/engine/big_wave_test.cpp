@@ -12,7 +12,7 @@
 #include "little_endian.h"
 #include "load_wave.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "source_with_clip.h"
 #include "write_back.h"
 
 namespace ostrevan::testing {
@@ -21,11 +21,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
-constexpr uint64_t kMinute = 480000;             // Mono8000
 constexpr uint64_t kMinutes = 8960;              // 4,300,800,000 bytes of audio
-constexpr uint64_t kAudio = kMinutes * kMinute;  // past 4 GiB by about 6 MB
+constexpr uint64_t kAudio = kMinutes * kMono8000Minute;  // past 4 GiB by about 6 MB
 constexpr uint64_t kCutMinute = 8950;            // starts at 4,296,000,000: beyond 4 GiB
-static_assert(kCutMinute * kMinute > k4GiB);
+static_assert(kCutMinute * kMono8000Minute > k4GiB);
 
 bool HasRoomFor(const std::string& folder, uint64_t bytes) {
   std::error_code error;
@@ -45,14 +44,9 @@ BigSource WriteBig(const std::string& path, const Bytes& header, uint64_t audioB
   WriteFile(path, header);
   ResizeFile(path, header.size() + audioBytes);
   const auto start = static_cast<int64_t>(header.size());
-  PutBytes(path, start + static_cast<int64_t>(kCutMinute * kMinute), PatternBytes(kMinute, 11));
-  PutBytes(path, start + static_cast<int64_t>(lastAudio - kMinute), PatternBytes(kMinute, 12));
+  PutBytes(path, start + static_cast<int64_t>(kCutMinute * kMono8000Minute), PatternBytes(kMono8000Minute, 11));
+  PutBytes(path, start + static_cast<int64_t>(lastAudio - kMono8000Minute), PatternBytes(kMono8000Minute, 12));
   return {path, start};
-}
-
-std::vector<std::string> RecordHead(const std::string& recordPath) {
-  const RecordLines lines = ReadRecordLines(recordPath);
-  return {lines.lines[0], lines.lines[1], lines.lines[2]};
 }
 
 struct BigCase {
@@ -110,31 +104,31 @@ TEST_P(BigWave, LoadsCutsBeyondFourGibAndWritesBackThere) {
   ASSERT_EQ(ui.infos, std::vector<std::string>(2, Sys(u8"終わりました")));
   const std::string clip = dir.File("long-8950-1.wav");
   const Bytes clipBytes = ReadFile(clip);
-  ASSERT_EQ(clipBytes.size(), 44 + kMinute);
+  ASSERT_EQ(clipBytes.size(), 44 + kMono8000Minute);
   EXPECT_EQ(std::string(clipBytes.begin(), clipBytes.begin() + 4), "RIFF");
-  EXPECT_EQ(ReadU32(&clipBytes[40]), kMinute);
-  EXPECT_EQ(DifferenceOf(Bytes(clipBytes.begin() + 44, clipBytes.end()), PatternBytes(kMinute, 11)), "");
+  EXPECT_EQ(ReadU32(&clipBytes[40]), kMono8000Minute);
+  EXPECT_EQ(DifferenceOf(Bytes(clipBytes.begin() + 44, clipBytes.end()), PatternBytes(kMono8000Minute, 11)), "");
   EXPECT_EQ(RecordHead(dir.File("long-8950-1.ini")),
-            (std::vector<std::string>{std::to_string(kCutMinute * kMinute), std::to_string(kMinute), source.path}));
+            (std::vector<std::string>{std::to_string(kCutMinute * kMono8000Minute), std::to_string(kMono8000Minute), source.path}));
   const Bytes last = ReadFile(dir.File("long-L-1.wav"));
-  ASSERT_EQ(last.size(), 44 + kMinute);
-  EXPECT_EQ(DifferenceOf(Bytes(last.begin() + 44, last.end()), PatternBytes(kMinute, 12)), "");
-  EXPECT_EQ(RecordHead(dir.File("long-L-1.ini"))[0], std::to_string(c.loadsAudio - kMinute));
+  ASSERT_EQ(last.size(), 44 + kMono8000Minute);
+  EXPECT_EQ(DifferenceOf(Bytes(last.begin() + 44, last.end()), PatternBytes(kMono8000Minute, 12)), "");
+  EXPECT_EQ(RecordHead(dir.File("long-L-1.ini"))[0], std::to_string(c.loadsAudio - kMono8000Minute));
 
   // Edited, the clip goes back to its place beyond 4 GiB, and nothing around it changes.
-  const Bytes edited = PatternBytes(kMinute, 13);
+  const Bytes edited = PatternBytes(kMono8000Minute, 13);
   Bytes editedClip = clipBytes;
   std::copy(edited.begin(), edited.end(), editedClip.begin() + 44);
   WriteFile(clip, editedClip);
-  const int64_t at = source.dataStart + static_cast<int64_t>(kCutMinute * kMinute);
+  const int64_t at = source.dataStart + static_cast<int64_t>(kCutMinute * kMono8000Minute);
   const Bytes before = ReadRange(source.path, at - 4096, 4096);
-  const Bytes after = ReadRange(source.path, at + static_cast<int64_t>(kMinute), 4096);
+  const Bytes after = ReadRange(source.path, at + static_cast<int64_t>(kMono8000Minute), 4096);
   ui.infos.clear();
   WriteBackClips({dir.File("long-8950-1.ini")}, ui);
   EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
-  EXPECT_EQ(DifferenceOf(ReadRange(source.path, at, kMinute), edited), "");
+  EXPECT_EQ(DifferenceOf(ReadRange(source.path, at, kMono8000Minute), edited), "");
   EXPECT_EQ(ReadRange(source.path, at - 4096, 4096), before);
-  EXPECT_EQ(ReadRange(source.path, at + static_cast<int64_t>(kMinute), 4096), after);
+  EXPECT_EQ(ReadRange(source.path, at + static_cast<int64_t>(kMono8000Minute), 4096), after);
   EXPECT_EQ(ReadRange(source.path, 0, header.size()), header);
   EXPECT_EQ(fs::file_size(source.path), fileLength);
 }
@@ -171,11 +165,11 @@ TEST(BigClip, FourGibOrMoreOfAudioIsWrittenAsRf64) {
   EXPECT_EQ(walked.sampleRate, 8000u);
   EXPECT_EQ(ReadU32(&ReadRange(clip, walked.dataTagPos + 4, 4)[0]), 0xFFFFFFFFu);
   EXPECT_EQ(fs::file_size(clip), static_cast<uint64_t>(walked.dataStart) + kAudio);
-  EXPECT_EQ(DifferenceOf(ReadRange(clip, walked.dataStart + static_cast<int64_t>(kAudio - kMinute), kMinute),
-                         PatternBytes(kMinute, 12)),
+  EXPECT_EQ(DifferenceOf(ReadRange(clip, walked.dataStart + static_cast<int64_t>(kAudio - kMono8000Minute), kMono8000Minute),
+                         PatternBytes(kMono8000Minute, 12)),
             "");
-  EXPECT_EQ(DifferenceOf(ReadRange(clip, walked.dataStart + static_cast<int64_t>(kCutMinute * kMinute), kMinute),
-                         PatternBytes(kMinute, 11)),
+  EXPECT_EQ(DifferenceOf(ReadRange(clip, walked.dataStart + static_cast<int64_t>(kCutMinute * kMono8000Minute), kMono8000Minute),
+                         PatternBytes(kMono8000Minute, 11)),
             "");
   std::error_code ignored;
   fs::remove(clip, ignored);

@@ -131,7 +131,7 @@ TEST(PathWithoutExtension, ShiftJisTrailByteIsNoSeparator) {
       {"C:\\\x83\x5C.d\\talk.wav", "C:\\\x83\x5C.d\\talk"},
       {"C:\\rec\\talk.\x95", "C:\\rec\\talk"},  // a lead byte with nothing after it
   };
-  for (const auto& [path, expected] : cases) EXPECT_EQ(PathWithoutExtension(path, IsShiftJisLeadByte), expected);
+  for (const auto& [path, expected] : cases) EXPECT_EQ(PathWithoutExtension(path, testing::IsShiftJisLeadByte), expected);
 }
 
 // The same through the system code page: under code page 932 the texts below become the

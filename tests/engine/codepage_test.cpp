@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "texts.h"
+#include "test_files.h"
 
 namespace ostrevan {
 namespace {
@@ -17,8 +18,8 @@ TEST(SystemCodePage, TextsReachTheSystemCodePage) {
   EXPECT_EQ(Text(texts::kFinished), u8"終わりました");
   EXPECT_FALSE(IsSystemLeadByte(0xE8));
 #endif
-  EXPECT_TRUE(IsShiftJisLeadByte(0x95));
-  EXPECT_FALSE(IsShiftJisLeadByte(0x5C));
+  EXPECT_TRUE(testing::IsShiftJisLeadByte(0x95));
+  EXPECT_FALSE(testing::IsShiftJisLeadByte(0x5C));
 }
 
 TEST(FormatText, ReplacesThePlaceholderOnlyOnce) {

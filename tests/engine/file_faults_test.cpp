@@ -14,20 +14,12 @@
 #include "file_faults.h"
 #include "load_wave.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "source_with_clip.h"
 #include "texts.h"
 #include "write_back.h"
 
 namespace ostrevan::testing {
 namespace {
-
-constexpr uint32_t kMinute = 6000;  // mono 8-bit, 100 samples a second
-
-WaveShape Format() {
-  WaveShape format = Mono8000();
-  format.sampleRate = 100;
-  return format;
-}
 
 // Fails what it is told to, for the files whose path ends as given, and counts flushes.
 class Faults : public FileFaults {
@@ -60,7 +52,7 @@ struct FileFaultsTest : ::testing::Test {
   std::string source = dir.File("take.wav");
   std::string record = dir.File("take-1-2.ini");
   std::string clip = dir.File("take-1-2.wav");
-  Bytes original = MakeWave(Format(), PatternBytes(5 * kMinute, 3));
+  Bytes original = MakeWave(TestFormat(), PatternBytes(5 * kMinute, 3));
   Faults faults;
   RecordingUi ui;
 
@@ -71,9 +63,7 @@ struct FileFaultsTest : ::testing::Test {
   void TearDown() override { SetFileFaults(nullptr); }
 
   std::string Cut() {
-    LoadedWave wave;
-    LoadWave(source, wave);
-    return ErrorOf([&] { SaveClip(wave, "2", "1", source, ClipMode::StartMinute, ui); });
+    return ErrorOf([&] { CutClip(source, "2", "1", ui); });
   }
   std::string WriteBack() {
     return ErrorOf([&] { WriteBackClips({record}, ui); });
@@ -81,7 +71,7 @@ struct FileFaultsTest : ::testing::Test {
   // A clean cut and an edited clip, ready for a write-back.
   void CutAndEdit() {
     ASSERT_EQ(Cut(), "(no error)");
-    WriteFile(clip, MakeWave(Format(), PatternBytes(2 * kMinute, 9)));
+    WriteFile(clip, MakeWave(TestFormat(), PatternBytes(2 * kMinute, 9)));
     ui.infos.clear();
   }
 };

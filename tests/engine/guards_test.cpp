@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,47 +11,17 @@
 #include "fingerprint.h"
 #include "load_wave.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "source_with_clip.h"
 #include "texts.h"
 #include "write_back.h"
 
 namespace ostrevan::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr uint32_t kMinute = 6000;  // mono 8-bit, 100 samples a second
-
-WaveShape Format() {
-  WaveShape format = Mono8000();
-  format.sampleRate = 100;
-  return format;
-}
-
-WaveShape Stereo16() {
-  WaveShape format;
-  format.sampleRate = 100;
-  return format;
-}
-
-std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-Bytes With(Bytes bytes, size_t at, const Bytes& part) {
-  std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-  return bytes;
-}
-
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 struct Guards : ::testing::Test {
   ScratchDir dir;
   std::string source = dir.File("take.wav");
-  Bytes original = MakeWave(Format(), PatternBytes(5 * kMinute, 3));
+  Bytes original = MakeWave(TestFormat(), PatternBytes(5 * kMinute, 3));
   std::string record = dir.File("take-1-2.ini");
   std::string clip = dir.File("take-1-2.wav");
   RecordingUi ui;
@@ -60,13 +29,11 @@ struct Guards : ::testing::Test {
   void SetUp() override { WriteFile(source, original); }
 
   void CutOneTwo() {
-    LoadedWave wave;
-    LoadWave(source, wave);
     RecordingUi cutUi;
-    SaveClip(wave, "2", "1", source, ClipMode::StartMinute, cutUi);
+    CutClip(source, "2", "1", cutUi);
     ASSERT_EQ(cutUi.infos, std::vector<std::string>{Sys(texts::kFinished)});
   }
-  void Edit(const Bytes& audio) { WriteFile(clip, MakeWave(Format(), audio)); }
+  void Edit(const Bytes& audio) { WriteFile(clip, MakeWave(TestFormat(), audio)); }
   std::string Run(const std::vector<std::string>& records) {
     ui.infos.clear();
     return ErrorOf([&] { WriteBackClips(records, ui); });
@@ -78,19 +45,19 @@ TEST_F(Guards, ACutOfAFileThatIsNotTheLoadedOneIsRefused) {
   // The user loads a.wav, then a drop of b.wav fails to open: the path label shows b.wav
   // while the loaded record still holds a.wav's numbers.
   const std::string other = dir.File("b.wav");
-  WaveShape withList = Stereo16();
+  WaveShape withList = SampleShape(1, 1, 100, 8);  // not the loaded file's format
   withList.chunksBeforeData = Chunk("LIST", Bytes(30, 'x'));
   WriteFile(other, MakeWave(withList, PatternBytes(40 * kMinute, 4)));
   LoadedWave wave;
   LoadWave(source, wave);
   for (const std::string& path : {other, dir.File("empty.wav")}) {
-    if (path != other) WriteFile(path, MakeWave(Format(), {}));
+    if (path != other) WriteFile(path, MakeWave(TestFormat(), {}));
     RecordingUi cutUi;
     EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "1", "0", path, ClipMode::StartMinute, cutUi); }), "(no error)");
     EXPECT_EQ(cutUi.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, path)});
   }
   // The loaded file changed on the disk since it was loaded: refused too.
-  WriteFile(source, MakeWave(Format(), PatternBytes(6 * kMinute, 5)));
+  WriteFile(source, MakeWave(TestFormat(), PatternBytes(6 * kMinute, 5)));
   RecordingUi cutUi;
   SaveClip(wave, "1", "0", source, ClipMode::StartMinute, cutUi);
   EXPECT_EQ(cutUi.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, source)});
@@ -98,7 +65,7 @@ TEST_F(Guards, ACutOfAFileThatIsNotTheLoadedOneIsRefused) {
 
   // A load that failed in the play time leaves mixed numbers: no cut is made with them.
   const std::string broken = dir.File("zero-rate.wav");
-  WaveShape zeroRate = Format();
+  WaveShape zeroRate = TestFormat();
   zeroRate.sampleRate = 0;
   WriteFile(broken, MakeWave(zeroRate, PatternBytes(kMinute)));
   LoadWave(dir.File("b.wav"), wave);
@@ -179,9 +146,9 @@ TEST_F(Guards, ASourceThatIsNoLongerWhatWasCutIsNotWritten) {
     return ComposeRecordText({offset, 2 * kMinute, path, ReadRecordLines(record).lines[3]});
   };
   const Case cases[] = {
-      {"another recording of the same name and format", MakeWave(Format(), PatternBytes(5 * kMinute, 22)), recordText},
+      {"another recording of the same name and format", MakeWave(TestFormat(), PatternBytes(5 * kMinute, 22)), recordText},
       {"the audio re-exported with other contents", With(original, 44 + kMinute + 500, {1, 2, 3}), recordText},
-      {"the offset edited by one frame", original, recordWith(kMinute + 1)},
+      {"the offset edited by one frame", original, recordWith(kMinute + TestFormat().blockAlign)},
       {"the offset edited by a minute", original, recordWith(2 * kMinute)},
   };
   for (const Case& c : cases) {
@@ -194,10 +161,10 @@ TEST_F(Guards, ASourceThatIsNoLongerWhatWasCutIsNotWritten) {
 }
 
 TEST_F(Guards, AnOffsetBetweenFramesIsRefusedEvenWithoutAFingerprint) {
-  WriteFile(source, MakeWave(Stereo16(), PatternBytes(4 * 24000, 6)));
+  WriteFile(source, MakeWave(TestFormat(), PatternBytes(4 * kMinute, 6)));
   const Bytes before = ReadFile(source);
-  WriteFile(clip, MakeWave(Stereo16(), PatternBytes(24000, 7)));
-  WriteFile(record, ComposeRecordText({24000 + 2, 24000, source, ""}));
+  WriteFile(clip, MakeWave(TestFormat(), PatternBytes(kMinute, 7)));
+  WriteFile(record, ComposeRecordText({kMinute + 2, kMinute, source, ""}));
   EXPECT_EQ(Run({record}), Changed());
   EXPECT_EQ(ReadFile(source), before);
 }

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 #include "engine_error.h"
 #include "file.h"
 #include "load_wave.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan {
 namespace {
@@ -14,6 +11,7 @@ namespace {
 using testing::Bytes;
 using testing::ErrorOf;
 using testing::MakeWave;
+using testing::SampleShape;
 using testing::ScratchDir;
 using testing::Sys;
 using testing::WaveShape;
@@ -24,11 +22,11 @@ std::string BigWave(const ScratchDir& dir, const std::string& name, const WaveSh
   stated.statedSizeOverride = true;
   stated.statedSize = static_cast<uint32_t>(dataSize);
   const std::string path = dir.File(name);
-  testing::WriteFile(path, MakeWave(stated, {}));
-  std::filesystem::resize_file(path, std::filesystem::file_size(path) + dataSize);
+  const Bytes header = MakeWave(stated, {});
+  testing::WriteFile(path, header);
+  testing::ResizeFile(path, header.size() + dataSize);
   return path;
 }
-
 
 TEST(LoadWave, WorkedExamples) {
   ScratchDir dir;
@@ -39,14 +37,9 @@ TEST(LoadWave, WorkedExamples) {
     const char* attributes;
     int64_t maximum;  // -1: the short-file message instead
   };
-  WaveShape stereo16;
-  WaveShape stereo24;
-  stereo24.sampleRate = 48000;
-  stereo24.bitsPerSample = 24;
-  stereo24.blockAlign = 6;
-  WaveShape mono16;
-  mono16.channels = 1;
-  mono16.blockAlign = 2;
+  const WaveShape stereo16 = SampleShape(1, 2, 44100, 16);
+  const WaveShape stereo24 = SampleShape(1, 2, 48000, 24);
+  const WaveShape mono16 = SampleShape(1, 1, 44100, 16);
   const Row rows[] = {
       {stereo16, 111220200, u8"演奏時間:10分30秒", u8"WAV属性:stereo/16bit/44100Hz", 9},
       {stereo24, 1072224000, u8"演奏時間:62分3秒", u8"WAV属性:stereo/24bit/48000Hz", 61},
@@ -61,11 +54,10 @@ TEST(LoadWave, WorkedExamples) {
     EXPECT_EQ(outcome.attributesText, Sys(row.attributes));
     if (row.maximum < 0) {
       EXPECT_EQ(outcome.shortFileMessage, Sys(u8"１分以下のWAVEは処理できません"));
-      EXPECT_EQ(outcome.scrollBar, LoadOutcome::ScrollBar::Untouched);
+      EXPECT_EQ(outcome.wholeMinutes, 0);
     } else {
       EXPECT_FALSE(outcome.IsShortFile());
-      EXPECT_EQ(outcome.scrollBar, LoadOutcome::ScrollBar::EnableWithMaximum);
-      EXPECT_EQ(outcome.scrollBarMaximum, row.maximum);
+      EXPECT_EQ(outcome.wholeMinutes, row.maximum + 1);
     }
     EXPECT_EQ(wave.dataTagPos, 36);
     EXPECT_EQ(wave.dataSize, row.dataSize);
@@ -77,10 +69,7 @@ TEST(LoadWave, WorkedExamples) {
 
 TEST(LoadWave, OtherChannelCountsShowTheCount) {
   ScratchDir dir;
-  WaveShape six;
-  six.channels = 6;
-  six.sampleRate = 48000;
-  six.blockAlign = 12;
+  const WaveShape six = SampleShape(1, 6, 48000, 16);
   const LoadOutcome outcome = LoadWave(BigWave(dir, "six.wav", six, 12ull * 48000 * 61), TheLoadedWave());
   EXPECT_EQ(outcome.attributesText, Sys(u8"WAV属性:6ch/16bit/48000Hz"));
   EXPECT_EQ(ChannelName(0), "0ch");
@@ -202,24 +191,17 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
   }
 
   // 100 hours and more.
-  WaveShape slow;
-  slow.channels = 1;
-  slow.sampleRate = 1000;
-  slow.blockAlign = 1;
-  slow.bitsPerSample = 8;
+  const WaveShape slow = SampleShape(1, 1, 1000, 8);
   outcome = LoadWave(BigWave(dir, "slow.wav", slow, 400000000), wave);
   EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:6666分40秒"));
-  EXPECT_EQ(outcome.scrollBarMaximum, 6665);
+  EXPECT_EQ(outcome.wholeMinutes, 6666);
 }
 
 TEST(LoadWave, ExtensibleFormatKeepsItsSubFormat) {
   ScratchDir dir;
-  WaveShape extensible;
-  extensible.formatTag = 0xFFFE;
+  WaveShape extensible = SampleShape(0xFFFE, 2, 44100, 32);
   extensible.fmtSize = 40;
   extensible.subFormat = 3;
-  extensible.bitsPerSample = 32;
-  extensible.blockAlign = 8;
   const std::string path = dir.File("float.wav");
   testing::WriteFile(path, MakeWave(extensible, testing::PatternBytes(800)));
   LoadedWave wave;
@@ -228,36 +210,6 @@ TEST(LoadWave, ExtensibleFormatKeepsItsSubFormat) {
   EXPECT_EQ(wave.subFormat, 3);
   EXPECT_EQ(wave.dataTagPos, 60);
 }
-
-#ifndef _WIN32
-// Files as real tools write them: extensible fmt chunks, fact and LIST chunks before the data.
-TEST(LoadWave, FilesFromRealTools) {
-  ScratchDir dir;
-  struct Tool {
-    std::string command;
-    const char* attributes;
-  };
-  const std::string sox = dir.File("sox24.wav");
-  const std::string ff = dir.File("ffmpeg.wav");
-  const Tool tools[] = {
-      {"sox -q -n -r 48000 -c 2 -b 24 '" + sox + "' synth 65 sine 440", u8"WAV属性:stereo/24bit/48000Hz"},
-      {"ffmpeg -loglevel error -y -f lavfi -i sine=d=65 '" + ff + "'", u8"WAV属性:mono/16bit/44100Hz"},
-  };
-  for (const Tool& tool : tools) {
-    if (std::system(tool.command.c_str()) != 0) GTEST_SKIP() << "tool not available: " << tool.command;
-  }
-  LoadedWave wave;
-  LoadOutcome outcome = LoadWave(sox, wave);
-  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
-  EXPECT_EQ(outcome.attributesText, Sys(tools[0].attributes));
-  EXPECT_EQ(wave.header.formatTag, 0xFFFE);
-  EXPECT_EQ(wave.subFormat, 1);
-  outcome = LoadWave(ff, wave);
-  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
-  EXPECT_EQ(outcome.attributesText, Sys(tools[1].attributes));
-  EXPECT_GT(wave.dataTagPos, 36);  // behind the LIST chunk
-}
-#endif
 
 }  // namespace
 }  // namespace ostrevan

@@ -19,8 +19,9 @@
 #include "clip_record.h"
 #include "little_endian.h"
 #include "load_wave.h"
+#include "processes.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "test_waves.h"
 #include "texts.h"
 #include "write_back.h"
 
@@ -56,14 +57,6 @@ with sf.SoundFile(dst, 'w', rate, channels, subtype, format='WAV') as f:
     f.buffer_write(audio, dtype=dtype)
 )PY";
 
-std::string Q(const std::string& path) { return ShellQuoted(path); }
-
-bool Succeeds(const std::string& command) {
-  bool ok = false;
-  RunShell(command, &ok);
-  return ok;
-}
-
 // Inserts `bytes` at `at` and corrects the RIFF size.
 void InsertAt(const std::string& path, size_t at, const Bytes& bytes) {
   Bytes file = ReadFile(path);
@@ -98,8 +91,8 @@ struct ToolInfo {
 ToolInfo Soxi(const std::string& path) {
   ToolInfo info;
   bool ok = false;
-  std::istringstream out(RunShell("soxi -D " + Q(path) + " && soxi -c " + Q(path) + " && soxi -r " + Q(path) +
-                                      " && soxi -b " + Q(path),
+  std::istringstream out(RunShell("soxi -D " + ShellQuoted(path) + " && soxi -c " + ShellQuoted(path) + " && soxi -r " + ShellQuoted(path) +
+                                      " && soxi -b " + ShellQuoted(path),
                                   &ok));
   if (ok) out >> info.seconds >> info.channels >> info.rate >> info.bits;
   return info;
@@ -110,7 +103,7 @@ ToolInfo Ffprobe(const std::string& path) {
   bool ok = false;
   std::istringstream out(RunShell("ffprobe -v error -select_streams a:0 -show_entries "
                                   "stream=codec_name,sample_rate,channels,bits_per_sample,duration -of default=nw=1 " +
-                                      Q(path),
+                                      ShellQuoted(path),
                                   &ok));
   std::map<std::string, std::string> fields;
   for (std::string line; std::getline(out, line);) {
@@ -129,7 +122,7 @@ ToolInfo Ffprobe(const std::string& path) {
 // The audio bytes as ffmpeg reads them, whole frames only (ffmpeg keeps a last half frame).
 Bytes FfmpegAudio(const std::string& path, uint16_t blockAlign) {
   const std::string raw = path + ".ffmpeg.raw";
-  if (!Succeeds("ffmpeg -nostdin -v error -y -i " + Q(path) + " -map 0:a -c:a copy -f data " + Q(raw))) return {};
+  if (!ShellSucceeds("ffmpeg -nostdin -v error -y -i " + ShellQuoted(path) + " -map 0:a -c:a copy -f data " + ShellQuoted(raw))) return {};
   Bytes bytes = ReadFile(raw);
   fs::remove(raw);
   bytes.resize(bytes.size() - bytes.size() % blockAlign);
@@ -138,15 +131,10 @@ Bytes FfmpegAudio(const std::string& path, uint16_t blockAlign) {
 
 Bytes SoxAudio(const std::string& path) {
   const std::string raw = path + ".sox.raw";
-  if (!Succeeds("sox " + Q(path) + " -t raw " + Q(raw))) return {};
+  if (!ShellSucceeds("sox " + ShellQuoted(path) + " -t raw " + ShellQuoted(raw))) return {};
   Bytes bytes = ReadFile(raw);
   fs::remove(raw);
   return bytes;
-}
-
-Bytes Slice(const Bytes& bytes, uint64_t from, uint64_t count) {
-  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-               bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
 }
 
 std::string PlayTimeText(uint64_t seconds) {
@@ -215,7 +203,7 @@ std::vector<ToolLayout> ToolLayouts() {
 }
 
 std::string Expand(std::string command, const std::string& path) {
-  for (size_t at; (at = command.find("%o")) != std::string::npos;) command.replace(at, 2, Q(path));
+  for (size_t at; (at = command.find("%o")) != std::string::npos;) command.replace(at, 2, ShellQuoted(path));
   return command;
 }
 
@@ -226,12 +214,11 @@ class ToolLayoutTest : public ::testing::TestWithParam<ToolLayout> {
   std::string source = dir.File("take.wav");
 
   void SetUp() override {
-    for (const char* tool : {"sox", "soxi", "ffmpeg", "ffprobe", "sndfile-metadata-set", kPython}) {
-      if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
-    }
-    if (!Succeeds(std::string(kPython) + " -c 'import soundfile'")) GTEST_SKIP() << "python3-soundfile is not installed";
+    const std::string missing = MissingTool({"sox", "soxi", "ffmpeg", "ffprobe", "sndfile-metadata-set", kPython});
+    if (!missing.empty()) GTEST_SKIP() << missing << " is not installed";
+    if (!ShellSucceeds(std::string(kPython) + " -c 'import soundfile'")) GTEST_SKIP() << "python3-soundfile is not installed";
     WriteFile(source + ".py", std::string(kMarkerScript));
-    ASSERT_TRUE(Succeeds(Expand(GetParam().command, source))) << GetParam().command;
+    ASSERT_TRUE(ShellSucceeds(Expand(GetParam().command, source))) << GetParam().command;
     if (GetParam().finish) GetParam().finish(source);
   }
 
@@ -239,9 +226,9 @@ class ToolLayoutTest : public ::testing::TestWithParam<ToolLayout> {
   void Edit(const std::string& clip, const std::string& command) {
     const std::string edited = clip + ".edited.wav";
     std::string expanded = command;
-    expanded.replace(expanded.find("%i"), 2, Q(clip));
-    expanded.replace(expanded.find("%e"), 2, Q(edited));
-    ASSERT_TRUE(Succeeds(expanded)) << expanded;
+    expanded.replace(expanded.find("%i"), 2, ShellQuoted(clip));
+    expanded.replace(expanded.find("%e"), 2, ShellQuoted(edited));
+    ASSERT_TRUE(ShellSucceeds(expanded)) << expanded;
     fs::rename(edited, clip);
   }
 };
@@ -310,7 +297,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
   const std::string editors[] = {
       "sox %i %e vol 0.5",
       "ffmpeg -nostdin -v error -y -i %i -af volume=0.5 -metadata comment=data -c:a " + codec + " %e",
-      std::string(kPython) + " " + Q(source + ".py") + " %i %e",
+      std::string(kPython) + " " + ShellQuoted(source + ".py") + " %i %e",
   };
   for (const std::string& editor : editors) {
     SCOPED_TRACE(editor);
@@ -338,14 +325,14 @@ INSTANTIATE_TEST_SUITE_P(Tools, ToolLayoutTest, ::testing::ValuesIn(ToolLayouts(
 
 // Files whose samples are no bytes to cut: refused at load, as the tools write them.
 TEST(ToolFormats, AdpcmAndBigEndianRifxAreRefused) {
-  for (const char* tool : {"sox", "ffmpeg"}) {
-    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  if (const std::string missing = MissingTool({"sox", "ffmpeg"}); !missing.empty()) {
+    GTEST_SKIP() << missing << " is not installed";
   }
   ScratchDir dir;
   const std::string adpcm = dir.File("adpcm.wav");
   const std::string rifx = dir.File("rifx.wav");
-  ASSERT_TRUE(Succeeds(Expand(kLavfi + "-c:a adpcm_ms %o", adpcm)));
-  ASSERT_TRUE(Succeeds(Expand("sox -n -r 8000 -c 2 -b 16 -B %o " + kNoise, rifx)));
+  ASSERT_TRUE(ShellSucceeds(Expand(kLavfi + "-c:a adpcm_ms %o", adpcm)));
+  ASSERT_TRUE(ShellSucceeds(Expand("sox -n -r 8000 -c 2 -b 16 -B %o " + kNoise, rifx)));
   ASSERT_EQ(ReadRange(rifx, 0, 4), TextBytes("RIFX"));
   LoadedWave wave;
   EXPECT_EQ(ErrorOf([&] { LoadWave(adpcm, wave); }), FormatText(texts::kCompressedFormat, adpcm));

@@ -19,8 +19,9 @@
 #include "file.h"
 #include "little_endian.h"
 #include "load_wave.h"
+#include "processes.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "test_waves.h"
 #include "texts.h"
 #include "wave_format.h"
 #include "write_back.h"
@@ -29,20 +30,6 @@ namespace ostrevan::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool HaveTool(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-#define REQUIRE_TOOLS(...)                                              \
-  for (const char* tool : {__VA_ARGS__}) {                              \
-    if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed"; \
-  }
-
-// Runs a shell command quietly; true when it succeeds.
-bool Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 AudioLayout LayoutOf(const std::string& path) {
   File file;
@@ -60,11 +47,6 @@ Bytes AudioOf(const std::string& path) {
   return Bytes(start, start + static_cast<std::ptrdiff_t>(layout.AudioSize()));
 }
 
-Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
-  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-               bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
-
 // A source made by a tool: its path, and the file's layout.
 struct ToolSource {
   const char* what;
@@ -74,7 +56,7 @@ struct ToolSource {
 
 std::string Format(const std::string& pattern, const std::string& path) {
   std::string out = pattern;
-  out.replace(out.find("%s"), 2, Quoted(path));
+  out.replace(out.find("%s"), 2, ShellQuoted(path));
   return out;
 }
 
@@ -102,13 +84,15 @@ void AppendListChunk(const std::string& path) {
 
 std::string MakeSource(const ScratchDir& dir, const ToolSource& source, const std::string& name) {
   const std::string path = dir.File(name);
-  if (!Shell(Format(source.command, path))) throw std::runtime_error(std::string("tool failed: ") + source.what);
+  if (!ShellSucceeds(Format(source.command, path))) throw std::runtime_error(std::string("tool failed: ") + source.what);
   if (source.appendList) AppendListChunk(path);
   return path;
 }
 
 TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
-  REQUIRE_TOOLS("sox", "soxi", "ffmpeg", "ffprobe");
+  if (const std::string missing = MissingTool({"sox", "soxi", "ffmpeg", "ffprobe"}); !missing.empty()) {
+    GTEST_SKIP() << missing << " is not installed";
+  }
   for (const ToolSource& tool : Sources()) {
     SCOPED_TRACE(tool.what);
     ScratchDir dir;
@@ -142,8 +126,8 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
       EXPECT_EQ(ReadU16(&bytes[20]), LayoutOf(path).format.encoding);
       if (&clip != &clips[0]) continue;  // the tools are slow to start: one clip per source
       // The tools accept the clip and count its samples as we do.
-      EXPECT_TRUE(Shell("ffprobe -v error " + Quoted(clipPath)));
-      FILE* samples = popen(("soxi -s " + Quoted(clipPath) + " 2>/dev/null").c_str(), "r");
+      EXPECT_TRUE(ShellSucceeds("ffprobe -v error " + ShellQuoted(clipPath)));
+      FILE* samples = popen(("soxi -s " + ShellQuoted(clipPath) + " 2>/dev/null").c_str(), "r");
       char line[64] = {};
       const bool read = samples != nullptr && std::fgets(line, sizeof line, samples) != nullptr;
       const bool succeeded = samples != nullptr && pclose(samples) == 0;
@@ -169,9 +153,9 @@ class RoundTrip : public ::testing::Test {
   // Replaces `clip` by what `command` (with %s for its input, %o for its output) makes of it.
   static void EditInPlace(const std::string& clip, std::string command) {
     const std::string edited = PathWithoutExtension(clip) + "-edited.wav";
-    command.replace(command.find("%s"), 2, Quoted(clip));
-    command.replace(command.find("%o"), 2, Quoted(edited));
-    ASSERT_TRUE(Shell(command)) << command;
+    command.replace(command.find("%s"), 2, ShellQuoted(clip));
+    command.replace(command.find("%o"), 2, ShellQuoted(edited));
+    ASSERT_TRUE(ShellSucceeds(command)) << command;
     fs::rename(edited, clip);
   }
 
@@ -194,7 +178,9 @@ class RoundTrip : public ::testing::Test {
 };
 
 TEST_F(RoundTrip, SoxAndFfmpegEditsGoBackIntoTheSource) {
-  REQUIRE_TOOLS("sox", "ffmpeg");
+  if (const std::string missing = MissingTool({"sox", "ffmpeg"}); !missing.empty()) {
+    GTEST_SKIP() << missing << " is not installed";
+  }
   const struct {
     const char* what;
     int sourceIndex;
@@ -217,7 +203,9 @@ TEST_F(RoundTrip, SoxAndFfmpegEditsGoBackIntoTheSource) {
 }
 
 TEST_F(RoundTrip, SixteenBitEditOfATwentyFourBitSourceIsRefused) {
-  REQUIRE_TOOLS("sox");
+  if (const std::string missing = MissingTool({"sox"}); !missing.empty()) {
+    GTEST_SKIP() << missing << " is not installed";
+  }
   const std::string source = MakeSource(dir, Sources()[1], "src24.wav");
   const std::string record = CutMinuteOne(source);
   const std::string clip = PathWithoutExtension(record) + ".wav";
@@ -230,6 +218,34 @@ TEST_F(RoundTrip, SixteenBitEditOfATwentyFourBitSourceIsRefused) {
     EXPECT_EQ(error.message(), FormatText(u8"ファイル %s の形式が取り出し元と違います", clip));
   }
   EXPECT_EQ(ReadFile(source), before);
+}
+
+// Files as real tools write them: extensible fmt chunks, fact and LIST chunks before the data.
+TEST(LoadWave, FilesFromRealTools) {
+  ScratchDir dir;
+  struct Tool {
+    std::string command;
+    const char* attributes;
+  };
+  const std::string sox = dir.File("sox24.wav");
+  const std::string ff = dir.File("ffmpeg.wav");
+  const Tool tools[] = {
+      {"sox -q -n -r 48000 -c 2 -b 24 '" + sox + "' synth 65 sine 440", u8"WAV属性:stereo/24bit/48000Hz"},
+      {"ffmpeg -loglevel error -y -f lavfi -i sine=d=65 '" + ff + "'", u8"WAV属性:mono/16bit/44100Hz"},
+  };
+  for (const Tool& tool : tools) {
+    if (!ShellSucceeds(tool.command)) GTEST_SKIP() << "tool not available: " << tool.command;
+  }
+  LoadedWave wave;
+  LoadOutcome outcome = LoadWave(sox, wave);
+  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
+  EXPECT_EQ(outcome.attributesText, Sys(tools[0].attributes));
+  EXPECT_EQ(wave.header.formatTag, 0xFFFE);
+  EXPECT_EQ(wave.subFormat, 1);
+  outcome = LoadWave(ff, wave);
+  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
+  EXPECT_EQ(outcome.attributesText, Sys(tools[1].attributes));
+  EXPECT_GT(wave.dataTagPos, 36);  // behind the LIST chunk
 }
 
 }  // namespace

@@ -16,51 +16,18 @@
 #include "fingerprint.h"
 #include "little_endian.h"
 #include "load_wave.h"
+#include "processes.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "test_waves.h"
 #include "texts.h"
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#endif
 
 namespace ostrevan::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// 100 frames per second at block align 4: one minute is 24,000 bytes, so files stay small.
-constexpr uint32_t kMinute = 24000;
-
-WaveShape SmallFormat() {
-  WaveShape format;
-  format.sampleRate = 100;
-  return format;
-}
-
-Bytes Slice(const Bytes& bytes, size_t from, size_t count) {
-  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-               bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
-
-std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
 // Everything after a clip's 44-byte header.
 Bytes AudioOf(const Bytes& clip) { return clip.size() < 44 ? Bytes{} : Bytes(clip.begin() + 44, clip.end()); }
-
-
-
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 
 LoadedWave Load(const std::string& path) {
   LoadedWave wave;
@@ -68,7 +35,7 @@ LoadedWave Load(const std::string& path) {
   return wave;
 }
 
-// The 44-byte header the clip must have for the small 16-bit stereo source.
+// The 44-byte header the clip must have for a TestFormat source.
 Bytes ExpectedHeader(uint32_t clipBytes, uint16_t formatTag = 1, uint16_t channels = 2, uint32_t rate = 100,
                      uint16_t blockAlign = 4, uint16_t bits = 16) {
   Bytes h(44);
@@ -113,7 +80,7 @@ struct SmallSource {
   LoadedWave wave;
   RecordingUi ui;
 
-  explicit SmallSource(WaveShape format = SmallFormat()) {
+  explicit SmallSource(WaveShape format = TestFormat()) {
     format.trailer = Chunk("LIST", Bytes(30, 'm'));
     file = MakeWave(format, audio);
     WriteFile(path, file);
@@ -191,7 +158,7 @@ TEST(SaveClip, FullSizeExampleCutsTheRightBytes) {
 
 TEST(SaveClip, FromEndCountsFromTheLastWholeFrame) {
   // The audio ends in half a frame: the clip must still hold whole, aligned frames.
-  WaveShape format = SmallFormat();
+  WaveShape format = TestFormat();
   SmallSource whole(format);
   ScratchDir dir;
   const std::string path = dir.File("odd.wav");
@@ -225,7 +192,7 @@ TEST(SaveClip, ClipRunningPastTheAudioEndsWithIt) {
 
   // An unfinished recording (size 0xFFFFFFFF): its audio ends where the file ends.
   ScratchDir dir;
-  WaveShape format = SmallFormat();
+  WaveShape format = TestFormat();
   format.statedSizeOverride = true;
   format.statedSize = 0xFFFFFFFF;
   const Bytes audio = PatternBytes(10 * kMinute + 100, 5);
@@ -294,7 +261,7 @@ TEST(SaveClip, LongerFmtChunksGiveTheCanonicalHeader) {
   };
   // 0xFFFE is meaningless with a 16-byte fmt chunk: the clip names the sub-format instead.
   for (const Case c : {Case{18, 1, 0, 1}, Case{40, 0xFFFE, 1, 1}, Case{40, 0xFFFE, 3, 3}}) {
-    WaveShape format = SmallFormat();
+    WaveShape format = TestFormat();
     format.fmtSize = c.fmtSize;
     format.formatTag = c.formatTag;
     format.subFormat = c.subFormat;
@@ -315,7 +282,7 @@ TEST(SaveClip, PathsWithoutExtensionAndFoldersWithADot) {
   const Bytes audio = PatternBytes(2 * kMinute);
   for (const char* name : {"talk", "talk.wav", "a.b.wav"}) {
     const std::string path = (fs::path(folder) / name).string();
-    WriteFile(path, MakeWave(SmallFormat(), audio));
+    WriteFile(path, MakeWave(TestFormat(), audio));
     RecordingUi ui;
     SaveClip(Load(path), "1", "0", path, ClipMode::StartMinute, ui);
   }
@@ -382,7 +349,7 @@ TEST(SaveClip, DoubleByteNameWithBackslashTrailByte) {
   ScratchDir dir;
   // Joined by hand: the name's bytes are in the system code page, not the library's.
   const std::string path = dir.File(Sys(u8"talk.ソ"));
-  WriteFile(path, MakeWave(SmallFormat(), PatternBytes(2 * kMinute)));
+  WriteFile(path, MakeWave(TestFormat(), PatternBytes(2 * kMinute)));
   RecordingUi ui;
   SaveClip(Load(path), "1", "0", path, ClipMode::StartMinute, ui);
   EXPECT_TRUE(FileExists(dir.File("talk-0-1.wav")));
@@ -413,25 +380,15 @@ TEST(SaveClip, OffsetsPastTwoGigabytes) {
 }
 
 #ifndef _WIN32
-// Runs `body` in a child process whose files may not grow past `limit` bytes (the signal is
-// ignored, so writes come back short); returns the child's exit status.
-int RunWithFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
-  const pid_t child = fork();
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit fileLimit{limit, limit};
-    setrlimit(RLIMIT_FSIZE, &fileLimit);
-    _exit(body());
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// The exit status of `body` run in a child whose writes past `limit` bytes come back short.
+int RunWithFileSizeLimit(int64_t limit, const std::function<int()>& body) {
+  return RunInChild([&](int) { return body(); }, RunOptions().FileSizeLimit(limit)).status;
 }
 
 TEST(SaveClip, ShortWriteIsAnErrorNotAFinish) {
   ScratchDir dir;
   const std::string path = dir.File("a-recording-with-a-rather-long-name.wav");
-  WriteFile(path, MakeWave(SmallFormat(), PatternBytes(2 * kMinute)));
+  WriteFile(path, MakeWave(TestFormat(), PatternBytes(2 * kMinute)));
   const LoadedWave wave = Load(path);
   // 0: the write error and no "終わりました"; 1: another error; 2: no error at all.
   auto cut = [&](const std::string& length) {

@@ -17,7 +17,7 @@
 #include "little_endian.h"
 #include "load_wave.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "source_with_clip.h"
 #include "texts.h"
 #include "write_back.h"
 
@@ -27,17 +27,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint64_t kSeconds = 130;  // two minutes and ten seconds of audio in every source
-
-Bytes Slice(const Bytes& bytes, uint64_t from, uint64_t count) {
-  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-               bytes.begin() + static_cast<std::ptrdiff_t>(from + count));
-}
-
-void Put(Bytes& bytes, uint64_t at, const Bytes& part) {
-  std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-}
-
-uint64_t MinuteOf(const WaveShape& shape) { return uint64_t{shape.sampleRate} * shape.blockAlign * 60; }
 
 // The shape of a clip of `source`: a 16-byte fmt chunk naming the real encoding, nothing else.
 WaveShape ClipShapeOf(const WaveShape& source) {
@@ -63,12 +52,6 @@ std::string AttributesText(const WaveShape& shape) {
          std::to_string(shape.sampleRate) + "Hz";
 }
 
-// The first three lines of a record file: offset, byte count, source path.
-std::vector<std::string> RecordHead(const std::string& recordPath) {
-  const RecordLines lines = ReadRecordLines(recordPath);
-  return {lines.lines[0], lines.lines[1], lines.lines[2]};
-}
-
 struct Layout {
   Bytes file;
   WaveShape shape;      // the format values of its fmt chunk
@@ -91,12 +74,7 @@ Layout Rf64(const WaveShape& shape, const Bytes& audio, const char* magic, int64
   return layout;
 }
 
-WaveShape Mono16() {
-  WaveShape shape = Mono8000();
-  shape.bitsPerSample = 16;
-  shape.blockAlign = 2;
-  return shape;
-}
+WaveShape Mono16() { return SampleShape(1, 1, 8000, 16); }
 
 // Filler bytes for a chunk that must never hold the bytes "data".
 Bytes Filler(size_t count) { return Bytes(count, 'x'); }
@@ -238,6 +216,16 @@ std::vector<LayoutCase> LayoutCases() {
          shape.chunksBeforeData = BrokenChunk(10);
          return Riff(shape, audio(shape));
        }},
+      // Damaged bytes whose "size" would jump over the real data chunk onto a chunk named
+      // "data" further on: a header that is no text is never walked over.
+      {"ChainBrokenByAnIdThatIsNoTextIsNotWalkedOver",
+       [=] {
+         WaveShape shape = Mono8000();
+         const Bytes bytes = audio(shape);
+         shape.chunksBeforeData = Joined({Bytes{1, 2, 3, 4}, Le32(static_cast<uint32_t>(8 + bytes.size()))});
+         shape.trailer = Chunk("data", Filler(16));
+         return Riff(shape, bytes);
+       }},
       {"ChainBrokenByASizePastTheEndFallsBackToTheScan",
        [=] {
          WaveShape shape = Mono8000();
@@ -276,7 +264,7 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
   const Layout layout = GetParam().make();
   const std::string path = dir.File("take.wav");
   WriteFile(path, layout.file);
-  const uint64_t minute = MinuteOf(layout.shape);
+  const uint64_t minute = BytesPerMinute(layout.shape);
   const Bytes audio = Slice(layout.audio, 0, layout.audioSize);
 
   LoadedWave& wave = TheLoadedWave();
@@ -311,7 +299,7 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
   WriteBackClips({dir.File("take-1-1.ini")}, ui);
   EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
   Bytes expected = layout.file;
-  Put(expected, static_cast<uint64_t>(layout.dataTagPos) + 8 + minute, editedAudio);
+  expected = With(expected, static_cast<uint64_t>(layout.dataTagPos) + 8 + minute, editedAudio);
   EXPECT_EQ(DifferenceOf(ReadFile(path), expected), "");
 }
 
@@ -434,7 +422,7 @@ class WalkedClips : public ::testing::Test {
   std::string clip = dir.File("river-1-1.wav");
   std::string record = dir.File("river-1-1.ini");
   WaveShape shape = Mono16();
-  uint64_t minute = MinuteOf(Mono16());
+  uint64_t minute = BytesPerMinute(Mono16());
   Layout layout;
   Bytes recordAsCut;
 
@@ -455,7 +443,7 @@ class WalkedClips : public ::testing::Test {
 
   Bytes SourceWith(const Bytes& range) const {
     Bytes expected = layout.file;
-    Put(expected, static_cast<uint64_t>(layout.dataTagPos) + 8 + minute, range);
+    expected = With(expected, static_cast<uint64_t>(layout.dataTagPos) + 8 + minute, range);
     return expected;
   }
 };
@@ -547,7 +535,10 @@ TEST_F(WalkedClips, AClipCutShortIsRefusedAndTheSourceKept) {
 }
 
 // More than one 4 MiB copy block of zeros after a clip's honest end: three minutes of
-// 8-bit mono at 48,000 Hz are 8,640,000 bytes, the edited clip holds 1,000,001 of them.
+// 8-bit mono at 48,000 Hz are 8,640,000 bytes, the edited clip holds 1,000,001 of them. Its
+// file either ends there, or goes on with bytes its data chunk does not count (an editor
+// that states the size of what it wrote but leaves old bytes behind): neither reaches the
+// source.
 TEST(WalkedZeroFill, ATailLongerThanACopyBlockIsZeroFilled) {
   ScratchDir dir;
   RecordingUi ui;
@@ -556,18 +547,35 @@ TEST(WalkedZeroFill, ATailLongerThanACopyBlockIsZeroFilled) {
   shape.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
   const Layout layout = Riff(shape, PatternBytes(3 * 60 * 48000 + 4321));
   const std::string source = dir.File("long.wav");
-  WriteFile(source, layout.file);
-  LoadWave(source, TheLoadedWave());
-  SaveClip(TheLoadedWave(), "3", "0", source, ClipMode::StartMinute, ui);
+  const uint64_t rangeSize = 3 * 60 * 48000;
   const Bytes edited = PatternBytes(1000001, 8);
-  WriteFile(dir.File("long-0-3.wav"), MakeWave(ClipShapeOf(shape), edited));
-  WriteBackClips({dir.File("long-0-3.ini")}, ui);
-  Bytes expected = layout.file;
   Bytes range = edited;
-  range.resize(3 * 60 * 48000, 0);
+  range.resize(rangeSize, 0);
   ASSERT_GT(range.size() - edited.size(), size_t{4} << 20);
-  Put(expected, static_cast<uint64_t>(layout.dataTagPos) + 8, range);
-  EXPECT_EQ(DifferenceOf(ReadFile(source), expected), "");
+  const Bytes expected = With(layout.file, static_cast<uint64_t>(layout.dataTagPos) + 8, range);
+
+  WaveShape statedShort = ClipShapeOf(shape);
+  statedShort.statedSizeOverride = true;
+  statedShort.statedSize = static_cast<uint32_t>(edited.size());
+  Bytes leftBehind = edited;
+  const Bytes old = PatternBytes(rangeSize - edited.size(), 9);
+  leftBehind.insert(leftBehind.end(), old.begin(), old.end());
+  const struct {
+    const char* what;
+    Bytes clip;
+  } clips[] = {
+      {"the file ends with the audio", MakeWave(ClipShapeOf(shape), edited)},
+      {"uncounted bytes follow the audio", MakeWave(statedShort, leftBehind)},
+  };
+  for (const auto& c : clips) {
+    SCOPED_TRACE(c.what);
+    WriteFile(source, layout.file);
+    LoadWave(source, TheLoadedWave());
+    SaveClip(TheLoadedWave(), "3", "0", source, ClipMode::StartMinute, ui);
+    WriteFile(dir.File("long-0-3.wav"), c.clip);
+    WriteBackClips({dir.File("long-0-3.ini")}, ui);
+    EXPECT_EQ(DifferenceOf(ReadFile(source), expected), "");
+  }
 }
 
 }  // namespace

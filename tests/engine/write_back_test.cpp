@@ -14,46 +14,18 @@
 #include "engine_error.h"
 #include "file.h"
 #include "load_wave.h"
+#include "processes.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "source_with_clip.h"
 #include "texts.h"
 #include "write_back.h"
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#endif
 
 namespace ostrevan::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kMinute = 24000;  // 100 frames per second, block align 4
-constexpr size_t kDataStart = 44;    // of every source below unless a chunk is inserted
-
-WaveShape SmallFormat() {
-  WaveShape format;
-  format.sampleRate = 100;
-  return format;
-}
-
-
-
-
-// `bytes` with `part` put in at `at`.
-Bytes With(Bytes bytes, size_t at, const Bytes& part) {
-  std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-  return bytes;
-}
-
-Bytes Joined(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+constexpr size_t kDataStart = 44;  // of every source below unless a chunk is inserted
 
 // One ten-minute source with a LIST chunk after its audio, clips cut from it by SaveClip.
 class WriteBack : public ::testing::Test {
@@ -64,7 +36,7 @@ class WriteBack : public ::testing::Test {
   Bytes original;
   RecordingUi ui;
 
-  void SetUp() override { original = MakeSource(source, SmallFormat(), audio); }
+  void SetUp() override { original = MakeSource(source, TestFormat(), audio); }
 
   static Bytes MakeSource(const std::string& path, WaveShape format, const Bytes& audioBytes) {
     format.trailer = Chunk("LIST", Bytes(30, 'm'));
@@ -73,19 +45,8 @@ class WriteBack : public ::testing::Test {
     return file;
   }
 
-  // Cuts a clip from `path` and returns its record's path.
-  std::string Cut(const std::string& path, const std::string& start, const std::string& length) {
-    LoadedWave wave;
-    LoadWave(path, wave);
-    RecordingUi cutUi;
-    SaveClip(wave, length, start, path, ClipMode::StartMinute, cutUi);
-    return PathWithoutExtension(ClipPathFor(path, start, length, ClipMode::StartMinute)) + ".ini";
-  }
-
-  static std::string ClipOf(const std::string& recordPath) { return PathWithoutExtension(recordPath) + ".wav"; }
-
   // Replaces the clip of `recordPath` by a clip file holding `clipAudio` laid out as `format`.
-  static void Edit(const std::string& recordPath, const Bytes& clipAudio, const WaveShape& format = SmallFormat()) {
+  static void Edit(const std::string& recordPath, const Bytes& clipAudio, const WaveShape& format = TestFormat()) {
     WriteFile(ClipOf(recordPath), MakeWave(format, clipAudio));
   }
 
@@ -102,7 +63,7 @@ TEST_F(WriteBack, EmptyListFinishesAtOnce) {
 }
 
 TEST_F(WriteBack, UnchangedClipLeavesTheSourceAsItWas) {
-  const std::string record = Cut(source, "3", "2");
+  const std::string record = CutClip(source, "2", "3");
   EXPECT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ui.infos, Finished());
   EXPECT_EQ(ReadFile(source), original);
@@ -111,7 +72,7 @@ TEST_F(WriteBack, UnchangedClipLeavesTheSourceAsItWas) {
 }
 
 TEST_F(WriteBack, EditedClipChangesExactlyItsRange) {
-  const std::string record = Cut(source, "3", "2");
+  const std::string record = CutClip(source, "2", "3");
   const Bytes edited = PatternBytes(2 * kMinute, 99);
   Edit(record, edited);
   ASSERT_EQ(Run({record, record}), "(no error)") << "an entry listed twice is written twice, the same";
@@ -120,7 +81,7 @@ TEST_F(WriteBack, EditedClipChangesExactlyItsRange) {
 }
 
 TEST_F(WriteBack, RecordLineBreakFormsAllWork) {
-  const std::string record = Cut(source, "1", "1");
+  const std::string record = CutClip(source, "1", "1");
   uint32_t pattern = 20;
   for (const std::string& text : {std::to_string(kMinute) + "\n" + std::to_string(kMinute) + "\n" + source + "\n",
                                   std::to_string(kMinute) + "\r" + std::to_string(kMinute) + "\r" + source + "\r",
@@ -138,7 +99,7 @@ TEST_F(WriteBack, RecordLineBreakFormsAllWork) {
 }
 
 TEST_F(WriteBack, MissingThirdLineStopsWithTheBareMessage) {
-  const std::string record = Cut(source, "1", "1");
+  const std::string record = CutClip(source, "1", "1");
   Edit(record, PatternBytes(kMinute, 5));
   WriteFile(record, std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n");
   EXPECT_EQ(Run({record}), "(no error)");
@@ -151,8 +112,8 @@ TEST_F(WriteBack, MovedSourceEndsTheRunThere) {
   std::vector<Bytes> originals, edits;
   for (int i = 0; i < 3; ++i) {
     sources.push_back(dir.File("s" + std::to_string(i) + ".wav"));
-    originals.push_back(MakeSource(sources.back(), SmallFormat(), PatternBytes(3 * kMinute, 40 + i)));
-    records.push_back(Cut(sources.back(), "1", "1"));
+    originals.push_back(MakeSource(sources.back(), TestFormat(), PatternBytes(3 * kMinute, 40 + i)));
+    records.push_back(CutClip(sources.back(), "1", "1"));
     edits.push_back(PatternBytes(kMinute, 50 + i));
     Edit(records.back(), edits.back());
   }
@@ -165,7 +126,7 @@ TEST_F(WriteBack, MovedSourceEndsTheRunThere) {
 }
 
 TEST_F(WriteBack, ShortenedAndLengthenedClips) {
-  const std::string record = Cut(source, "2", "2");
+  const std::string record = CutClip(source, "2", "2");
   // Shortened by the editor: the rest of the range becomes zero bytes.
   const Bytes shorter = PatternBytes(kMinute, 61);
   Edit(record, shorter);
@@ -175,7 +136,7 @@ TEST_F(WriteBack, ShortenedAndLengthenedClips) {
 
   // Cut short with a stale header (a copy that broke off): refused, the source untouched.
   const Bytes beforeBroken = ReadFile(source);
-  Bytes clip = MakeWave(SmallFormat(), PatternBytes(2 * kMinute, 62));
+  Bytes clip = MakeWave(TestFormat(), PatternBytes(2 * kMinute, 62));
   clip.resize(44 + 1000);
   WriteFile(ClipOf(record), clip);
   EXPECT_EQ(Run({record}), Sys(u8"ファイル ") + ClipOf(record) + Sys(u8" は途中で切れています（data チャンクの大きさに足りません）"));
@@ -189,8 +150,8 @@ TEST_F(WriteBack, ShortenedAndLengthenedClips) {
 }
 
 TEST_F(WriteBack, FollowsTheDataTagWhereItIsNow) {
-  const std::string record = Cut(source, "4", "1");
-  WaveShape movedFormat = SmallFormat();
+  const std::string record = CutClip(source, "1", "4");
+  WaveShape movedFormat = TestFormat();
   movedFormat.chunksBeforeData = Chunk("JUNK", Bytes(10, 'j'));
   const Bytes movedOriginal = MakeSource(source, movedFormat, audio);
   const Bytes edited = PatternBytes(kMinute, 70);
@@ -200,7 +161,7 @@ TEST_F(WriteBack, FollowsTheDataTagWhereItIsNow) {
 }
 
 TEST_F(WriteBack, RenamedRecordLooksForTheClipUnderItsNewName) {
-  const std::string record = Cut(source, "1", "1");
+  const std::string record = CutClip(source, "1", "1");
   const std::string renamed = dir.File("renamed.ini");
   fs::rename(record, renamed);
   EXPECT_EQ(Run({renamed}), FormatText(u8"ファイル %s は開けません", dir.File("renamed.wav")));
@@ -210,7 +171,7 @@ TEST_F(WriteBack, RenamedRecordLooksForTheClipUnderItsNewName) {
 
 // Editors rewrite headers: the clip's audio is found by its own data chunk.
 TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
-  const std::string record = Cut(source, "5", "1");
+  const std::string record = CutClip(source, "1", "5");
   struct Layout {
     const char* what;
     uint32_t fmtSize;
@@ -226,7 +187,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
   };
   uint32_t pattern = 80;
   for (const Layout& layout : layouts) {
-    WaveShape format = SmallFormat();
+    WaveShape format = TestFormat();
     format.fmtSize = layout.fmtSize;
     format.formatTag = layout.formatTag;
     format.chunksBeforeData = layout.before;
@@ -239,7 +200,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
 
   // Editors that reserve room for a larger header put a JUNK chunk before fmt: the format is
   // read from the fmt chunk wherever it stands, and still compared.
-  WaveShape junkFirst = SmallFormat();
+  WaveShape junkFirst = TestFormat();
   junkFirst.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
   const Bytes junkEdit = PatternBytes(kMinute, pattern++);
   Edit(record, junkEdit, junkFirst);
@@ -254,28 +215,28 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
 
   // A size of 0 or 0xFFFFFFFF means "to the end of the file"; a shorter file leaves zero bytes.
   for (uint32_t stated : {0u, 0xFFFFFFFFu}) {
-    WaveShape format = SmallFormat();
+    WaveShape format = TestFormat();
     format.statedSizeOverride = true;
     format.statedSize = stated;
     const Bytes edited = PatternBytes(kMinute - 400, pattern++);
     Edit(record, edited, format);
     ASSERT_EQ(Run({record}), "(no error)") << stated;
-    EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, Joined(edited, Bytes(400, 0)))) << stated;
+    EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, Joined({edited, Bytes(400, 0)}))) << stated;
   }
   // A stated size shorter than the file: the bytes after it are not audio.
-  WaveShape format = SmallFormat();
+  WaveShape format = TestFormat();
   format.statedSizeOverride = true;
   format.statedSize = 1000;
   const Bytes edited = PatternBytes(kMinute, pattern++);
   Edit(record, edited, format);
   ASSERT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute,
-                                   Joined(Bytes(edited.begin(), edited.begin() + 1000), Bytes(kMinute - 1000, 0))));
+                                   Joined({Bytes(edited.begin(), edited.begin() + 1000), Bytes(kMinute - 1000, 0)})));
 }
 
 TEST_F(WriteBack, ClipWithoutDataChunkIsRefused) {
-  const std::string record = Cut(source, "5", "1");
-  Bytes clip = MakeWave(SmallFormat(), PatternBytes(kMinute, 3));
+  const std::string record = CutClip(source, "1", "5");
+  Bytes clip = MakeWave(TestFormat(), PatternBytes(kMinute, 3));
   std::copy_n("DATA", 4, clip.begin() + 36);
   WriteFile(ClipOf(record), clip);
   EXPECT_EQ(Run({record}), FormatText(u8"ファイル %s に data チャンクがありません", ClipOf(record)));
@@ -283,14 +244,14 @@ TEST_F(WriteBack, ClipWithoutDataChunkIsRefused) {
 }
 
 TEST_F(WriteBack, ClipOfAnotherFormatIsRefused) {
-  const std::string record = Cut(source, "5", "1");
+  const std::string record = CutClip(source, "1", "5");
   struct Variant {
     const char* what;
     WaveShape format;
   };
   std::vector<Variant> variants;
   auto add = [&](const char* what, const std::function<void(WaveShape&)>& change) {
-    WaveShape format = SmallFormat();
+    WaveShape format = TestFormat();
     change(format);
     variants.push_back({what, format});
   };
@@ -313,7 +274,7 @@ TEST_F(WriteBack, ClipOfAnotherFormatIsRefused) {
 }
 
 TEST_F(WriteBack, RangesOutsideTheAudioAreRefused) {
-  const std::string record = Cut(source, "0", "1");
+  const std::string record = CutClip(source, "1", "0");
   Edit(record, PatternBytes(kMinute, 90));
   auto recordSays = [&](int64_t offset, int64_t bytes) { WriteFile(record, ComposeRecordText({offset, bytes, source, ""})); };
   const std::string refused = FormatText(u8"ファイル %s の範囲が取り出し元のデータの外にあります", record);
@@ -337,7 +298,7 @@ TEST_F(WriteBack, RangesOutsideTheAudioAreRefused) {
 }
 
 TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
-  const std::string record = Cut(source, "0", "1");
+  const std::string record = CutClip(source, "1", "0");
   const Bytes edited = PatternBytes(kMinute, 91);
   Edit(record, edited);
   WriteFile(record, ComposeRecordText({10 * kMinute - 100, kMinute, source, ""}));
@@ -347,7 +308,7 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
       << "length, header and LIST chunk unchanged";
 
   // An unfinished source whose stated size runs past its end: the audio ends with the file.
-  WaveShape format = SmallFormat();
+  WaveShape format = TestFormat();
   format.statedSizeOverride = true;
   format.statedSize = 0xFFFFFFFF;
   const Bytes unfinished = MakeWave(format, audio);
@@ -363,11 +324,11 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
 }
 
 TEST_F(WriteBack, SourceWithoutDataChunkEndsTheRun) {
-  const std::string record = Cut(source, "1", "1");
+  const std::string record = CutClip(source, "1", "1");
   Edit(record, PatternBytes(kMinute, 92));
   const std::string other = dir.File("other.wav");
-  const Bytes otherOriginal = MakeSource(other, SmallFormat(), PatternBytes(2 * kMinute, 93));
-  const std::string otherRecord = Cut(other, "0", "1");
+  const Bytes otherOriginal = MakeSource(other, TestFormat(), PatternBytes(2 * kMinute, 93));
+  const std::string otherRecord = CutClip(other, "1", "0");
   Edit(otherRecord, PatternBytes(kMinute, 94));
 
   Bytes broken = original;
@@ -382,7 +343,7 @@ TEST_F(WriteBack, SourceWithoutDataChunkEndsTheRun) {
 }
 
 TEST_F(WriteBack, FilesHeldByAnotherOpenerAreRefused) {
-  const std::string record = Cut(source, "1", "1");
+  const std::string record = CutClip(source, "1", "1");
   Edit(record, PatternBytes(kMinute, 95));
   {
     File held;
@@ -422,8 +383,8 @@ TEST_F(WriteBack, FilesHeldByAnotherOpenerAreRefused) {
 // record byte for byte and name the same files again.
 TEST_F(WriteBack, DoubleByteNames) {
   const std::string named = dir.File(Sys(u8"表ソ.wav"));
-  const Bytes namedOriginal = MakeSource(named, SmallFormat(), PatternBytes(2 * kMinute, 98));
-  const std::string record = Cut(named, "1", "1");
+  const Bytes namedOriginal = MakeSource(named, TestFormat(), PatternBytes(2 * kMinute, 98));
+  const std::string record = CutClip(named, "1", "1");
   EXPECT_EQ(record, dir.File(Sys(u8"表ソ-1-1.ini")));
   const Bytes edited = PatternBytes(kMinute, 99);
   Edit(record, edited);
@@ -457,27 +418,18 @@ TEST_F(WriteBack, OffsetsPastTwoGigabytes) {
 
 #ifndef _WIN32
 TEST_F(WriteBack, ShortWriteIsAnErrorNotAFinish) {
-  const std::string record = Cut(source, "2", "1");
+  const std::string record = CutClip(source, "1", "2");
   Edit(record, PatternBytes(kMinute, 97));
-  const pid_t child = fork();
-  if (child == 0) {
-    // The source may not be written past 100 bytes into the clip's range.
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlim_t limit = kDataStart + 2 * kMinute + 100;
-    const rlimit fileLimit{limit, limit};
-    setrlimit(RLIMIT_FSIZE, &fileLimit);
-    RecordingUi childUi;
-    try {
-      WriteBackClips({record}, childUi);
-    } catch (const EngineError& error) {
-      _exit(error.message() == Sys(u8"ストリームへの書き込みエラー") && childUi.infos.empty() ? 0 : 1);
-    }
-    _exit(2);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: another error, 2: reported as finished";
+  // The source may not be written past 100 bytes into the clip's range.
+  const ProcessResult child = RunInChild(
+      [&](int) {
+        RecordingUi childUi;
+        const std::string error = ErrorOf([&] { WriteBackClips({record}, childUi); });
+        if (error == "(no error)") return 2;
+        return error == Sys(u8"ストリームへの書き込みエラー") && childUi.infos.empty() ? 0 : 1;
+      },
+      RunOptions().FileSizeLimit(kDataStart + 2 * kMinute + 100));
+  EXPECT_EQ(child.status, 0) << "1: another error, 2: reported as finished";
   EXPECT_EQ(ReadFile(source).size(), original.size());
 }
 #endif

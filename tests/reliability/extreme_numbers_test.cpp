@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "load_wave.h"
-#include "reliability_sources.h"
-#include "reliability_support.h"
+#include "source_with_clip.h"
+#include "processes.h"
 #include "save_clip.h"
 #include "texts.h"
 

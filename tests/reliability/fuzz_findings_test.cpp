@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "reliability_sources.h"
-#include "reliability_support.h"
+#include <cstdint>
+
+#include "source_with_clip.h"
+#include "processes.h"
 #include "texts.h"
 #include "write_back.h"
-
-#ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
-#endif
 
 namespace ostrevan {
 namespace {
@@ -22,9 +19,13 @@ using testing::Sys;
 // the disk was full; natively the run is fenced by a file size limit so a relapse fails fast.)
 TEST(FuzzFindings, AnEmptyRangeBeyondTheAudioWritesNothing) {
   testing::SourceWithClip files;
-  for (const char* offset : {"960000", "960001", "5526345", "9223372036854775807"}) {
+  // Whole frames (an offset between frames is refused before anything else): the end of the
+  // two minutes of audio, a frame past it, far past it, and the largest offset there is.
+  const int64_t frame = testing::TestFormat().blockAlign;
+  const int64_t end = 2 * testing::kMinute;
+  for (const int64_t offset : {end, end + frame, int64_t{5526344}, INT64_MAX / frame * frame}) {
     SCOPED_TRACE(offset);
-    testing::WriteFile(files.record, std::string(offset) + "\r\n0\r\n" + files.source + "\r\n");
+    testing::WriteFile(files.record, std::to_string(offset) + "\r\n0\r\n" + files.source + "\r\n");
     std::string outcome;
     auto writeBack = [&] {
       testing::RecordingUi ui;
@@ -34,14 +35,12 @@ TEST(FuzzFindings, AnEmptyRangeBeyondTheAudioWritesNothing) {
 #ifdef _WIN32
     outcome = testing::WithinSeconds(20, writeBack);
 #else
-    const auto child = testing::RunInChild([&](int pipe) {
-      ::signal(SIGXFSZ, SIG_IGN);
-      const rlim_t most = files.sourceBytes.size();
-      rlimit limit{most, most};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-      testing::WriteAll(pipe, writeBack());
-      return 0;
-    });
+    const auto child = testing::RunInChild(
+        [&](int pipe) {
+          testing::WriteAll(pipe, writeBack());
+          return 0;
+        },
+        testing::RunOptions().FileSizeLimit(static_cast<int64_t>(files.sourceBytes.size())));
     ASSERT_EQ(child.status, 0);
     outcome = child.out;
 #endif

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "reliability_support.h"
+#include "processes.h"
 #include "save_clip.h"
-#include "test_files.h"
+#include "source_with_clip.h"
 #include "texts.h"
 #include "write_back.h"
 
@@ -16,30 +16,8 @@ using testing::Bytes;
 using testing::ScratchDir;
 using testing::Sys;
 
-// A two-minute source and a one-minute clip cut from its first minute, with its record.
-struct CutClip {
-  ScratchDir dir;
-  std::string source = dir.File("take.wav");
-  std::string clip;
-  std::string record;
-  Bytes sourceBytes;
-
-  CutClip() {
-    testing::WaveShape shape;
-    shape.channels = 1;
-    shape.bitsPerSample = 8;
-    shape.blockAlign = 1;
-    shape.sampleRate = 8000;
-    sourceBytes = testing::MakeWave(shape, testing::PatternBytes(2 * 480000));
-    testing::WriteFile(source, sourceBytes);
-    LoadedWave wave;
-    LoadWave(source, wave);
-    testing::RecordingUi ui;
-    SaveClip(wave, "1", "0", source, ClipMode::StartMinute, ui);
-    clip = ClipPathFor(source, "0", "1", ClipMode::StartMinute);
-    record = RecordPathFor(clip);
-  }
-};
+// A record's first two lines for the clip of the first minute.
+const std::string kFirstMinute = "0\r\n" + std::to_string(testing::kMinute) + "\r\n";
 
 struct Outcome {
   std::string error;
@@ -57,32 +35,32 @@ Outcome WriteBack(const std::string& record) {
 }
 
 TEST(HostileRecord, TenMegabytesIsRefusedAsTooLarge) {
-  CutClip cut;
-  testing::WriteFile(cut.record, "0\r\n480000\r\n" + cut.source + "\r\n" + std::string(10 << 20, ' '));
+  testing::SourceWithClip cut;
+  testing::WriteFile(cut.record, kFirstMinute + cut.source + "\r\n" + std::string(10 << 20, ' '));
   EXPECT_EQ(WriteBack(cut.record).error, Sys(texts::kTextTooLarge));
   EXPECT_EQ(testing::ReadFile(cut.source), cut.sourceBytes);
 }
 
 TEST(HostileRecord, NulEndsTheText) {
-  CutClip cut;
+  testing::SourceWithClip cut;
   // After the NUL nothing counts, not even the line breaks.
-  testing::WriteFile(cut.record, "0\r\n480000\r\n" + cut.source + std::string("\0\r\n\r\nrubbish\r\n", 14));
+  testing::WriteFile(cut.record, kFirstMinute + cut.source + std::string("\0\r\n\r\nrubbish\r\n", 14));
   EXPECT_EQ(WriteBack(cut.record).infos, std::vector<std::string>{Sys(texts::kFinished)});
   EXPECT_EQ(testing::ReadFile(cut.source), cut.sourceBytes);
 
-  testing::WriteFile(cut.record, std::string("0\0\r\n480000\r\n", 12) + cut.source + "\r\n");
+  testing::WriteFile(cut.record, std::string("0\0\r\n", 4) + std::to_string(testing::kMinute) + "\r\n" + cut.source + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
   EXPECT_EQ(outcome.error, FormatText(texts::kNotAnInteger, ""));
   EXPECT_TRUE(outcome.infos.empty());
 }
 
 TEST(HostileRecord, LinesOf5000BytesAreCutAt4096) {
-  CutClip cut;
+  testing::SourceWithClip cut;
   testing::WriteFile(cut.record, "0\r\n" + std::string(5000, '9') + "\r\n" + cut.source + "\r\n");
   EXPECT_EQ(WriteBack(cut.record).error, FormatText(texts::kNotAnInteger, std::string(4096, '9')));
 
   const std::string longPath = cut.dir.File(std::string(5000, 'p'));
-  testing::WriteFile(cut.record, "0\r\n480000\r\n" + longPath + "\r\n");
+  testing::WriteFile(cut.record, kFirstMinute + longPath + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
   EXPECT_EQ(outcome.error, "(no error)");
   EXPECT_EQ(outcome.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + longPath.substr(0, 4096)});
@@ -90,15 +68,15 @@ TEST(HostileRecord, LinesOf5000BytesAreCutAt4096) {
 }
 
 TEST(HostileRecord, AFolderAsTheSourceIsAMissingSource) {
-  CutClip cut;
-  testing::WriteFile(cut.record, "0\r\n480000\r\n" + cut.dir.path() + "\r\n");
+  testing::SourceWithClip cut;
+  testing::WriteFile(cut.record, kFirstMinute + cut.dir.path() + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
   EXPECT_EQ(outcome.error, "(no error)");
   EXPECT_EQ(outcome.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + cut.dir.path()});
 }
 
 TEST(HostileRecord, ARecordNamingItselfOrItsClipChangesNothing) {
-  CutClip cut;
+  testing::SourceWithClip cut;
   // No "data" in the record's own text, so it has no data chunk.
   ASSERT_EQ(cut.record.find("data"), std::string::npos);
   const std::string itself = "0\r\n8\r\n" + cut.record + "\r\n";
@@ -108,7 +86,7 @@ TEST(HostileRecord, ARecordNamingItselfOrItsClipChangesNothing) {
 
   // Its own clip as the source: the clip is held for writing, so it cannot also be read.
   const Bytes clipBytes = testing::ReadFile(cut.clip);
-  testing::WriteFile(cut.record, "0\r\n480000\r\n" + cut.clip + "\r\n");
+  testing::WriteFile(cut.record, kFirstMinute + cut.clip + "\r\n");
   EXPECT_EQ(WriteBack(cut.record).error, FormatText(texts::kCannotOpen, cut.clip));
   EXPECT_EQ(testing::ReadFile(cut.clip), clipBytes);
 }

@@ -4,11 +4,10 @@
 
 #include <cstring>
 
-#include "error_text.h"
+#include "engine_error.h"
 #include "load_wave.h"
-#include "reliability_sources.h"
-#include "reliability_support.h"
-#include "test_files.h"
+#include "processes.h"
+#include "test_waves.h"
 #include "texts.h"
 
 #ifndef _WIN32
@@ -23,10 +22,9 @@ using testing::Chunk;
 using testing::MakeWave;
 using testing::PatternBytes;
 using testing::ScratchDir;
-using testing::Sys;
 using testing::Mono8000;
+using testing::Sys;
 using testing::WaveShape;
-
 
 constexpr uint64_t kTwoMinutesThree = 123 * 8000;
 
@@ -73,7 +71,7 @@ std::vector<Hostile> HostileWaves() {
   shape.statedSize = 0xFFFFFFFF;
   files.push_back({"data-size-ffffffff", MakeWave(shape, PatternBytes(kTwoMinutesThree)), nullptr,
                    u8"演奏時間:2分3秒", false});
-  shape.statedSize = 3 * 480000;
+  shape.statedSize = 3 * testing::kMono8000Minute;
   files.push_back({"data-size-past-the-end", MakeWave(shape, PatternBytes(kTwoMinutesThree)), nullptr,
                    u8"演奏時間:2分3秒", false});
 
@@ -152,11 +150,11 @@ TEST(HostileWave, TheCommandLineGivesTheSameTexts) {
     SCOPED_TRACE(file.name);
     const std::string path = dir.File(std::string(file.name) + ".wav");
     testing::WriteFile(path, file.bytes);
-    const testing::ChildResult run = testing::RunProgram(OSTREVAN_CLI_PATH, {"info", path}, {}, 30);
+    const testing::ProcessResult run = testing::RunCli({"info", path}, testing::RunOptions().Within(30));
     ASSERT_FALSE(run.timedOut);
     if (file.error) {
       EXPECT_EQ(run.status, cli::kExitError);
-      EXPECT_EQ(run.err, rules::ErrorBoxText(ExpectedError(file, path)) + "\n");
+      EXPECT_EQ(run.err, ErrorText(ExpectedError(file, path)) + "\n");
       EXPECT_EQ(run.out, "");
     } else {
       EXPECT_EQ(run.status, file.shortFile ? cli::kExitMessage : cli::kExitFinished);

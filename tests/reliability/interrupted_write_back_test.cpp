@@ -12,8 +12,8 @@
 #include <fstream>
 #include <thread>
 
-#include "reliability_sources.h"
-#include "reliability_support.h"
+#include "source_with_clip.h"
+#include "processes.h"
 
 namespace ostrevan {
 namespace {
@@ -87,7 +87,7 @@ TEST(InterruptedWriteBack, EarlierRecordsCompleteTheCurrentSourceChangedOnlyInIt
     }
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
-  const testing::ChildResult run = testing::WaitProgram(pid, 60);
+  const testing::ProcessResult run = testing::WaitProgram(pid, 60);
   ASSERT_TRUE(caught) << "the write-back never reached the long range";
   if (run.signal != SIGKILL) GTEST_SKIP() << "the write-back finished before it could be killed";
 

@@ -5,17 +5,17 @@
 
 #include <filesystem>
 
+#include "engine_error.h"
 #include "integer_text.h"
 #include "load_wave.h"
-#include "reliability_sources.h"
-#include "reliability_support.h"
+#include "processes.h"
 #include "save_clip.h"
+#include "source_with_clip.h"
 #include "texts.h"
 #include "write_back.h"
 
 #ifndef _WIN32
 #include "cli_run.h"
-#include "error_text.h"
 #endif
 
 namespace ostrevan {
@@ -44,10 +44,10 @@ TEST(PathSafety, FormatDirectivesInPathsAreOrdinaryCharacters) {
   EXPECT_EQ(testing::ErrorOf([] { ParseIntegerText("%n%s"); }), Sys(u8"'%n%s' は整数ではありません"));
 
 #ifndef _WIN32
-  auto run = testing::RunProgram(OSTREVAN_CLI_PATH, {"info", missing});
+  auto run = testing::RunCli({"info", missing});
   EXPECT_EQ(run.status, cli::kExitError);
-  EXPECT_EQ(run.err, rules::ErrorBoxText(CannotOpen(missing)) + "\n");
-  run = testing::RunProgram(OSTREVAN_CLI_PATH, {"writeback", files.record});
+  EXPECT_EQ(run.err, ErrorText(CannotOpen(missing)) + "\n");
+  run = testing::RunCli({"writeback", files.record});
   EXPECT_EQ(run.status, cli::kExitMessage);
   EXPECT_EQ(run.out, Sys(texts::kSourceMissing) + missing + "\n");
 #endif
@@ -88,14 +88,10 @@ TEST(PathSafety, DeepPathsWorkWhereTheSystemAllowsThem) {
   while (folder.size() < 3000) folder += "/" + std::string(200, 'd');
   std::filesystem::create_directories(folder);
   const std::string source = folder + "/take.wav";
-  const testing::Bytes before = testing::MakeWave(testing::Mono8000(), testing::PatternBytes(2 * testing::kMinute));
+  const testing::Bytes before = testing::MakeWave(testing::TestFormat(), testing::PatternBytes(2 * testing::kMinute));
   testing::WriteFile(source, before);
-  LoadedWave wave;
-  LoadWave(source, wave);
   testing::RecordingUi ui;
-  SaveClip(wave, "1", "1", source, ClipMode::StartMinute, ui);
-  const std::string record = RecordPathFor(ClipPathFor(source, "1", "1", ClipMode::StartMinute));
-  WriteBackClips({record}, ui);
+  WriteBackClips({testing::CutClip(source, "1", "1", ui)}, ui);
   EXPECT_EQ(ui.infos, (std::vector<std::string>{Sys(texts::kFinished), Sys(texts::kFinished)}));
   EXPECT_EQ(testing::ReadFile(source), before);
 }

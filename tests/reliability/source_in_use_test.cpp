@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "load_wave.h"
-#include "reliability_sources.h"
-#include "reliability_support.h"
+#include "source_with_clip.h"
+#include "processes.h"
 #include "save_clip.h"
 #include "texts.h"
 #include "write_back.h"
@@ -32,18 +32,8 @@ class HeldByAnotherProgram {
  public:
   HeldByAnotherProgram(const testing::ScratchDir& dir, const std::string& path)
       : ready_(dir.File("held.ready")), release_(dir.File("held.release")) {
-    const std::string holder = testing::BuiltProgram("reliability_file_holder");
-#ifdef _WIN32
-    std::string command = "\"" + holder + "\" \"" + path + "\" \"" + ready_ + "\" \"" + release_ + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
-      ADD_FAILURE() << "cannot start " << holder;
-      return;
-    }
-#else
-    pid_ = testing::StartProgram(holder, {path, ready_, release_});
-#endif
+    pid_ = testing::StartProgram(testing::BuiltProgram("reliability_file_holder"), {path, ready_, release_});
+    EXPECT_NE(pid_, -1) << "cannot start the other program";
     for (int waited = 0; waited < 3000 && !testing::Exists(ready_); ++waited) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -52,23 +42,13 @@ class HeldByAnotherProgram {
 
   ~HeldByAnotherProgram() {
     testing::WriteFile(release_, std::string("go"));
-#ifdef _WIN32
-    WaitForSingleObject(process_.hProcess, 30000);
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-#else
     testing::WaitProgram(pid_, 30);
-#endif
   }
 
  private:
   std::string ready_;
   std::string release_;
-#ifdef _WIN32
-  PROCESS_INFORMATION process_{};
-#else
   int pid_ = -1;
-#endif
 };
 
 TEST(SourceInUse, HeldByAnotherProgramItCannotBeOpenedAndStaysUntouched) {
@@ -81,8 +61,8 @@ TEST(SourceInUse, HeldByAnotherProgramItCannotBeOpenedAndStaysUntouched) {
     EXPECT_EQ(testing::ErrorOf([&] { LoadWave(files.source, wave); }), cannotOpen);
     testing::RecordingUi ui;
     wave = LoadedWave();
-    wave.blockAlign = 1;
-    wave.sampleRate = 8000;
+    wave.blockAlign = testing::TestFormat().blockAlign;
+    wave.sampleRate = testing::TestFormat().sampleRate;
     wave.dataSize = 2 * testing::kMinute;
     EXPECT_EQ(testing::ErrorOf([&] { SaveClip(wave, "1", "1", files.source, ClipMode::StartMinute, ui); }),
               cannotOpen);
@@ -120,7 +100,7 @@ TEST(SourceInUse, AReadOnlySourceIsAnOpenErrorAndNothingIsWritten) {
   ASSERT_EQ(::chmod(files.record.c_str(), 0644), 0);
   ASSERT_EQ(::chmod(files.clip.c_str(), 0644), 0);
   ASSERT_EQ(::chmod(files.source.c_str(), 0444), 0);
-  const testing::ChildResult child = testing::RunInChild([&](int pipe) {
+  const testing::ProcessResult child = testing::RunInChild([&](int pipe) {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 3;
     testing::RecordingUi ui;
     testing::WriteAll(pipe, testing::ErrorOf([&] { WriteBackClips({files.record}, ui); }));

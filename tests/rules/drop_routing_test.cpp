@@ -2,11 +2,12 @@
 
 #include "codepage.h"
 #include "drop_routing.h"
+#include "test_files.h"
 
 namespace ostrevan::rules {
 namespace {
 
-DropRoute Route(const std::string& name) { return RouteDroppedName(name, IsShiftJisLeadByte); }
+DropRoute Route(const std::string& name) { return RouteDroppedName(name, testing::IsShiftJisLeadByte); }
 
 TEST(DropRouting, EndingDecidesWithoutRegardToCase) {
   EXPECT_EQ(Route("C:\\rec\\a.wav"), DropRoute::LoadWave);
@@ -28,9 +29,9 @@ TEST(DropRouting, NoDotNeededAndShortNamesTakenWhole) {
 
 TEST(DropRouting, LastThreeAreCharactersNotBytes) {
   // "録音x": two double-byte characters and one single byte are the last three.
-  EXPECT_EQ(LastThreeCharacters("a\x98\x5E\x89\xB9x", IsShiftJisLeadByte), "\x98\x5E\x89\xB9x");
-  EXPECT_EQ(LastThreeCharacters("\x89\xB9wav", IsShiftJisLeadByte), "wav");
-  EXPECT_EQ(LastThreeCharacters("\x89\xB9", IsShiftJisLeadByte), "\x89\xB9");
+  EXPECT_EQ(LastThreeCharacters("a\x98\x5E\x89\xB9x", testing::IsShiftJisLeadByte), "\x98\x5E\x89\xB9x");
+  EXPECT_EQ(LastThreeCharacters("\x89\xB9wav", testing::IsShiftJisLeadByte), "wav");
+  EXPECT_EQ(LastThreeCharacters("\x89\xB9", testing::IsShiftJisLeadByte), "\x89\xB9");
   // A trail byte that looks like "w" does not make "wav": "\x83w" is one character.
   EXPECT_EQ(Route("x\x83wav"), DropRoute::PassOver);
   EXPECT_EQ(Route("x\x83" "Awav"), DropRoute::LoadWave);

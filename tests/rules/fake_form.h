@@ -1,11 +1,15 @@
 #pragma once
-// The main window's controls as plain fields, for checking the handlers without a window.
+// The main window's controls as plain fields, for checking the handlers without a window,
+// and that stand-in form together with what the handlers report to.
 
 #include <string>
 #include <vector>
 
+#include "codepage.h"
 #include "engine_error.h"
 #include "form_controls.h"
+#include "form_handlers.h"
+#include "test_files.h"
 #include "texts.h"
 
 namespace ostrevan::rules::testing {
@@ -40,6 +44,19 @@ class FakeForm : public FormControls {
   void ClearListBox1() override { listBox1.clear(); }
   void EnableScrollBar1() override { scrollBarEnabled = true; }
   void SetScrollBar1Range(const ScrollBarRange& range) override { scrollBar = range; }
+};
+
+// The stand-in form, the messages it was given and a folder for the files it loads.
+struct StandInWindow {
+  ostrevan::testing::ScratchDir dir;
+  FakeForm form;
+  ostrevan::testing::RecordingUi ui;
+
+  // Drops `names` on the window, as the shell hands them over.
+  void Drop(const std::vector<std::string>& names) {
+    DropFiles(static_cast<uint32_t>(names.size()), [&](uint32_t i) { return names[i]; }, form, ui,
+              IsSystemLeadByte);
+  }
 };
 
 }  // namespace ostrevan::rules::testing

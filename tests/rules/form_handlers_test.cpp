@@ -4,42 +4,20 @@
 #include "engine_error.h"
 #include "fake_form.h"
 #include "form_handlers.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::rules {
 namespace {
 
-using ostrevan::testing::Bytes;
-using ostrevan::testing::ErrorOf;
-using ostrevan::testing::Exists;
-using ostrevan::testing::MakeWave;
-using ostrevan::testing::PatternBytes;
-using ostrevan::testing::RecordingUi;
-using ostrevan::testing::ScratchDir;
-using ostrevan::testing::Sys;
-using ostrevan::testing::WriteFile;
-using ostrevan::testing::WriteMinutes;
-using testing::FakeForm;
+using namespace ostrevan::testing;
 
-
-
-class FormHandlers : public ::testing::Test {
- protected:
-  ScratchDir dir;
-  FakeForm form;
-  RecordingUi ui;
-
-  void Drop(const std::vector<std::string>& names) {
-    DropFiles(static_cast<uint32_t>(names.size()), [&](uint32_t i) { return names[i]; }, form, ui,
-              IsSystemLeadByte);
-  }
-};
+class FormHandlers : public ::testing::Test, protected testing::StandInWindow {};
 
 TEST_F(FormHandlers, LoadShowsTheFileAndLimitsTheStartMinute) {
   form.scrollBar.position = 50;
   OpenDialogChosen(WriteMinutes(dir, "ten.wav", 605), form, ui);
   EXPECT_EQ(form.label2, Sys(u8"演奏時間:10分5秒"));
-  EXPECT_EQ(form.label3, Sys(u8"WAV属性:mono/8bit/100Hz"));
+  EXPECT_EQ(form.label3, Sys(u8"WAV属性:stereo/16bit/100Hz"));
   EXPECT_EQ(form.scrollBar.maximum, 9);
   EXPECT_EQ(form.scrollBar.position, 9);
   EXPECT_EQ(form.label4, "9");

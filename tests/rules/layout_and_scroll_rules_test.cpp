@@ -9,6 +9,7 @@
 namespace ostrevan::rules {
 namespace {
 
+using ostrevan::testing::ErrorOf;
 using ostrevan::testing::Sys;
 
 TEST(ScrollBarMaximum, PositionAboveTheNewMaximumMovesDown) {
@@ -33,12 +34,7 @@ TEST(ScrollBarMaximum, PositionWithinTheRangeStays) {
 TEST(ScrollBarMaximum, BelowTheMinimumOrPageSizeIsRefusedAndChangesNothing) {
   ScrollBarRange range;
   range.position = 7;
-  try {
-    SetScrollBarMaximum(range, -1);
-    FAIL() << "no error";
-  } catch (const EngineError& error) {
-    EXPECT_EQ(error.message(), Sys(u8"スクロールバー プロパティが範囲を越えました"));
-  }
+  EXPECT_EQ(ErrorOf([&] { SetScrollBarMaximum(range, -1); }), Sys(u8"スクロールバー プロパティが範囲を越えました"));
   EXPECT_EQ(range.maximum, 100);
   EXPECT_EQ(range.position, 7);
   range.pageSize = 5;

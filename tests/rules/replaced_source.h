@@ -6,26 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::testing {
-
-inline WaveShape SampleShape(uint16_t formatTag, uint16_t channels, uint32_t sampleRate, uint16_t bitsPerSample) {
-  WaveShape shape;
-  shape.formatTag = formatTag;
-  shape.channels = channels;
-  shape.sampleRate = sampleRate;
-  shape.bitsPerSample = bitsPerSample;
-  shape.blockAlign = static_cast<uint16_t>(channels * bitsPerSample / 8);
-  return shape;
-}
-
-// Stereo, 16 bits, 100 frames a second: ten minutes are 240,000 bytes.
-inline WaveShape Stereo16() { return SampleShape(1, 2, 100, 16); }
-
-inline uint64_t BytesPerMinute(const WaveShape& shape) {
-  return static_cast<uint64_t>(shape.sampleRate) * shape.blockAlign * 60;
-}
 
 // The file loaded first (ten minutes of `loaded`) and the one whose load failed, which
 // differs from it in one respect of its layout.
@@ -37,7 +20,7 @@ struct Replacement {
 };
 
 inline std::vector<Replacement> Replacements() {
-  const WaveShape stereo = Stereo16();
+  const WaveShape stereo = TestFormat();
   const uint64_t tenMinutes = 10 * BytesPerMinute(stereo);
   WaveShape listFirst = stereo;
   listFirst.chunksBeforeData = ListInfoChunk("ICMT", "take 2");

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <set>
 #include <utility>
 
 #include "codepage.h"
@@ -14,36 +12,17 @@
 #include "file.h"
 #include "form_handlers.h"
 #include "replaced_source.h"
-#include "test_files.h"
+#include "test_waves.h"
 
 namespace ostrevan::rules {
 namespace {
 
-using ostrevan::testing::Bytes;
-using ostrevan::testing::BytesPerMinute;
-using ostrevan::testing::ErrorOf;
-using ostrevan::testing::Exists;
-using ostrevan::testing::MakeWave;
-using ostrevan::testing::PatternBytes;
-using ostrevan::testing::ReadFile;
-using ostrevan::testing::RecordingUi;
-using ostrevan::testing::Replacement;
-using ostrevan::testing::ScratchDir;
-using ostrevan::testing::Stereo16;
-using ostrevan::testing::Sys;
-using ostrevan::testing::WalkedAudio;
-using ostrevan::testing::WalkWave;
-using ostrevan::testing::WaveShape;
-using ostrevan::testing::WriteFile;
-using testing::FakeForm;
+using namespace ostrevan::testing;
 
 enum class Route { Drop, OpenDialog };
 
 // Two files in a folder of their own, a.wav loaded first and b.wav, and the window.
-struct TwoFiles {
-  ScratchDir dir;
-  FakeForm form;
-  RecordingUi ui;
+struct TwoFiles : testing::StandInWindow {
   std::string a, b;
   Bytes aBytes, bBytes;
 
@@ -59,8 +38,7 @@ struct TwoFiles {
     if (route == Route::OpenDialog) {
       OpenDialogChosen(path, form, ui);
     } else {
-      const std::vector<std::string> names{path};
-      DropFiles(1, [&](uint32_t i) { return names[i]; }, form, ui, IsSystemLeadByte);
+      Drop({path});
     }
   }
 
@@ -72,14 +50,6 @@ struct TwoFiles {
     EXPECT_EQ(form.label6, b);
   }
 
-  std::set<std::string> FilesInDir() const {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
-
   // The save refused with the changed-since-load message for b.wav: no error, nothing new
   // in the folder, both files as they were, no record text shown.
   void ExpectSaveRefused() {
@@ -87,7 +57,7 @@ struct TwoFiles {
     EXPECT_EQ(ErrorOf([&] { Button2Click(form, ui); }), "(no error)");
     EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, b)});
     EXPECT_EQ(ui.recordText, "");
-    EXPECT_EQ(FilesInDir(), (std::set<std::string>{"a.wav", "b.wav"}));
+    EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"a.wav", "b.wav"}));
     EXPECT_EQ(ReadFile(a), aBytes);
     EXPECT_EQ(ReadFile(b), bBytes);
   }
@@ -145,7 +115,7 @@ TEST(SaveAfterFailedLoad, ChosenInTheOpenDialogTheSameHolds) {
 
 // A b.wav with a data chunk but no audio in it, at the same place as a.wav's.
 TEST(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
-  TwoFiles files(Stereo16(), PatternBytes(10 * BytesPerMinute(Stereo16()), 1), Stereo16(), Bytes());
+  TwoFiles files(TestFormat(), PatternBytes(10 * BytesPerMinute(TestFormat()), 1), TestFormat(), Bytes());
   files.Load(files.a, Route::Drop);
   MoveScrollBar1(files.form, 2);
   files.FailToLoadBWhileHeld(Route::Drop);

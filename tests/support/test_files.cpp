@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "codepage.h"
 #include "engine_error.h"
@@ -18,19 +21,6 @@ namespace ostrevan::testing {
 
 namespace {
 std::atomic<int> counter{0};
-
-void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-void AppendText(Bytes& out, const char* text) { out.insert(out.end(), text, text + 4); }
-void AppendU16(Bytes& out, uint16_t v) {
-  unsigned char b[2];
-  WriteU16(b, v);
-  out.insert(out.end(), b, b + 2);
-}
-void AppendU32(Bytes& out, uint32_t v) {
-  unsigned char b[4];
-  WriteU32(b, v);
-  out.insert(out.end(), b, b + 4);
-}
 }  // namespace
 
 ScratchDir::ScratchDir() {
@@ -54,71 +44,6 @@ std::string ScratchDir::File(const std::string& name) const {
 #endif
 }
 
-WaveShape Mono8000() {
-  WaveShape shape;
-  shape.channels = 1;
-  shape.bitsPerSample = 8;
-  shape.blockAlign = 1;
-  shape.sampleRate = 8000;
-  return shape;
-}
-
-std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds) {
-  WaveShape shape = Mono8000();
-  shape.sampleRate = 100;
-  const std::string path = dir.File(name);
-  WriteFile(path, MakeWave(shape, PatternBytes(seconds * 100)));
-  return path;
-}
-
-Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
-  Bytes fmt;
-  AppendU16(fmt, shape.formatTag);
-  AppendU16(fmt, shape.channels);
-  AppendU32(fmt, shape.sampleRate);
-  AppendU32(fmt, shape.sampleRate * shape.blockAlign);
-  AppendU16(fmt, shape.blockAlign);
-  AppendU16(fmt, shape.bitsPerSample);
-  if (shape.fmtSize >= 18) AppendU16(fmt, static_cast<uint16_t>(shape.fmtSize - 18));
-  if (shape.fmtSize >= 40) {
-    AppendU16(fmt, shape.bitsPerSample);  // valid bits
-    AppendU32(fmt, 3);                   // channel mask
-    AppendU16(fmt, shape.subFormat);      // sub-format GUID: the code first, then the fixed tail
-    const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
-                                    0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    fmt.insert(fmt.end(), tail, tail + 14);
-  }
-  fmt.resize(shape.fmtSize, 0);
-
-  Bytes body;
-  AppendText(body, "WAVE");
-  Append(body, shape.chunksBeforeFmt);
-  AppendText(body, "fmt ");
-  AppendU32(body, shape.fmtSize);
-  Append(body, fmt);
-  Append(body, shape.chunksBeforeData);
-  AppendText(body, "data");
-  AppendU32(body, shape.statedSizeOverride ? shape.statedSize : static_cast<uint32_t>(audio.size()));
-  Append(body, audio);
-  Append(body, shape.trailer);
-
-  Bytes file;
-  AppendText(file, "RIFF");
-  AppendU32(file, static_cast<uint32_t>(body.size()));
-  Append(file, body);
-  return file;
-}
-
-Bytes PatternBytes(uint64_t count, uint32_t variant) {
-  Bytes out(static_cast<size_t>(count));
-  uint32_t state = variant * 2654435761u + 12345u;
-  for (auto& b : out) {
-    state = state * 1664525u + 1013904223u;
-    b = static_cast<unsigned char>(state >> 24);
-  }
-  return out;
-}
-
 void WriteFile(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -134,24 +59,31 @@ Bytes ReadFile(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool Exists(const std::string& path) { return fs::exists(path); }
-
-Bytes Chunk(const std::string& tag, const Bytes& body) {
-  Bytes out;
-  AppendText(out, tag.c_str());
-  AppendU32(out, static_cast<uint32_t>(body.size()));
-  Append(out, body);
-  if (body.size() % 2 == 1) out.push_back(0);
-  return out;
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EngineError& error) {
-    return error.message();
+bool Exists(const std::string& path) { return fs::exists(path); }
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+#ifdef _WIN32
+  // As the system code page spells them (the library's own conversion may differ).
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
   }
-  return "(no error)";
+#else
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+#endif
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 Bytes ReadRange(const std::string& path, int64_t position, size_t count) {
@@ -169,152 +101,53 @@ void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
   io.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }
+void ResizeFile(const std::string& path, uint64_t size) { fs::resize_file(path, size); }
 
-}  // namespace ostrevan::testing
+Bytes PatternBytes(uint64_t count, uint32_t variant) {
+  Bytes out(static_cast<size_t>(count));
+  uint32_t state = variant * 2654435761u + 12345u;
+  for (auto& b : out) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<unsigned char>(state >> 24);
+  }
+  return out;
+}
 
-namespace ostrevan::testing {
+Bytes Slice(const Bytes& bytes, uint64_t from, uint64_t count) {
+  const auto start = bytes.begin() + static_cast<std::ptrdiff_t>(from);
+  return Bytes(start, start + static_cast<std::ptrdiff_t>(count));
+}
+
+Bytes With(Bytes bytes, uint64_t at, const Bytes& part) {
+  std::copy(part.begin(), part.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  return bytes;
+}
+
+std::string AsText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+Bytes TextBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 Bytes Le16(uint16_t value) {
-  Bytes out;
-  AppendU16(out, value);
+  Bytes out(2);
+  WriteU16(out.data(), value);
   return out;
 }
 
 Bytes Le32(uint32_t value) {
-  Bytes out;
-  AppendU32(out, value);
+  Bytes out(4);
+  WriteU32(out.data(), value);
   return out;
 }
 
 Bytes Le64(uint64_t value) {
-  Bytes out = Le32(static_cast<uint32_t>(value));
-  Append(out, Le32(static_cast<uint32_t>(value >> 32)));
-  return out;
+  return Joined({Le32(static_cast<uint32_t>(value)), Le32(static_cast<uint32_t>(value >> 32))});
 }
 
 Bytes Joined(std::initializer_list<Bytes> parts) {
   Bytes out;
-  for (const Bytes& part : parts) Append(out, part);
+  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
   return out;
 }
-
-Bytes Ds64Chunk(uint64_t riffSize, uint64_t dataSize, uint64_t sampleCount) {
-  return Chunk("ds64", Joined({Le64(riffSize), Le64(dataSize), Le64(sampleCount), Le32(0)}));
-}
-
-Bytes MakeRf64(WaveShape shape, const Bytes& audio, const char* magic, int64_t statedAudioSize) {
-  const uint64_t dataSize = statedAudioSize < 0 ? audio.size() : static_cast<uint64_t>(statedAudioSize);
-  // The ds64 chunk is 36 bytes: its RIFF size counts it too.
-  const Bytes placeholder = Ds64Chunk(0, 0, 0);
-  shape.chunksBeforeFmt.insert(shape.chunksBeforeFmt.begin(), placeholder.begin(), placeholder.end());
-  shape.statedSizeOverride = true;
-  shape.statedSize = 0xFFFFFFFF;
-  Bytes file = MakeWave(shape, audio);
-  const uint64_t riffSize = file.size() - 8 - audio.size() + dataSize;
-  const Bytes ds64 = Ds64Chunk(riffSize, dataSize, shape.blockAlign ? dataSize / shape.blockAlign : 0);
-  std::copy(magic, magic + 4, file.begin());
-  WriteU32(&file[4], 0xFFFFFFFF);
-  std::copy(ds64.begin(), ds64.end(), file.begin() + 12);
-  return file;
-}
-
-WalkedWave WalkWave(const std::string& path) {
-  WalkedWave wave;
-  const int64_t length = static_cast<int64_t>(fs::file_size(path));
-  const Bytes head = ReadRange(path, 0, 12);
-  if (head.size() < 12 || !std::equal(head.begin() + 8, head.end(), "WAVE")) return wave;
-  const std::string magic(head.begin(), head.begin() + 4);
-  if (magic != "RIFF" && magic != "RF64" && magic != "BW64") return wave;
-  uint64_t ds64DataSize = 0;
-  bool haveFmt = false;
-  for (int64_t pos = 12; pos + 8 <= length;) {
-    const Bytes chunk = ReadRange(path, pos, 8);
-    const std::string id(chunk.begin(), chunk.begin() + 4);
-    const uint32_t size = ReadU32(&chunk[4]);
-    if (id == "ds64" && pos == 12) {
-      const Bytes body = ReadRange(path, pos + 8, 16);
-      if (body.size() == 16) ds64DataSize = ReadU32(&body[8]) | (uint64_t{ReadU32(&body[12])} << 32);
-    } else if (id == "fmt " && !haveFmt) {
-      Bytes body = ReadRange(path, pos + 8, 26);
-      body.resize(26, 0);
-      haveFmt = true;
-      wave.formatTag = ReadU16(&body[0]);
-      wave.channels = ReadU16(&body[2]);
-      wave.sampleRate = ReadU32(&body[4]);
-      wave.blockAlign = ReadU16(&body[12]);
-      wave.bitsPerSample = ReadU16(&body[14]);
-      wave.encoding = wave.formatTag == 0xFFFE && size >= 26 ? ReadU16(&body[24]) : wave.formatTag;
-    } else if (id == "data") {
-      wave.found = true;
-      wave.dataTagPos = pos;
-      wave.dataStart = pos + 8;
-      const auto toEnd = static_cast<uint64_t>(length - wave.dataStart);
-      uint64_t stated = size;
-      if (magic != "RIFF" && size == 0xFFFFFFFF) stated = ds64DataSize;
-      // Unfilled when nothing after the stated end reads as a chunk (four letters, a size
-      // that fits the file).
-      const int64_t end = wave.dataStart + static_cast<int64_t>(size) + (size & 1);
-      bool last = end + 8 > length;
-      if (!last) {
-        const Bytes next = ReadRange(path, end, 8);
-        const bool letters = std::all_of(next.begin(), next.begin() + 4, [](unsigned char c) { return c >= 32 && c < 127; });
-        last = !letters || end + 8 + static_cast<int64_t>(ReadU32(&next[4])) > length;
-      }
-      if (magic == "RIFF" && (size == 0 || size == 0xFFFFFFFF) && last) {
-        wave.audioSize = wave.blockAlign ? toEnd - toEnd % wave.blockAlign : toEnd;
-      } else {
-        wave.audioSize = std::min(stated, toEnd);
-      }
-      return wave;
-    }
-    pos += 8 + static_cast<int64_t>(size) + (size & 1);
-  }
-  return wave;
-}
-
-Bytes WalkedAudio(const std::string& path) {
-  const WalkedWave wave = WalkWave(path);
-  if (!wave.found) return {};
-  return ReadRange(path, wave.dataStart, static_cast<size_t>(wave.audioSize));
-}
-
-void ResizeFile(const std::string& path, uint64_t size) { fs::resize_file(path, size); }
-
-std::string ShellQuoted(const std::string& path) { return "'" + path + "'"; }
-
-#ifndef _WIN32
-std::string RunShell(const std::string& command, bool* ok) {
-  std::string out;
-  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) {
-    if (ok) *ok = false;
-    return out;
-  }
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-  const int status = pclose(pipe);
-  if (ok) *ok = status == 0;
-  return out;
-}
-
-bool HaveTool(const std::string& name) {
-  bool ok = false;
-  RunShell("command -v " + name, &ok);
-  return ok;
-}
-#else
-std::string RunShell(const std::string&, bool* ok) {
-  if (ok) *ok = false;
-  return {};
-}
-
-bool HaveTool(const std::string&) { return false; }
-#endif
-
-}  // namespace ostrevan::testing
-
-namespace ostrevan::testing {
 
 std::string DifferenceOf(const Bytes& actual, const Bytes& expected) {
   if (actual == expected) return "";
@@ -328,25 +161,19 @@ std::string DifferenceOf(const Bytes& actual, const Bytes& expected) {
   return text;
 }
 
-Bytes TextBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-Bytes ListInfoChunk(const std::string& id, const std::string& text) {
-  return Chunk("LIST", Joined({TextBytes("INFO"), Chunk(id, TextBytes(text + std::string(1, '\0')))}));
-}
-
-Bytes BextChunk(const std::string& description) {
-  Bytes body = TextBytes(description.substr(0, 256));
-  body.resize(602, 0);
-  return Chunk("bext", body);
-}
-
-Bytes CueChunk(const std::vector<uint32_t>& positions) {
-  Bytes body = Le32(static_cast<uint32_t>(positions.size()));
-  uint32_t id = 1;
-  for (const uint32_t position : positions) {
-    body = Joined({body, Le32(id++), Le32(position), TextBytes("data"), Le32(0), Le32(0), Le32(position)});
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EngineError& error) {
+    return error.message();
   }
-  return Chunk("cue ", body);
+  return "(no error)";
+}
+
+std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }
+
+bool IsShiftJisLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 }  // namespace ostrevan::testing
