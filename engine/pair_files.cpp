@@ -50,6 +50,24 @@ std::string FreeRecordPathBeside(const std::string& recordPath) {
   }
 }
 
+std::optional<std::string> HalfMovedPairOf(const std::string& recordPath) {
+  const std::vector<std::string> here = PairFilesOf(recordPath);
+  if (FileExists(ClipPathOfRecord(recordPath))) return std::nullopt;
+  for (int64_t n = 2;; ++n) {
+    const std::string candidate = PairBase(recordPath) + " (" + DecimalText(n) + ").ini";
+    const std::vector<std::string> there = PairFilesOf(candidate);
+    bool any = false, clash = false, restHere = false;
+    for (size_t i = 0; i < there.size(); ++i) {
+      any = any || FileExists(there[i]);
+      clash = clash || (FileExists(there[i]) && FileExists(here[i]));
+      restHere = restHere || FileExists(here[i]);
+    }
+    // Names are taken in order: past the first free one, no move went.
+    if (!any) return std::nullopt;
+    if (FileExists(ClipPathOfRecord(candidate)) && !clash && restHere) return candidate;
+  }
+}
+
 void MovePair(const std::string& recordPath, const std::string& toRecordPath, bool undoOnly) {
   const std::vector<std::string> from = PairFilesOf(recordPath);
   const std::vector<std::string> to = PairFilesOf(toRecordPath);

@@ -7,6 +7,7 @@
 //                  clip does not hold that already (X.undo.journal.wav for an undo)
 // and files under a ".new" name while they are written, renamed into place when complete.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ std::vector<std::string> PairFilesOf(const std::string& recordPath);
 // A record path "X (n).ini", n = 2, 3 ..., beside `recordPath`, none of whose pair's files
 // exist.
 std::string FreeRecordPathBeside(const std::string& recordPath);
+
+// When a move of the pair of `recordPath` to "X (n)" stopped half way (its clip moved, other
+// files still here, none of them under both names), the record path "X (n).ini" it was
+// moving to; none otherwise.
+std::optional<std::string> HalfMovedPairOf(const std::string& recordPath);
 
 // Moves the files of the pair of `recordPath` that exist to the same names of the pair of
 // `toRecordPath` (only the undo clip, undo record and undo journal when `undoOnly`). Raises

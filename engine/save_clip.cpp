@@ -67,6 +67,11 @@ bool SameRange(const ClipRecord& a, const ClipRecord& b) {
 // another range is moved aside alone.
 std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord& fresh) {
   const std::string clipPath = ClipPathOfRecord(recordPath);
+  // A move aside that a power cut stopped half way is finished first.
+  if (const std::optional<std::string> partner = HalfMovedPairOf(recordPath)) {
+    MovePair(recordPath, *partner, false);
+    return ClipPathOfRecord(*partner);
+  }
   const std::optional<ClipRecord> record = RecordAt(recordPath);
   bool replaceable = !FileExists(clipPath);
   if (!replaceable) {

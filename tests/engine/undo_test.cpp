@@ -165,6 +165,16 @@ TEST_F(Undo, ACutNeverReplacesAnEditedClip) {
   EXPECT_EQ(Range(), PatternBytes(kMinute, 42));
   ASSERT_EQ(Run(UndoRecordPathOf(aside)), "(no error)");
   EXPECT_EQ(Range(), cutAudio);
+
+  // A move aside stopped by a power cut after the clip went: the next cut finishes it.
+  s.EditClip(43);
+  const Bytes editedRecord = ReadFile(s.record);
+  ASSERT_TRUE(ReplaceFileWith(s.clip, s.dir.File("take-1-1 (3).wav")));
+  cutUi.infos.clear();
+  CutClip(s.source, "1", "1", cutUi);
+  const std::string third = s.dir.File("take-1-1 (3).ini");
+  EXPECT_EQ(cutUi.infos.front(), FormatText(texts::kKeptAside, ClipPathOfRecord(third)));
+  EXPECT_EQ(ReadFile(third), editedRecord);
 }
 
 }  // namespace
