@@ -31,7 +31,7 @@ void BM_CutCopy(benchmark::State& state) {
     std::remove(clip.path().c_str());
     state.ResumeTiming();
     File from, to;
-    if (!from.Open(source.path(), FileMode::ReadExclusive) || !to.Open(clip.path(), FileMode::CreateExclusive)) {
+    if (!from.Open(source.path(), FileMode::ReadExclusive) || !to.Open(clip.path(), FileMode::CreateEmpty)) {
       state.SkipWithError("cannot open");
       break;
     }

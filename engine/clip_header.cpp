@@ -31,10 +31,8 @@ void AppendU64(std::string& out, uint64_t value) {
 constexpr uint64_t kMaxPlainClipBytes = UINT32_MAX - 1;
 constexpr uint32_t kDs64Size = 28;
 
-}  // namespace
 
-std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes) {
-  const WaveHeader& h = wave.header;
+std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, uint64_t clipBytes) {
   const bool rf64 = clipBytes > kMaxPlainClipBytes;
   std::string out;
   if (rf64) {
@@ -56,7 +54,7 @@ std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes) {
   Append(out, "fmt ");
   AppendU32(out, 16);
   // A 16-byte fmt chunk cannot carry the extensible format: the clip names the real encoding.
-  AppendU16(out, h.formatTag == kExtensibleFormat ? wave.subFormat : h.formatTag);
+  AppendU16(out, h.formatTag == kExtensibleFormat ? subFormat : h.formatTag);
   AppendU16(out, h.channels);
   AppendU32(out, h.sampleRate);
   AppendU32(out, h.byteRate);
@@ -65,6 +63,16 @@ std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes) {
   Append(out, "data");
   AppendU32(out, rf64 ? UINT32_MAX : static_cast<uint32_t>(clipBytes));
   return out;
+}
+
+}  // namespace
+
+std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes) {
+  return HeaderBytes(wave.header, wave.subFormat, clipBytes);
+}
+
+std::string ClipHeaderBytes(const AudioLayout& layout, uint64_t clipBytes) {
+  return HeaderBytes(layout.header, layout.subFormat, clipBytes);
 }
 
 }  // namespace ostrevan

@@ -13,5 +13,7 @@ namespace ostrevan {
 // The clip header's bytes for `clipBytes` bytes of audio in the format of `wave`: 44 bytes,
 // or 80 for RF64.
 std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes);
+// The same for audio in the format of a file's layout.
+std::string ClipHeaderBytes(const AudioLayout& layout, uint64_t clipBytes);
 
 }  // namespace ostrevan

@@ -5,7 +5,9 @@
 #include "codepage.h"
 #include "engine_error.h"
 #include "file.h"
+#include "fingerprint.h"
 #include "integer_text.h"
+#include "new_file.h"
 #include "texts.h"
 
 namespace ostrevan {
@@ -26,6 +28,7 @@ RecordLines SplitRecordText(const std::string& bytes) {
   std::string line;
   auto endLine = [&] {
     if (lineNumber < 4) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
+    if (lineNumber >= 3 && !line.empty()) result.emptyAfterThirdLine = false;
     result.text += line;
     result.text += "\r\n";
     ++lineNumber;
@@ -41,6 +44,7 @@ RecordLines SplitRecordText(const std::string& bytes) {
     }
   }
   if (lineNumber < 4) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
+  if (lineNumber >= 3 && !line.empty()) result.emptyAfterThirdLine = false;
   result.text += line;
   return result;
 }
@@ -54,6 +58,29 @@ RecordLines ReadRecordLines(const std::string& recordPath) {
   bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
   file.Close();
   return SplitRecordText(bytes);
+}
+
+ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines) {
+  ClipRecord record;
+  record.clipOffset = ParseInteger64Text(lines.lines[0]);
+  record.clipBytes = ParseInteger64Text(lines.lines[1]);
+  record.sourcePath = lines.lines[2];
+  // A fourth line that only looks like a fingerprint ("XXH3-128:", a leading blank, another
+  // hash) must not pass for a record without one: that would skip the check that the range
+  // still holds what was cut.
+  if (!lines.emptyAfterThirdLine) {
+    const std::optional<std::string> fingerprint = ParseFingerprintLine(lines.lines[3]);
+    if (!fingerprint) throw EngineError(FormatText(texts::kFingerprintUnreadable, recordPath));
+    record.fingerprint = *fingerprint;
+  }
+  return record;
+}
+
+void WriteRecordFile(const std::string& recordPath, const ClipRecord& record) {
+  const std::string text = ComposeRecordText(record);
+  NewFile file(recordPath);
+  if (file.file().WriteAt(0, text.data(), text.size()) != text.size()) throw EngineError(Text(texts::kWriteError));
+  file.Commit();
 }
 
 std::string PathWithoutExtension(const std::string& path, const std::function<bool(unsigned char)>& isLeadByte) {

@@ -30,6 +30,7 @@ inline constexpr size_t kMaxRecordLineLength = 4096;
 struct RecordLines {
   std::string lines[4];  // the first four lines, each cut at 4096 bytes; missing lines are empty
   std::string text;      // the whole text up to its first NUL, every line break made CR LF
+  bool emptyAfterThirdLine = true;  // no line after the third holds anything
 };
 
 // Splits record text: a UTF-8 byte-order mark at its start (as text editors save it) is
@@ -39,6 +40,16 @@ RecordLines SplitRecordText(const std::string& bytes);
 // Opens the record for reading (other readers allowed, writers refused), reads it whole and
 // splits it. Raises "ファイル %s は開けません" or the size error.
 RecordLines ReadRecordLines(const std::string& recordPath);
+
+// The record in `lines`: the numbers of lines 0 and 1 (raising "'%s' は整数ではありません"), the
+// path of line 2, and the fingerprint. Only a record of three lines, or three followed by
+// empty lines, has no fingerprint; any other fourth line must be one, or the record is
+// refused with "クリップ記録 %s の 4 行目が読めません".
+ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines);
+
+// Writes `record` to `recordPath` whole and on the disk, or not at all: under a new name
+// first, renamed over the old record when complete.
+void WriteRecordFile(const std::string& recordPath, const ClipRecord& record);
 
 // The path before its extension: everything before the last "." when no "\", "/" or ":"
 // follows it. A "\" that is the trail byte of a double-byte character is no separator.

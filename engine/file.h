@@ -13,7 +13,7 @@ namespace ostrevan {
 enum class FileMode {
   ReadExclusive,       // an existing file, read only, shared with nobody
   ReadWriteExclusive,  // an existing file, read and write, shared with nobody; never created or emptied
-  CreateExclusive,     // created, or replaced (emptied), read and write, shared with nobody
+  CreateEmpty,         // created, or emptied when it is there; read and write, shared with nobody
   ReadShared,          // an existing file, read only, shared with other readers, writers refused
 };
 
@@ -29,6 +29,7 @@ class File {
   // Opens `path` (system code page). False when it cannot be had: missing, a folder,
   // no access, or held by another opener.
   bool Open(const std::string& path, FileMode mode);
+  bool IsOpen() const;
   void Close();
 
   // Reads up to `size` bytes at `position`. Returns the count read, fewer only at the end
@@ -47,6 +48,7 @@ class File {
  private:
   // The platform's own operations; the public ones above pass through the test seam of
   // file_faults.h first.
+  bool PlatformOpen(const std::string& path, FileMode mode);
   size_t PlatformReadAt(int64_t position, void* buffer, size_t size);
   size_t PlatformWriteAt(int64_t position, const void* buffer, size_t size);
   bool PlatformFlush();
@@ -66,6 +68,18 @@ bool ReplaceFileWith(const std::string& from, const std::string& to);
 
 // Removes the file `path`; false when it cannot.
 bool RemoveFile(const std::string& path);
+
+// Puts the folder that holds `path` on the disk, so that names made, renamed or removed in
+// it since survive a power loss (POSIX; Windows has no such call, and its renames write
+// through). False on failure.
+bool SyncFolderOf(const std::string& path);
+
+// The platform's own operations behind the three above.
+namespace platform {
+bool ReplaceFileWith(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+bool SyncFolderOf(const std::string& path);
+}  // namespace platform
 
 // `path` made absolute against the current folder (an absolute path stays as it is).
 std::string AbsolutePath(const std::string& path);

@@ -15,6 +15,15 @@ std::atomic<FileFaults*> installed{nullptr};
 
 void SetFileFaults(FileFaults* faults) { installed.store(faults); }
 
+bool File::Open(const std::string& path, FileMode mode) {
+  Close();
+  if (path.empty() || !PlatformOpen(path, mode)) return false;
+  path_ = path;
+  FileFaults* faults = installed.load();
+  if (faults && mode == FileMode::CreateEmpty) faults->Created(path);
+  return true;
+}
+
 size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
   FileFaults* faults = installed.load();
   if (faults && faults->ReadFails(path_, position)) throw EngineError(Text(texts::kReadError));
@@ -23,14 +32,41 @@ size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
 
 size_t File::WriteAt(int64_t position, const void* buffer, size_t size) {
   FileFaults* faults = installed.load();
-  const size_t allowed = faults ? std::min(size, faults->WriteAllowance(path_, position, size)) : size;
-  return PlatformWriteAt(position, buffer, allowed);
+  if (!faults) return PlatformWriteAt(position, buffer, size);
+  const size_t put = PlatformWriteAt(position, buffer, std::min(size, faults->WriteAllowance(path_, position, size)));
+  faults->Written(path_, position, buffer, put);
+  return put;
 }
 
 bool File::Flush() {
   FileFaults* faults = installed.load();
   if (faults && faults->FlushFails(path_)) return false;
-  return PlatformFlush();
+  if (!PlatformFlush()) return false;
+  if (faults) faults->Flushed(path_);
+  return true;
+}
+
+bool ReplaceFileWith(const std::string& from, const std::string& to) {
+  if (!platform::ReplaceFileWith(from, to)) return false;
+  FileFaults* faults = installed.load();
+  if (faults) faults->Renamed(from, to);
+  // The rename is on the disk once the folder that holds it is.
+  SyncFolderOf(to);
+  return true;
+}
+
+bool RemoveFile(const std::string& path) {
+  if (!platform::RemoveFile(path)) return false;
+  FileFaults* faults = installed.load();
+  if (faults) faults->Removed(path);
+  return true;
+}
+
+bool SyncFolderOf(const std::string& path) {
+  if (!platform::SyncFolderOf(path)) return false;
+  FileFaults* faults = installed.load();
+  if (faults) faults->FolderFlushed(path);
+  return true;
 }
 
 }  // namespace ostrevan

@@ -1,7 +1,9 @@
 #pragma once
 // A seam for tests: file operations that fail on demand, in-process, with the same engine
 // code on every platform (a short write as on a full disk, a failed flush, an I/O error on
-// read). Nothing is installed outside tests, and then every operation goes straight through.
+// read), and that tell a recorder what reaches the files and their names, so that a test can
+// build every state a power loss may leave. Nothing is installed outside tests, and then
+// every operation goes straight through.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +20,16 @@ class FileFaults {
   virtual bool ReadFails(const std::string& /*path*/, int64_t /*position*/) { return false; }
   // Told of every flush of `path`; true to fail it.
   virtual bool FlushFails(const std::string& /*path*/) { return false; }
+
+  // What happened, told after it succeeded. A write tells the bytes the file took.
+  virtual void Written(const std::string& /*path*/, int64_t /*position*/, const void* /*bytes*/, size_t /*size*/) {}
+  virtual void Flushed(const std::string& /*path*/) {}
+  // A file opened with FileMode::CreateEmpty: made, or emptied when it was there.
+  virtual void Created(const std::string& /*path*/) {}
+  virtual void Renamed(const std::string& /*from*/, const std::string& /*to*/) {}
+  virtual void Removed(const std::string& /*path*/) {}
+  // The folder holding `path` was put on the disk: the names in it are durable.
+  virtual void FolderFlushed(const std::string& /*path*/) {}
 };
 
 // Installs `faults` for every file operation until it is replaced, or removed with nullptr.

@@ -35,9 +35,7 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::Open(const std::string& path, FileMode mode) {
-  Close();
-  if (path.empty()) return false;
+bool File::PlatformOpen(const std::string& path, FileMode mode) {
   // O_NONBLOCK keeps the open itself from waiting on a FIFO; only regular files are kept.
   int flags = O_CLOEXEC | O_NONBLOCK;
   int lock = LOCK_EX;
@@ -46,7 +44,7 @@ bool File::Open(const std::string& path, FileMode mode) {
     case FileMode::ReadWriteExclusive: flags |= O_RDWR; break;
     // No O_TRUNC here: the file is emptied only once the lock is ours, so a file that
     // someone else holds is never emptied.
-    case FileMode::CreateExclusive: flags |= O_RDWR | O_CREAT; break;
+    case FileMode::CreateEmpty: flags |= O_RDWR | O_CREAT; break;
     case FileMode::ReadShared: flags |= O_RDONLY; lock = LOCK_SH; break;
   }
   int fd = ::open(path.c_str(), flags, 0666);
@@ -54,7 +52,7 @@ bool File::Open(const std::string& path, FileMode mode) {
   struct stat info {};
   bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, lock | LOCK_NB) == 0;
   // A new file is empty already: truncating it anyway makes ext4 write it out on close.
-  if (usable && mode == FileMode::CreateExclusive) {
+  if (usable && mode == FileMode::CreateEmpty) {
     usable = ::fstat(fd, &info) == 0 && (info.st_size == 0 || ::ftruncate(fd, 0) == 0);
   }
   if (!usable || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
@@ -62,9 +60,10 @@ bool File::Open(const std::string& path, FileMode mode) {
     return false;
   }
   fd_ = fd;
-  path_ = path;
   return true;
 }
+
+bool File::IsOpen() const { return fd_ >= 0; }
 
 void File::Close() {
   if (fd_ >= 0) {
@@ -115,20 +114,21 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool ReplaceFileWith(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) return false;
-  // The rename is on the disk once the folder that holds it is.
-  const size_t slash = to.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-  return true;
+bool platform::ReplaceFileWith(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool platform::RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool platform::SyncFolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty() || path[0] == '/') return path;

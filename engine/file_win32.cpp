@@ -41,16 +41,14 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::Open(const std::string& path, FileMode mode) {
-  Close();
-  if (path.empty()) return false;
+bool File::PlatformOpen(const std::string& path, FileMode mode) {
   DWORD access = GENERIC_READ;
   DWORD share = 0;
   DWORD disposition = OPEN_EXISTING;
   switch (mode) {
     case FileMode::ReadExclusive: break;
     case FileMode::ReadWriteExclusive: access |= GENERIC_WRITE; break;
-    case FileMode::CreateExclusive: access |= GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    case FileMode::CreateEmpty: access |= GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
     case FileMode::ReadShared: share = FILE_SHARE_READ; break;
   }
   HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -61,9 +59,10 @@ bool File::Open(const std::string& path, FileMode mode) {
     return false;
   }
   handle_ = handle;
-  path_ = path;
   return true;
 }
+
+bool File::IsOpen() const { return handle_ != nullptr; }
 
 void File::Close() {
   if (handle_ != nullptr) {
@@ -117,11 +116,14 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool ReplaceFileWith(const std::string& from, const std::string& to) {
+bool platform::ReplaceFileWith(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool platform::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+// NTFS keeps names in its own journal and MoveFileEx above writes through: nothing to do.
+bool platform::SyncFolderOf(const std::string&) { return true; }
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;

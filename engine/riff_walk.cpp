@@ -105,10 +105,10 @@ ChunkWalk WalkChunks(File& file, int64_t fileLength) {
     const uint32_t size = ReadU32(chunk + 4);
     uint64_t bodySize = size;
     if (walked == 0 && walk.container == Container::Rf64 && IdIs(chunk, "ds64") && size >= 16) {
-      unsigned char sizes[16];
-      if (reader.Read(pos + 8, sizes, sizeof sizes) == sizeof sizes) {
-        walk.ds64DataSize = static_cast<uint64_t>(ReadU32(sizes + 8)) | static_cast<uint64_t>(ReadU32(sizes + 12)) << 32;
-      }
+      unsigned char sizes[24] = {};
+      const size_t got = reader.Read(pos + 8, sizes, size >= 24 ? 24 : 16);
+      if (got >= 16) walk.ds64DataSize = ReadU64(sizes + 8);
+      if (got >= 24) walk.ds64SampleCount = ReadU64(sizes + 16);
     } else if (IdIs(chunk, "fmt ") && !walk.fmt) {
       walk.fmt = ReadFmt(reader, pos, size);
     } else if (IdIs(chunk, "data") && !walk.dataTagPos) {

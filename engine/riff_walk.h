@@ -40,6 +40,7 @@ struct ChunkWalk {
   std::optional<int64_t> dataTagPos;  // the first data chunk reached
   uint32_t dataSize = 0;              // its 32-bit size as stated
   std::optional<uint64_t> ds64DataSize;
+  std::optional<uint64_t> ds64SampleCount;
   // True when the chain broke (a size running past the end of the file, an id that is not
   // four printable characters, too many chunks) before a data chunk was reached. Only then
   // may the data chunk be looked for by scanning bytes.

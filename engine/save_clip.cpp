@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "block_copy.h"
 #include "clip_header.h"
@@ -10,6 +11,8 @@
 #include "file.h"
 #include "fingerprint.h"
 #include "integer_text.h"
+#include "new_file.h"
+#include "pair_files.h"
 #include "texts.h"
 
 namespace ostrevan {
@@ -31,6 +34,69 @@ bool IsTheLoadedFile(File& source, const LoadedWave& wave) {
   return layout && layout->dataTagPos == wave.dataTagPos && layout->AudioSize() == wave.dataSize &&
          layout->format == wave.format && layout->format.sampleRate == wave.sampleRate &&
          layout->format.blockAlign == wave.blockAlign;
+}
+
+// The audio of the clip at `clipPath` and the fingerprint of it, or none when it cannot be read.
+std::optional<std::string> ClipAudioOf(const std::string& clipPath) {
+  try {
+    File clip;
+    if (!clip.Open(clipPath, FileMode::ReadExclusive)) return std::nullopt;
+    const AudioLayout layout = ReadCuttableLayout(clip, clipPath);
+    return FingerprintOfRange(clip, layout.DataStart(), layout.AudioSize(), layout.AudioSize());
+  } catch (const EngineError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<ClipRecord> RecordAt(const std::string& recordPath) {
+  try {
+    if (FileExists(recordPath)) return ParseClipRecord(recordPath, ReadRecordLines(recordPath));
+  } catch (const EngineError&) {
+  }
+  return std::nullopt;
+}
+
+bool SameRange(const ClipRecord& a, const ClipRecord& b) {
+  return a.sourcePath == b.sourcePath && a.clipOffset == b.clipOffset && a.clipBytes == b.clipBytes;
+}
+
+// Before a cut replaces the pair of `recordPath` with `fresh`: a clip that holds what its
+// record says was cut or last written back, or what is being cut now, is replaced; any other
+// (edited and not written back, or unreadable) is moved aside with its record, undo files and
+// journals under a free name, and that clip's path is returned. An undo pair that belongs to
+// another range is moved aside alone.
+std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord& fresh) {
+  const std::string clipPath = ClipPathOfRecord(recordPath);
+  const std::optional<ClipRecord> record = RecordAt(recordPath);
+  bool replaceable = !FileExists(clipPath);
+  if (!replaceable) {
+    const std::optional<std::string> audio = ClipAudioOf(clipPath);
+    replaceable = audio && (*audio == fresh.fingerprint || (record && record->fingerprint == *audio));
+  }
+  // A journal is left only by a stopped run: its pair is kept whole.
+  const std::string undoRecordPath = UndoRecordPathOf(recordPath);
+  replaceable = replaceable && !FileExists(JournalPathOf(recordPath)) && !FileExists(JournalPathOf(undoRecordPath));
+  if (!replaceable) {
+    const std::string aside = FreeRecordPathBeside(recordPath);
+    MovePair(recordPath, aside, false);
+    return ClipPathOfRecord(aside);
+  }
+  const std::optional<ClipRecord> undo = RecordAt(undoRecordPath);
+  if ((FileExists(undoRecordPath) || FileExists(UndoClipPathOf(recordPath))) && !(undo && SameRange(*undo, fresh))) {
+    MovePair(recordPath, FreeRecordPathBeside(recordPath), true);
+  }
+  return "";
+}
+
+// A clip or record that another program holds (the editor the clip is open in) is not
+// replaced or moved from under it.
+void RefuseHeldFiles(const std::string& recordPath) {
+  for (const std::string& path : {ClipPathOfRecord(recordPath), recordPath}) {
+    File file;
+    if (FileExists(path) && !file.Open(path, FileMode::ReadShared)) {
+      throw EngineError(FormatText(texts::kCannotCreate, path));
+    }
+  }
 }
 
 // A record keeps the path as one line: a line break would split it, a NUL end it.
@@ -81,6 +147,7 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
   const std::string recordPath = RecordPathFor(clipPath);
 
   Fingerprint cut;
+  std::string keptAside;
   {
     File source;
     if (!source.Open(sourcePath, FileMode::ReadExclusive)) {
@@ -90,29 +157,29 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
       ui.ShowInfo(FormatText(texts::kChangedSinceLoad, sourcePath));
       return;
     }
-    File clip;
-    if (!clip.Open(clipPath, FileMode::CreateExclusive)) throw EngineError(FormatText(texts::kCannotCreate, clipPath));
+    RefuseHeldFiles(recordPath);
+    // Written under a new name and renamed into place: a cut stopped half way leaves no half
+    // clip, and the clip it replaces stays whole until the new one is complete.
+    NewFile clip(clipPath);
     const std::string header = ClipHeaderBytes(wave, static_cast<uint64_t>(clipBytes));
     // Hashed as it is copied, so the record's fingerprint costs no extra read.
-    WriteExactly(clip, 0, header.data(), header.size());
+    WriteExactly(clip.file(), 0, header.data(), header.size());
     const auto count = static_cast<uint64_t>(clipBytes);
     // An empty clip reads nothing; its offset may lie beyond any position a file can have.
     if (count > 0) {
-      CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip, static_cast<int64_t>(header.size()), count,
-                &cut);
+      CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip.file(), static_cast<int64_t>(header.size()),
+                count, &cut);
     }
     source.Close();
+    keptAside = KeepEditedClipAside(recordPath, {clipOffset, clipBytes, sourcePath, cut.Text()});
+    // Not flushed: the source still holds what a clip lost to a power cut would hold.
+    clip.Commit(false);
   }
 
-  const std::string recordText = ComposeRecordText({clipOffset, clipBytes, sourcePath, cut.Text()});
-  ui.ShowRecordText(recordText);
-  {
-    File record;
-    if (!record.Open(recordPath, FileMode::CreateExclusive)) {
-      throw EngineError(FormatText(texts::kCannotCreate, recordPath));
-    }
-    WriteExactly(record, 0, recordText.data(), recordText.size());
-  }
+  const ClipRecord record{clipOffset, clipBytes, sourcePath, cut.Text()};
+  ui.ShowRecordText(ComposeRecordText(record));
+  WriteRecordFile(recordPath, record);
+  if (!keptAside.empty()) ui.ShowInfo(FormatText(texts::kKeptAside, keptAside));
   ui.ShowInfo(Text(texts::kFinished));
 }
 

@@ -34,7 +34,10 @@ inline constexpr const char* kClipCutShort = u8"ファイル %s は途中で切�
 inline constexpr const char* kSourceChangedSinceCut =
     u8"取り出し元ファイル %s は切り取った後に変わっています。書き戻しません";
 inline constexpr const char* kRecordNotUpdated =
-    u8"取り出し元への書き戻しは済みましたが、クリップ記録 %s を更新できません（ほかのプログラムが開いています）";
+    u8"取り出し元の置き換えは済みましたが、クリップ記録 %s を更新できません";
+// The copy of what a write-back replaces could not be put beside its record.
+inline constexpr const char* kUndoNotWritten =
+    u8"置き換えを取り消すためのファイル %s を作成できません。取り出し元は置き換えません";
 inline constexpr const char* kFingerprintUnreadable = u8"クリップ記録 %s の 4 行目が読めません";
 // A path that a record's lines cannot hold (a line break or NUL in it).
 inline constexpr const char* kPathNotRecordable =
@@ -46,6 +49,8 @@ inline constexpr const char* kShortFile = u8"１分以下のWAVEは処理でき�
 inline constexpr const char* kSourceMissing = u8"取り出し元ファイルがありません";
 inline constexpr const char* kClipTooLong = u8"取り出し長さがWAVの長さを越えています";
 inline constexpr const char* kStartBeyondEnd = u8"取り出し開始位置がWAVの長さを越えています";
+// A cut that would have replaced an edited clip moved it and its record aside first.
+inline constexpr const char* kKeptAside = u8"編集されていたクリップと記録を %s に移しました";
 inline constexpr const char* kChangedSinceLoad =
     u8"ファイル %s は読み込んだ後に変わっています。もう一度読み込んでください";
 

@@ -115,9 +115,20 @@ void TakeFmt(const FmtChunk& fmt, AudioLayout& layout) {
 // Resolves the audio's byte count from the stated size, the ds64 size and the file's end.
 void ResolveAudioSize(File& file, const ChunkWalk& walk, AudioLayout& layout) {
   const uint32_t stated32 = layout.dataChunk.dataSize;
-  uint64_t stated = stated32;
-  if (layout.kind == WaveKind::Rf64 && stated32 == UINT32_MAX && walk.ds64DataSize) stated = *walk.ds64DataSize;
+  const bool sizedByDs64 = layout.kind == WaveKind::Rf64 && stated32 == UINT32_MAX && walk.ds64DataSize;
+  uint64_t stated = sizedByDs64 ? *walk.ds64DataSize : stated32;
   const auto toEnd = static_cast<uint64_t>(std::max<int64_t>(0, layout.fileLength - layout.DataStart()));
+
+  // Some writers count a chunk that follows the audio (a peak chunk, say) into ds64's data
+  // size; its sample count still ends where the audio does, and a chunk header stands there.
+  const uint16_t frame = layout.format.blockAlign;
+  if (sizedByDs64 && walk.ds64SampleCount && frame != 0 &&
+      *walk.ds64SampleCount < stated / frame) {
+    const uint64_t counted = *walk.ds64SampleCount * frame;
+    if (ChunkStartsAt(file, layout.DataStart() + static_cast<int64_t>(counted + (counted & 1)), layout.fileLength)) {
+      stated = counted;
+    }
+  }
 
   // A recorder that lost power, or a writer that could not say more than 32 bits, leaves 0
   // or 0xFFFFFFFF; when nothing after the data chunk reads as a chunk, the audio is all that
@@ -129,7 +140,6 @@ void ResolveAudioSize(File& file, const ChunkWalk& walk, AudioLayout& layout) {
     const bool dataIsLast = end >= toEnd || !ChunkStartsAt(file, layout.DataStart() + static_cast<int64_t>(end),
                                                            layout.fileLength);
     if (dataIsLast) {
-      const uint16_t frame = layout.format.blockAlign;
       layout.audioSize = frame == 0 ? toEnd : toEnd - toEnd % frame;
       return;
     }

@@ -1,15 +1,18 @@
 #include "write_back.h"
 
 #include <algorithm>
-#include <cstring>
+#include <optional>
+#include <vector>
 
 #include "block_copy.h"
+#include "clip_header.h"
 #include "clip_record.h"
 #include "engine_error.h"
 #include "file.h"
 #include "fingerprint.h"
-#include "integer_text.h"
 #include "load_wave.h"
+#include "new_file.h"
+#include "pair_files.h"
 #include "texts.h"
 #include "wave_format.h"
 
@@ -17,95 +20,219 @@ namespace ostrevan {
 
 namespace {
 
-ClipRecord ParseRecord(const std::string& recordPath, const RecordLines& lines) {
+// One record's write-back: its files, opened and checked before anything is written.
+struct WriteBack {
+  std::string recordPath;
   ClipRecord record;
-  record.clipOffset = ParseInteger64Text(lines.lines[0]);
-  record.clipBytes = ParseInteger64Text(lines.lines[1]);
-  record.sourcePath = lines.lines[2];
-  // Other text after the third line is ignored, as it always was; a fingerprint line that
-  // is damaged is refused rather than taken as no fingerprint.
-  if (lines.lines[3].compare(0, std::strlen(kFingerprintPrefix), kFingerprintPrefix) == 0) {
-    const std::optional<std::string> fingerprint = ParseFingerprintLine(lines.lines[3]);
-    if (!fingerprint) throw EngineError(FormatText(texts::kFingerprintUnreadable, recordPath));
-    record.fingerprint = *fingerprint;
-  }
-  return record;
-}
+  bool isUndo = false;
+  File source;
+  AudioLayout sourceLayout;
+  File clip;
+  AudioLayout clipLayout;
+  int64_t writeAt = 0;
+  uint64_t writeBytes = 0;
+  std::optional<ClipRecord> undo;  // the undo record of a record, when it belongs to its range
+  std::string expected;            // the fingerprint the range must hold: the record's
+  std::string clipAudio;           // the fingerprint of what the range will hold
+  std::string now;                 // and of what it holds
+};
 
-// Writes the record anew beside itself, puts it on the disk and renames it over the old one:
-// a run stopped at any moment leaves the old record or the new one, never a broken one.
-void ReplaceRecord(const std::string& recordPath, const ClipRecord& record) {
-  const std::string text = ComposeRecordText(record);
-  const std::string newPath = recordPath + ".new";
-  {
-    File file;
-    if (!file.Open(newPath, FileMode::CreateExclusive)) throw EngineError(FormatText(texts::kCannotCreate, newPath));
-    const bool written = file.WriteAt(0, text.data(), text.size()) == text.size() && file.Flush();
-    file.Close();
-    if (!written) {
-      RemoveFile(newPath);
-      throw EngineError(Text(texts::kWriteError));
-    }
-  }
-  // On Windows a record that another program holds open cannot be replaced; the source is
-  // written by then, and the user is told so.
-  if (!ReplaceFileWith(newPath, recordPath)) {
-    RemoveFile(newPath);
-    throw EngineError(FormatText(texts::kRecordNotUpdated, recordPath));
-  }
-}
-
-// Returns the fingerprint of what the source's range holds afterwards: the clip's audio.
-std::string WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
-  const std::string clipPath = PathWithoutExtension(recordPath) + ".wav";
+// Opens the source and the clip and reads both fingerprints. Raises what refuses the record.
+void Prepare(WriteBack& wb) {
+  const ClipRecord& record = wb.record;
+  const std::string clipPath = ClipPathOfRecord(wb.recordPath);
   if (record.clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
 
-  File source;
-  if (!source.Open(record.sourcePath, FileMode::ReadWriteExclusive)) {
+  if (!wb.source.Open(record.sourcePath, FileMode::ReadWriteExclusive)) {
     throw EngineError(FormatText(texts::kCannotOpen, record.sourcePath));
   }
-  const AudioLayout sourceLayout = ReadCuttableLayout(source, record.sourcePath);
+  wb.sourceLayout = ReadCuttableLayout(wb.source, record.sourcePath);
 
   // Writes stay inside the source's audio data as it is now.
-  const auto audioSize = static_cast<int64_t>(sourceLayout.AudioSize());
+  const auto audioSize = static_cast<int64_t>(wb.sourceLayout.AudioSize());
   if (record.clipOffset < 0 || (record.clipBytes > 0 && record.clipOffset >= audioSize)) {
-    throw EngineError(FormatText(texts::kRangeOutsideData, recordPath));
+    throw EngineError(FormatText(texts::kRangeOutsideData, wb.recordPath));
   }
-  // A cut always starts on a whole frame: an offset between frames was not made by a cut.
-  const uint16_t frame = sourceLayout.format.blockAlign;
-  if (frame != 0 && record.clipOffset % frame != 0) {
+  // A cut always starts on a whole frame and holds whole frames: anything else was not made
+  // by a cut, and would write part of a frame.
+  const uint16_t frame = wb.sourceLayout.format.blockAlign;
+  if (frame != 0 && (record.clipOffset % frame != 0 || record.clipBytes % frame != 0)) {
     throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
   }
   // An empty range may lie anywhere, even past the end: it writes nothing.
-  const uint64_t writeBytes = record.clipOffset >= audioSize
-                                  ? 0
-                                  : static_cast<uint64_t>(std::min(record.clipBytes, audioSize - record.clipOffset));
+  wb.writeBytes = record.clipOffset >= audioSize
+                      ? 0
+                      : static_cast<uint64_t>(std::min(record.clipBytes, audioSize - record.clipOffset));
   // An empty range's offset may be any number: it is not added to a position.
-  const int64_t writeAt = sourceLayout.DataStart() + (writeBytes == 0 ? 0 : record.clipOffset);
+  wb.writeAt = wb.sourceLayout.DataStart() + (wb.writeBytes == 0 ? 0 : record.clipOffset);
 
-  File clip;
-  if (!clip.Open(clipPath, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, clipPath));
-  const AudioLayout clipLayout = ReadCuttableLayout(clip, clipPath);
-  if (clipLayout.format != sourceLayout.format) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
+  if (!wb.clip.Open(clipPath, FileMode::ReadExclusive)) throw EngineError(FormatText(texts::kCannotOpen, clipPath));
+  wb.clipLayout = ReadCuttableLayout(wb.clip, clipPath);
+  if (wb.clipLayout.format != wb.sourceLayout.format) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
   // A clip that ends before its own header says is a broken copy, not an edit.
-  if (clipLayout.statedBeyondFile) throw EngineError(FormatText(texts::kClipCutShort, clipPath));
+  if (wb.clipLayout.statedBeyondFile) throw EngineError(FormatText(texts::kClipCutShort, clipPath));
 
   // The clip is read whole before the source is touched, so a clip that cannot be read
   // leaves the source as it was.
-  const std::string clipAudio = FingerprintOfRange(clip, clipLayout.DataStart(), clipLayout.AudioSize(), writeBytes);
-  const std::string now = FingerprintOfRange(source, writeAt, writeBytes, writeBytes);
-  // The range must still hold what was cut (or last written) there, or hold the clip's audio
-  // already (a run repeated, or stopped after the source's write).
-  if (!record.fingerprint.empty() && now != record.fingerprint && now != clipAudio) {
-    throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
+  wb.clipAudio =
+      FingerprintOfRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.writeBytes);
+  wb.now = FingerprintOfRange(wb.source, wb.writeAt, wb.writeBytes, wb.writeBytes);
+}
+
+// True when every byte of the range equals the byte at the same place in `journal` or in the
+// clip, and the journal's audio is what the record names: what a write-back stopped at any
+// point leaves, and nothing else does.
+bool IsAnInterruptedWrite(WriteBack& wb, const std::string& journalPath) {
+  File journal;
+  if (!journal.Open(journalPath, FileMode::ReadExclusive)) return false;
+  const std::optional<AudioLayout> layout = ReadAudioLayout(journal);
+  if (!layout || layout->format != wb.sourceLayout.format) return false;
+
+  constexpr size_t kBlock = 1 << 20;
+  std::vector<unsigned char> range(kBlock), saved(kBlock), clip(kBlock);
+  auto read = [](File& file, int64_t start, uint64_t available, uint64_t done, unsigned char* out, size_t size) {
+    size_t got = 0;
+    if (done < available) {
+      got = file.ReadAt(start + static_cast<int64_t>(done), out, static_cast<size_t>(std::min<uint64_t>(size, available - done)));
+    }
+    std::fill(out + got, out + size, 0);
+  };
+  Fingerprint savedAudio;
+  for (uint64_t done = 0; done < wb.writeBytes; done += kBlock) {
+    const auto size = static_cast<size_t>(std::min<uint64_t>(kBlock, wb.writeBytes - done));
+    read(wb.source, wb.writeAt, wb.writeBytes, done, range.data(), size);
+    read(journal, layout->DataStart(), layout->AudioSize(), done, saved.data(), size);
+    read(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), done, clip.data(), size);
+    for (size_t i = 0; i < size; ++i) {
+      if (range[i] != saved[i] && range[i] != clip[i]) return false;
+    }
+    savedAudio.Update(saved.data(), size);
+  }
+  return savedAudio.Text() == wb.expected;
+}
+
+// The journals that may hold what an interrupted run was replacing.
+std::vector<std::string> JournalCandidates(const WriteBack& wb) {
+  if (wb.isUndo) return {JournalPathOf(wb.recordPath)};
+  return {JournalPathOf(wb.recordPath), UndoClipPathOf(wb.recordPath)};
+}
+
+// The undo record of `recordPath`, when there is one that belongs to its range. One that
+// names another range or source (or cannot be read) is moved aside with its undo clip, so
+// that this record gets an undo of its own.
+std::optional<ClipRecord> UndoRecordFor(const WriteBack& wb) {
+  const std::string undoRecordPath = UndoRecordPathOf(wb.recordPath);
+  if (!FileExists(undoRecordPath)) return std::nullopt;
+  try {
+    const ClipRecord undo = ParseClipRecord(undoRecordPath, ReadRecordLines(undoRecordPath));
+    if (undo.sourcePath == wb.record.sourcePath && undo.clipOffset == wb.record.clipOffset &&
+        undo.clipBytes == wb.record.clipBytes) {
+      return undo;
+    }
+  } catch (const EngineError&) {
+  }
+  MovePair(wb.recordPath, FreeRecordPathBeside(wb.recordPath), true);
+  return std::nullopt;
+}
+
+// Puts what the range holds now on the disk beside the record before the source is written:
+// the first write-back's copy is the undo clip, kept for good; later ones, and an undo's,
+// are a journal, removed once the run is complete.
+void SaveWhatIsReplaced(WriteBack& wb) {
+  const std::string undoClipPath = UndoClipPathOf(wb.recordPath);
+  const std::string undoRecordPath = UndoRecordPathOf(wb.recordPath);
+  const std::optional<ClipRecord>& undo = wb.undo;
+  const bool firstCopy = !wb.isUndo && !FileExists(undoClipPath);
+  const std::string copyPath = firstCopy ? undoClipPath : JournalPathOf(wb.recordPath);
+  std::string failedPath = copyPath;
+  try {
+    {
+      NewFile copy(copyPath);
+      const std::string header = ClipHeaderBytes(wb.sourceLayout, wb.writeBytes);
+      WriteExactly(copy.file(), 0, header.data(), header.size());
+      CopyRange(wb.source, wb.writeAt, wb.writeBytes, copy.file(), static_cast<int64_t>(header.size()),
+                wb.writeBytes);
+      copy.Commit();
+    }
+    // The undo record names what the range holds until the source is written.
+    if (!wb.isUndo && (!undo || undo->fingerprint != wb.now)) {
+      failedPath = undoRecordPath;
+      ClipRecord fresh = wb.record;
+      fresh.fingerprint = wb.now;
+      WriteRecordFile(undoRecordPath, fresh);
+    }
+  } catch (const EngineError&) {
+    throw EngineError(FormatText(texts::kUndoNotWritten, failedPath));
+  }
+}
+
+// After the source holds the clip's audio on the disk: the records name it, the undo record
+// first (so an undo works as soon as the range has changed), and the journal goes.
+void RenewRecords(const WriteBack& wb) {
+  auto renew = [&](const std::string& path, const ClipRecord& record) {
+    if (record.fingerprint == wb.clipAudio) return;
+    ClipRecord renewed = record;
+    renewed.fingerprint = wb.clipAudio;
+    try {
+      WriteRecordFile(path, renewed);
+    } catch (const EngineError&) {
+      throw EngineError(FormatText(texts::kRecordNotUpdated, path));
+    }
+  };
+  // The other record of the pair: the undo record of a record, or the record of an undo.
+  const std::string otherPath = wb.isUndo ? MainRecordPathOf(wb.recordPath) : UndoRecordPathOf(wb.recordPath);
+  std::optional<ClipRecord> other;
+  if (FileExists(otherPath)) {
+    try {
+      other = ParseClipRecord(otherPath, ReadRecordLines(otherPath));
+    } catch (const EngineError&) {
+    }
+  }
+  const bool sameRange = other && other->sourcePath == wb.record.sourcePath &&
+                         other->clipOffset == wb.record.clipOffset && other->clipBytes == wb.record.clipBytes;
+  if (wb.isUndo) {
+    renew(wb.recordPath, wb.record);
+    if (sameRange) renew(otherPath, *other);
+  } else {
+    if (sameRange) renew(otherPath, *other);
+    renew(wb.recordPath, wb.record);
+  }
+  const std::string journal = JournalPathOf(wb.recordPath);
+  if (FileExists(journal)) RemoveFile(journal);
+}
+
+void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
+  WriteBack wb;
+  wb.recordPath = recordPath;
+  wb.record = record;
+  wb.isUndo = IsUndoRecordPath(recordPath);
+  Prepare(wb);
+  if (!wb.isUndo) wb.undo = UndoRecordFor(wb);
+  wb.expected = record.fingerprint;
+
+  const bool holdsClip = wb.now == wb.clipAudio;
+  bool interrupted = false;
+  // The range must still hold what was cut (or last written) there, hold the clip's audio
+  // already (a run repeated, or stopped after the source's write), or be what a run stopped
+  // while writing it leaves.
+  if (!holdsClip && !wb.expected.empty() && wb.now != wb.expected) {
+    for (const std::string& journal : JournalCandidates(wb)) {
+      interrupted = interrupted || IsAnInterruptedWrite(wb, journal);
+    }
+    if (!interrupted) throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
   }
 
-  // Everything that can refuse this record has been checked: only now is the source written.
-  if (now != clipAudio) CopyRange(clip, clipLayout.DataStart(), clipLayout.AudioSize(), source, writeAt, writeBytes);
+  if (!holdsClip) {
+    // A stopped run's journal holds what it was replacing already.
+    if (!interrupted) SaveWhatIsReplaced(wb);
+    CopyRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.source, wb.writeAt, wb.writeBytes);
+  }
   // Flushed even when the range held the clip already: an earlier run may have stopped
   // before its bytes reached the disk.
-  if (!source.Flush()) throw EngineError(Text(texts::kWriteError));
-  return clipAudio;
+  if (!wb.source.Flush()) throw EngineError(Text(texts::kWriteError));
+  wb.source.Close();
+  wb.clip.Close();
+  RenewRecords(wb);
 }
 
 }  // namespace
@@ -114,17 +241,12 @@ void WriteBackClips(const std::vector<std::string>& recordPaths, EngineUi& ui) {
   for (const std::string& recordPath : recordPaths) {
     const RecordLines lines = ReadRecordLines(recordPath);
     ui.ShowRecordText(lines.text);
-    ClipRecord record = ParseRecord(recordPath, lines);
+    const ClipRecord record = ParseClipRecord(recordPath, lines);
     if (!FileExists(record.sourcePath)) {
       ui.ShowInfo(Text(texts::kSourceMissing) + record.sourcePath);
       return;
     }
-    const std::string holds = WriteBackOne(recordPath, record);
-    // The record now names what the range holds, so the clip can be edited and written again.
-    if (holds != record.fingerprint) {
-      record.fingerprint = holds;
-      ReplaceRecord(recordPath, record);
-    }
+    WriteBackOne(recordPath, record);
   }
   ui.ShowInfo(Text(texts::kFinished));
 }

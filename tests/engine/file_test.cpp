@@ -19,7 +19,7 @@ TEST(File, ExclusiveOpenersExcludeEachOther) {
   EXPECT_FALSE(second.Open(path, FileMode::ReadWriteExclusive));
   EXPECT_FALSE(second.Open(path, FileMode::ReadShared));
   // Replacing a held file fails and leaves it as it was.
-  EXPECT_FALSE(second.Open(path, FileMode::CreateExclusive));
+  EXPECT_FALSE(second.Open(path, FileMode::CreateEmpty));
   EXPECT_EQ(first.Length(), 10);
   first.Close();
   EXPECT_TRUE(second.Open(path, FileMode::ReadWriteExclusive));
@@ -42,7 +42,7 @@ TEST(File, ReadsAndWritesAtSixtyFourBitPositions) {
   ScratchDir dir;
   const std::string path = dir.File("big.bin");
   File file;
-  ASSERT_TRUE(file.Open(path, FileMode::CreateExclusive));
+  ASSERT_TRUE(file.Open(path, FileMode::CreateEmpty));
   const int64_t far = (int64_t{1} << 32) + 7;  // beyond 32 bits; sparse on the test machines
   EXPECT_EQ(file.WriteAt(far, "xyz", 3), 3u);
   EXPECT_EQ(file.Length(), far + 3);
@@ -59,7 +59,7 @@ TEST(File, CreateReplacesAndOpenNeverCreates) {
   EXPECT_FALSE(file.Open(path, FileMode::ReadWriteExclusive));
   EXPECT_FALSE(testing::Exists(path));
   testing::WriteFile(path, std::string("old contents"));
-  ASSERT_TRUE(file.Open(path, FileMode::CreateExclusive));
+  ASSERT_TRUE(file.Open(path, FileMode::CreateEmpty));
   EXPECT_EQ(file.Length(), 0);
   file.Close();
   EXPECT_FALSE(file.Open("", FileMode::ReadExclusive));

@@ -126,7 +126,8 @@ TEST_F(Guards, EditWriteBackEditAgainWriteBackAgain) {
   EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
   EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, second));
   // The record is replaced whole, with nothing left beside it.
-  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"take-1-2.ini", "take-1-2.wav", "take.wav"}));
+  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"take-1-2.ini", "take-1-2.undo.ini", "take-1-2.undo.wav",
+                                                             "take-1-2.wav", "take.wav"}));
   Fingerprint written;
   written.Update(second.data(), second.size());
   EXPECT_EQ(ReadRecordLines(record).lines[3], written.Text());
@@ -198,17 +199,52 @@ TEST_F(Guards, ARunStoppedAfterTheSourcesWriteIsAcceptedNextTime) {
   EXPECT_FALSE(Exists(record + ".new"));
 }
 
-TEST_F(Guards, DamagedFingerprintLinesAreRefusedOtherFourthLinesIgnored) {
+// Only a record of three lines (or three and empty lines) has no fingerprint; anything else
+// in the fourth line must be one. A hand-edited record is refused, never guessed at, also
+// when the range holds the clip already; so is a byte count of part of a frame.
+TEST_F(Guards, RecordsThatCannotBeTrustedAreRefused) {
   CutOneTwo();
+  const Bytes cutRecord = ReadFile(record);
+  const std::string fingerprint = ReadRecordLines(record).lines[3];
   const std::string head = std::to_string(kMinute) + "\r\n" + std::to_string(2 * kMinute) + "\r\n" + source + "\r\n";
-  for (const std::string& fourth : {std::string("xxh3-128:"), std::string("xxh3-128:zz"),
-                                    std::string("xxh3-128:") + std::string(31, '0'), std::string("xxh3-128:") + std::string(33, 'a')}) {
-    WriteFile(record, head + fourth + "\r\n");
-    EXPECT_EQ(Run({record}), FormatText(texts::kFingerprintUnreadable, record)) << fourth;
-    EXPECT_EQ(ReadFile(source), original);
+  const std::string unreadable = FormatText(texts::kFingerprintUnreadable, record);
+  struct Case {
+    std::string text;
+    std::string refusal;
+  };
+  const Case cases[] = {
+      {head + "xxh3-128:\r\n", unreadable},
+      {head + "xxh3-128:zz\r\n", unreadable},
+      {head + "xxh3-128:" + std::string(31, '0') + "\r\n", unreadable},
+      {head + "xxh3-128:" + std::string(33, 'a') + "\r\n", unreadable},
+      {head + " " + fingerprint + "\r\n", unreadable},
+      {head + "XXH3-128:" + fingerprint.substr(9) + "\r\n", unreadable},
+      {head + "sha1:da39a3ee5e6b4b0d3255bfef95601890afd80709\r\n", unreadable},
+      {head + "a note the user added\r\n", unreadable},
+      {head + "\r\n" + fingerprint + "\r\n", unreadable},
+      {std::to_string(kMinute) + "\r\n" + std::to_string(2 * kMinute - 1) + "\r\n" + source + "\r\n" + fingerprint,
+       Changed()},
+  };
+  const Bytes edited = PatternBytes(2 * kMinute, 61);
+  for (bool holdsClipAlready : {false, true}) {
+    Edit(edited);
+    const Bytes before = holdsClipAlready ? With(original, 44 + kMinute, edited) : original;
+    WriteFile(source, before);
+    for (const Case& c : cases) {
+      WriteFile(record, c.text);
+      EXPECT_EQ(Run({record}), c.refusal) << c.text;
+      EXPECT_EQ(ReadFile(source), before) << c.text;
+      EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"take-1-2.ini", "take-1-2.wav", "take.wav"}));
+    }
   }
-  WriteFile(record, head + "a note the user added\r\n");
-  EXPECT_EQ(Run({record}), "(no error)");
+  // Three lines, with or without empty lines after them, are a record from before fingerprints.
+  WriteFile(source, original);
+  for (const std::string& old : {head, head + "\r\n\r\n"}) {
+    WriteFile(record, old);
+    EXPECT_EQ(Run({record}), "(no error)") << old;
+    EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, edited));
+  }
+  WriteFile(record, cutRecord);
 }
 
 TEST_F(Guards, ARecordWithAByteOrderMarkReadsAsWithout) {

@@ -202,6 +202,34 @@ TEST_F(RoundTrip, SoxAndFfmpegEditsGoBackIntoTheSource) {
   }
 }
 
+// ffmpeg's RF64 writer with a peak chunk counts that chunk into ds64's data size; the sample
+// count ends where the audio does. ffmpeg, sox and libsndfile all decode the peak chunk as
+// 0.39 s more audio; only the 50 s they decode first reach the source, then zeros.
+TEST_F(RoundTrip, AnRf64ClipWithAPeakChunkWritesOnlyItsSamples) {
+  if (const std::string missing = MissingTool({"sox", "ffmpeg"}); !missing.empty()) {
+    GTEST_SKIP() << missing << " is not installed";
+  }
+  const std::string source = MakeSource(dir, Sources()[0], "peak.wav");
+  const std::string record = CutMinuteOne(source);
+  const std::string clip = PathWithoutExtension(record) + ".wav";
+  EditInPlace(clip, "ffmpeg -nostdin -v error -y -i %s -t 50 -af volume=0.5 -c:a pcm_s16le -rf64 always "
+                    "-write_peak on %o");
+  ASSERT_EQ(AsText(Slice(ReadFile(clip), 0, 4)), "RF64");
+  const std::string raw = dir.File("decoded.raw");
+  ASSERT_TRUE(ShellSucceeds("ffmpeg -nostdin -v error -y -i " + ShellQuoted(clip) + " -f s16le " + ShellQuoted(raw)));
+  const size_t minute = size_t{8000} * 4 * 60;
+  Bytes decoded = ReadFile(raw);
+  ASSERT_GT(decoded.size(), minute * 50 / 60) << "the peak chunk, decoded as audio";
+  decoded.resize(minute * 50 / 60);
+
+  const Bytes before = ReadFile(source);
+  const int64_t dataStart = LayoutOf(source).DataStart();
+  WriteBackClips({record}, ui);
+  Bytes range = decoded;
+  range.resize(minute, 0);
+  EXPECT_EQ(DifferenceOf(ReadFile(source), With(before, static_cast<uint64_t>(dataStart) + minute, range)), "");
+}
+
 TEST_F(RoundTrip, SixteenBitEditOfATwentyFourBitSourceIsRefused) {
   if (const std::string missing = MissingTool({"sox"}); !missing.empty()) {
     GTEST_SKIP() << missing << " is not installed";

@@ -87,7 +87,7 @@ TEST_F(WriteBack, RecordLineBreakFormsAllWork) {
                                   std::to_string(kMinute) + "\r" + std::to_string(kMinute) + "\r" + source + "\r",
                                   std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n" + source,
                                   std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n" + source +
-                                      "\r\nsomething else\r\n/x.wav\r\n"}) {
+                                      "\r\n\r\n\r\n"}) {
     WriteFile(record, text);
     const Bytes edited = PatternBytes(kMinute, pattern++);
     Edit(record, edited);

@@ -10,10 +10,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
-#include "source_with_clip.h"
+#include "pair_files.h"
 #include "processes.h"
+#include "load_wave.h"
+#include "save_clip.h"
+#include "source_with_clip.h"
 
 namespace ostrevan {
 namespace {
@@ -106,6 +110,66 @@ TEST(InterruptedWriteBack, EarlierRecordsCompleteTheCurrentSourceChangedOnlyInIt
   EXPECT_EQ(written + old, kRange);
   std::printf("killed after %lld of %lld bytes of the range\n", static_cast<long long>(written),
               static_cast<long long>(kRange));
+}
+
+
+// kill -9 at random moments of a write-back of a 10-minute clip (and of the undo clip it
+// writes first), each followed by the same write-back and then the undo: none may end stuck
+// (the re-run refused) or lost (the undo not giving back the audio as cut).
+// OSTREVAN_KILLS sets the count (default 25, about 40 s; the closing run used 200).
+TEST(InterruptedWriteBack, KilledAtRandomMomentsEveryRunFinishesAndUndoes) {
+  const testing::WaveShape shape = testing::SampleShape(1, 1, 8000, 16);
+  const uint64_t minute = testing::BytesPerMinute(shape);
+  testing::ScratchDir dir;
+  const std::string source = dir.File("long.wav");
+  const testing::Bytes original = testing::MakeWave(shape, testing::PatternBytes(12 * minute, 3));
+  testing::WriteFile(source, original);
+  testing::RecordingUi ui;
+  LoadedWave wave;
+  LoadWave(source, wave);
+  SaveClip(wave, "10", "1", source, ClipMode::StartMinute, ui);
+  const std::string record = dir.File("long-1-10.ini");
+  const testing::Bytes cutRecord = testing::ReadFile(record);
+  const testing::Bytes edited = testing::PatternBytes(10 * minute, 4);
+  testing::WriteFile(ClipPathOfRecord(record), testing::MakeWave(shape, edited));
+  const int64_t rangeStart = 44 + static_cast<int64_t>(minute);
+  const testing::Bytes withClip = testing::With(original, static_cast<uint64_t>(rangeStart), edited);
+
+  auto reset = [&] {
+    testing::WriteFile(source, original);
+    testing::WriteFile(record, cutRecord);
+    for (const std::string& file : PairFilesOf(record)) {
+      if (file != record && file != ClipPathOfRecord(record)) std::remove(file.c_str());
+    }
+  };
+  // How long a whole run takes, to kill anywhere inside it.
+  reset();
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(testing::RunCli({"writeback", record}).status, 0);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+
+  const char* count = std::getenv("OSTREVAN_KILLS");
+  const int kills = count ? std::atoi(count) : 25;
+  std::mt19937 random(20261208);
+  int killed = 0, stuck = 0, lost = 0;
+  for (int i = 0; i < kills; ++i) {
+    reset();
+    const int pid = testing::StartProgram(OSTREVAN_CLI_PATH, {"writeback", record});
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (whole.count() + 1)));
+    ::kill(pid, SIGKILL);
+    if (testing::WaitProgram(pid, 60).signal == SIGKILL) ++killed;
+    const testing::Bytes after = testing::ReadFile(source);
+    ASSERT_TRUE(testing::SameOutside(original, after, rangeStart, rangeStart + static_cast<int64_t>(10 * minute)));
+    const bool finished = testing::RunCli({"writeback", record}).status == 0 && testing::ReadFile(source) == withClip;
+    const bool undone =
+        testing::RunCli({"writeback", UndoRecordPathOf(record)}).status == 0 && testing::ReadFile(source) == original;
+    stuck += finished ? 0 : 1;
+    lost += undone ? 0 : 1;
+  }
+  std::printf("%d kills (%d during the run) of a %lld us write-back: %d stuck, %d lost\n", kills, killed,
+              static_cast<long long>(whole.count()), stuck, lost);
+  EXPECT_EQ(stuck, 0);
+  EXPECT_EQ(lost, 0);
 }
 
 }  // namespace

@@ -1,0 +1,140 @@
+// What a write-back keeps so that it can be undone, and what a cut keeps when it would replace
+// an edited clip: edit, write back, undo, edit, write back, each step byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "block_copy.h"
+#include "clip_record.h"
+#include "file_faults.h"
+#include "load_wave.h"
+#include "pair_files.h"
+#include "source_with_clip.h"
+#include "texts.h"
+#include "write_back.h"
+
+namespace ostrevan::testing {
+namespace {
+
+struct Undo : ::testing::Test {
+  SourceWithClip s{3, "take.wav", 1};
+  std::string undoRecord = UndoRecordPathOf(s.record);
+  std::string undoClip = UndoClipPathOf(s.record);
+  Bytes cutAudio = Slice(s.sourceBytes, 44 + kMinute, kMinute);
+  RecordingUi ui;
+
+  std::string Run(const std::string& record) {
+    ui.infos.clear();
+    return ErrorOf([&] { WriteBackClips({record}, ui); });
+  }
+  Bytes Range() { return ReadRange(s.source, 44 + kMinute, kMinute); }
+  std::string FingerprintIn(const std::string& record) { return ReadRecordLines(record).lines[3]; }
+  std::string FingerprintOf(const Bytes& audio) {
+    const std::string path = s.dir.File("scratch.wav");
+    WriteFile(path, MakeWave(TestFormat(), audio));
+    File file;
+    file.Open(path, FileMode::ReadExclusive);
+    const std::string text = FingerprintOfRange(file, 44, audio.size(), audio.size());
+    file.Close();
+    RemoveFile(path);
+    return text;
+  }
+};
+
+// Each step of a user's round trips, and what the files hold after it.
+TEST_F(Undo, EditWriteBackUndoEditWriteBackIsExactAtEveryStep) {
+  struct Step {
+    const char* what;
+    uint32_t edit;        // the clip is edited with this pattern first; 0 for no edit
+    bool undo;            // the undo record is run instead of the record
+    uint32_t rangeHolds;  // the pattern the range holds afterwards; 0 for the audio as cut
+  };
+  const Step steps[] = {
+      {"first write-back", 11, false, 11}, {"undo", 0, true, 0},
+      {"write-back after the undo", 12, false, 12}, {"a second write-back", 13, false, 13},
+      {"the same list again", 0, false, 13}, {"undo of two write-backs", 0, true, 0},
+      {"undo again", 0, true, 0},
+  };
+  for (const Step& step : steps) {
+    if (step.edit != 0) {
+      s.EditClip(step.edit);
+    }
+    ASSERT_EQ(Run(step.undo ? undoRecord : s.record), "(no error)") << step.what;
+    EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+    const Bytes expected = step.rangeHolds == 0 ? cutAudio : PatternBytes(kMinute, step.rangeHolds);
+    EXPECT_EQ(DifferenceOf(Range(), expected), "") << step.what;
+    EXPECT_TRUE(SameOutside(s.sourceBytes, ReadFile(s.source), 44 + kMinute, 44 + 2 * kMinute)) << step.what;
+    // The undo clip keeps the audio as cut; both records name what the range holds.
+    EXPECT_EQ(ReadFile(undoClip), MakeWave(TestFormat(), cutAudio)) << step.what;
+    EXPECT_EQ(FingerprintIn(undoRecord), FingerprintOf(expected)) << step.what;
+    EXPECT_EQ(FingerprintIn(s.record), FingerprintOf(expected)) << step.what;
+    EXPECT_EQ(NamesIn(s.dir.path()), (std::vector<std::string>{"take-1-1.ini", "take-1-1.undo.ini",
+                                                               "take-1-1.undo.wav", "take-1-1.wav", "take.wav"}))
+        << step.what << ": no journal left, and an undo makes no undo of its own";
+  }
+}
+
+TEST_F(Undo, RefusedWhenTheRangeHoldsSomethingElse) {
+  s.EditClip(21);
+  ASSERT_EQ(Run(s.record), "(no error)");
+  PutBytes(s.source, 44 + kMinute + 10, Bytes(4, 0x55));  // another program changed the range
+  const Bytes before = ReadFile(s.source);
+  EXPECT_EQ(Run(undoRecord), FormatText(texts::kSourceChangedSinceCut, s.source));
+  EXPECT_EQ(ReadFile(s.source), before);
+}
+
+// Disk full or a read-only folder: the copy of what would be replaced cannot be kept, so
+// nothing is replaced.
+TEST_F(Undo, AWriteBackWhoseUndoCannotBeWrittenWritesNothing) {
+  struct Full : FileFaults {
+    std::string of;
+    size_t WriteAllowance(const std::string& path, int64_t, size_t size) override {
+      return path.find(of) != std::string::npos ? size / 2 : size;
+    }
+  } full;
+  s.EditClip(31);
+  SetFileFaults(&full);
+  for (const char* failing : {".undo.wav.new", ".undo.ini.new"}) {
+    full.of = failing;
+    const std::string name = failing == std::string(".undo.wav.new") ? undoClip : undoRecord;
+    EXPECT_EQ(Run(s.record), FormatText(texts::kUndoNotWritten, name)) << failing;
+    EXPECT_EQ(ReadFile(s.source), s.sourceBytes) << failing;
+    EXPECT_TRUE(ui.infos.empty());
+  }
+  SetFileFaults(nullptr);
+  EXPECT_EQ(Run(s.record), "(no error)");
+  EXPECT_EQ(Range(), s.editedAudio);
+}
+
+// A second cut with the same settings: an edited clip that was not written back is kept
+// aside with its record and undo files, as a pair that still writes back; a clip as it was
+// cut is simply replaced.
+TEST_F(Undo, ACutNeverReplacesAnEditedClip) {
+  RecordingUi cutUi;
+  CutClip(s.source, "1", "1", cutUi);
+  EXPECT_EQ(cutUi.infos, std::vector<std::string>{Sys(texts::kFinished)}) << "not edited: replaced";
+
+  s.EditClip(41);
+  ASSERT_EQ(Run(s.record), "(no error)");
+  s.EditClip(42);  // edited again, not written back
+  cutUi.infos.clear();
+  CutClip(s.source, "1", "1", cutUi);
+  const std::string aside = s.dir.File("take-1-1 (2).ini");
+  EXPECT_EQ(cutUi.infos, (std::vector<std::string>{FormatText(texts::kKeptAside, ClipPathOfRecord(aside)),
+                                                  Sys(texts::kFinished)}));
+  EXPECT_EQ(NamesIn(s.dir.path()),
+            (std::vector<std::string>{"take-1-1 (2).ini", "take-1-1 (2).undo.ini", "take-1-1 (2).undo.wav",
+                                      "take-1-1 (2).wav", "take-1-1.ini", "take-1-1.wav", "take.wav"}));
+  EXPECT_EQ(ReadFile(ClipPathOfRecord(aside)), MakeWave(TestFormat(), PatternBytes(kMinute, 42)));
+  EXPECT_EQ(ReadFile(s.clip), MakeWave(TestFormat(), PatternBytes(kMinute, 41))) << "the new cut";
+  // The pair kept aside writes back, and its undo still goes back to the audio as first cut.
+  ASSERT_EQ(Run(aside), "(no error)");
+  EXPECT_EQ(Range(), PatternBytes(kMinute, 42));
+  ASSERT_EQ(Run(UndoRecordPathOf(aside)), "(no error)");
+  EXPECT_EQ(Range(), cutAudio);
+}
+
+}  // namespace
+}  // namespace ostrevan::testing
