@@ -269,9 +269,21 @@ FolderFiles ReadFolder(const std::string& folder) {
 void MaterializeFolder(const FolderFiles& files, const std::string& folder) {
   for (const std::string& name : NamesIn(folder)) {
     const std::string path = Join(folder, name);
-    if (fs::is_regular_file(path) && !fs::remove(path)) throw std::runtime_error("cannot remove " + path);
+    if (files.count(name) == 0 && fs::is_regular_file(path) && !fs::remove(path)) {
+      throw std::runtime_error("cannot remove " + path);
+    }
   }
-  for (const auto& file : files) WriteFile(Join(folder, file.first), file.second);
+  // A file still there is written over in place: it keeps its pages, which costs less than
+  // new ones when thousands of states are written.
+  for (const auto& file : files) {
+    const std::string path = Join(folder, file.first);
+    if (!fs::is_regular_file(path)) {
+      WriteFile(path, file.second);
+      continue;
+    }
+    PutBytes(path, 0, file.second);
+    ResizeFile(path, file.second.size());
+  }
 }
 
 std::string Describe(const DiskEvent& event) {

@@ -4,7 +4,8 @@
 // every state of the folder that the disk may hold after a power loss at each point, and a
 // state is written out as real files so that the engine can run on it.
 //
-// The disk as modelled here (kept simple on purpose, and never kinder than a real one):
+// The disk as modelled here (kept simple on purpose; where it is kinder than a real disk,
+// it says so):
 // - A file's bytes are durable once it is flushed. Each 512-byte sector (by file offset)
 //   written since then comes back on its own either as it was at the last flush or as it is
 //   at the power loss (a sector written twice is never seen half way between the two).
