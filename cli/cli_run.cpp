@@ -1,10 +1,21 @@
 #include "cli_run.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <optional>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "engine_error.h"
 #include "file.h"
+#include "integer_text.h"
 #include "load_wave.h"
 #include "ostrevan_version.h"
 #include "save_clip.h"
@@ -40,29 +51,110 @@ constexpr const char* kHelpBody =
     "with --from-end: rec-L-3.wav, rec-L-3.ini.\n"
     "\n"
     "Messages go to standard output, one per line; errors to standard error.\n"
+    "When standard error is a terminal, it shows the progress of a cut or a\n"
+    "write-back on one line. Ctrl+C stops either safely: a stopped cut leaves no\n"
+    "clip, a stopped write-back puts the source back as it was.\n"
+    "Writing back RECORD.undo.ini undoes RECORD's write-backs.\n"
     "\n"
     "exit status:\n"
     "  0   ended with \"%s\", or info read a file of one minute or more\n"
     "  1   ended with another message: a file under one minute, a missing\n"
-    "      source, a refused cut\n"
+    "      source, a refused cut, a stop\n"
     "  2   an error (its text on standard error)\n"
     "  64  a usage error\n";
 
 constexpr const char* kHint = "usage: ostrevan-cli info WAV | cut WAV --length TEXT (--start TEXT | --from-end) | "
                               "writeback RECORD... | --help | --version\n";
 
-// Information messages as lines on standard output; remembers whether the run finished.
+// Ctrl+C during a cut or a write-back stops it the safe way, as "中止" does in the window.
+std::atomic<bool> stopAsked{false};
+
+#ifdef _WIN32
+BOOL WINAPI OnConsoleBreak(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  stopAsked = true;
+  return TRUE;
+}
+#else
+void OnInterrupt(int) { stopAsked = true; }
+#endif
+
+// While it lives, Ctrl+C asks the engine to stop instead of ending the program.
+class StopOnInterrupt {
+ public:
+  StopOnInterrupt() {
+    stopAsked = false;
+#ifdef _WIN32
+    SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
+#else
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previous_);
+#endif
+  }
+  ~StopOnInterrupt() {
+#ifdef _WIN32
+    SetConsoleCtrlHandler(OnConsoleBreak, FALSE);
+#else
+    sigaction(SIGINT, &previous_, nullptr);
+#endif
+  }
+  StopOnInterrupt(const StopOnInterrupt&) = delete;
+  StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
+
+ private:
+#ifndef _WIN32
+  struct sigaction previous_ {};
+#endif
+};
+
+bool IsTerminal(std::FILE* file) {
+#ifdef _WIN32
+  return _isatty(_fileno(file)) != 0;
+#else
+  return isatty(fileno(file)) != 0;
+#endif
+}
+
+// Information messages as lines on standard output; remembers whether the run finished. On a
+// terminal, standard error shows one line of progress while a copy runs, as dd and curl do.
 class PrintingUi : public EngineUi {
  public:
-  explicit PrintingUi(std::FILE* out) : out_(out) {}
+  PrintingUi(std::FILE* out, std::FILE* err) : out_(out), err_(err), showProgress_(IsTerminal(err)) {}
   void ShowInfo(const std::string& text) override {
+    ClearProgress();
     std::fprintf(out_, "%s\n", text.c_str());
     finished_ = text == Text(texts::kFinished);
+  }
+  bool Progress(const std::string& path, uint64_t done, uint64_t total) override {
+    const auto now = std::chrono::steady_clock::now();
+    if (showProgress_ && (now - shown_ > std::chrono::milliseconds(100) || done == total)) {
+      shown_ = now;
+      const size_t slash = path.find_last_of("/\\");
+      std::string line = path.substr(slash == std::string::npos ? 0 : slash + 1) + ": " +
+                         ProgressAmountText(done, total);
+      std::fprintf(err_, "\r%s ", line.c_str());
+      std::fflush(err_);
+      width_ = std::max(width_, line.size() + 1);
+    }
+    return !stopAsked;
   }
   bool finished() const { return finished_; }
 
  private:
+  void ClearProgress() {
+    if (width_ == 0) return;
+    std::fprintf(err_, "\r%s\r", std::string(width_, ' ').c_str());
+    std::fflush(err_);
+    width_ = 0;
+  }
+
   std::FILE* out_;
+  std::FILE* err_;
+  bool showProgress_;
+  std::chrono::steady_clock::time_point shown_{};
+  size_t width_ = 0;
   bool finished_ = false;
 };
 
@@ -90,7 +182,7 @@ std::optional<std::string> CanonicalMinuteText(const std::string& text) {
   return digits;
 }
 
-int Cut(const std::vector<std::string>& args, std::FILE* out) {
+int Cut(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   if (args.size() < 2) throw UsageError{};
   // The record keeps the source's full path, so a write-back from another folder finds
   // the same recording.
@@ -117,13 +209,14 @@ int Cut(const std::vector<std::string>& args, std::FILE* out) {
   // The start minutes the window's scroll bar could reach: 0 to whole minutes - 1.
   if (start && std::stoll(*startText) >= TheLoadedWave().wholeMinutes) throw UsageError{};
 
-  PrintingUi ui(out);
+  PrintingUi ui(out, err);
+  StopOnInterrupt stop;
   SaveClip(TheLoadedWave(), *length, *startText, wav,
            fromEnd ? ClipMode::FromEnd : ClipMode::StartMinute, ui);
   return ui.finished() ? kExitFinished : kExitMessage;
 }
 
-int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
+int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   if (args.empty()) throw UsageError{};
   const std::string& command = args[0];
   if (command == "--help" && args.size() == 1) {
@@ -136,9 +229,10 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out) {
     return kExitFinished;
   }
   if (command == "info" && args.size() == 2) return LoadAndPrint(args[1], out, true) ? kExitFinished : kExitMessage;
-  if (command == "cut") return Cut(args, out);
+  if (command == "cut") return Cut(args, out, err);
   if (command == "writeback" && args.size() >= 2) {
-    PrintingUi ui(out);
+    PrintingUi ui(out, err);
+    StopOnInterrupt stop;
     WriteBackClips(std::vector<std::string>(args.begin() + 1, args.end()), ui);
     return ui.finished() ? kExitFinished : kExitMessage;
   }
@@ -156,7 +250,7 @@ int PrintCurrentError(std::FILE* out, std::FILE* err) {
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   try {
-    return Dispatch(args, out);
+    return Dispatch(args, out, err);
   } catch (const UsageError&) {
     std::fputs(kHint, err);
     return kExitUsage;

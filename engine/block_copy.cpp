@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine_error.h"
+#include "engine_ui.h"
 #include "fingerprint.h"
 #include "texts.h"
 
@@ -14,8 +15,14 @@ void WriteExactly(File& to, int64_t position, const void* bytes, size_t size) {
   if (to.WriteAt(position, bytes, size) != size) throw EngineError(Text(texts::kWriteError));
 }
 
+void WorkMeter::Add(uint64_t bytes) {
+  done_ += bytes;
+  if (!ui_.Progress(path_, done_, total_)) throw StopRequested{};
+}
+
 void ForEachBlock(File& from, int64_t fromPos, uint64_t available, uint64_t count,
-                  const std::function<void(uint64_t done, const unsigned char* bytes, size_t size)>& visit) {
+                  const std::function<void(uint64_t done, const unsigned char* bytes, size_t size)>& visit,
+                  WorkMeter* meter) {
   std::vector<unsigned char> buffer(static_cast<size_t>(std::min<uint64_t>(count, kCopyBlockSize)));
   uint64_t done = 0;
   while (done < count) {
@@ -28,21 +35,26 @@ void ForEachBlock(File& from, int64_t fromPos, uint64_t available, uint64_t coun
     std::memset(buffer.data() + got, 0, piece - got);
     visit(done, buffer.data(), piece);
     done += piece;
+    if (meter) meter->Add(piece);
   }
 }
 
 void CopyRange(File& from, int64_t fromPos, uint64_t available, File& to, int64_t toPos, uint64_t count,
-               Fingerprint* copied) {
-  ForEachBlock(from, fromPos, available, count, [&](uint64_t done, const unsigned char* bytes, size_t size) {
-    if (copied) copied->Update(bytes, size);
-    WriteExactly(to, toPos + static_cast<int64_t>(done), bytes, size);
-  });
+               Fingerprint* copied, WorkMeter* meter) {
+  ForEachBlock(
+      from, fromPos, available, count,
+      [&](uint64_t done, const unsigned char* bytes, size_t size) {
+        if (copied) copied->Update(bytes, size);
+        WriteExactly(to, toPos + static_cast<int64_t>(done), bytes, size);
+      },
+      meter);
 }
 
-std::string FingerprintOfRange(File& from, int64_t fromPos, uint64_t available, uint64_t count) {
+std::string FingerprintOfRange(File& from, int64_t fromPos, uint64_t available, uint64_t count, WorkMeter* meter) {
   Fingerprint fingerprint;
-  ForEachBlock(from, fromPos, available, count,
-               [&](uint64_t, const unsigned char* bytes, size_t size) { fingerprint.Update(bytes, size); });
+  ForEachBlock(
+      from, fromPos, available, count,
+      [&](uint64_t, const unsigned char* bytes, size_t size) { fingerprint.Update(bytes, size); }, meter);
   return fingerprint.Text();
 }
 

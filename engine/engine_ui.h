@@ -2,6 +2,7 @@
 // What the engine needs from whoever calls it: an information box that waits for the user,
 // and a place that shows the last clip record text saved or read.
 
+#include <cstdint>
 #include <string>
 
 namespace ostrevan {
@@ -13,6 +14,11 @@ class EngineUi {
   virtual void ShowInfo(const std::string& text) = 0;
   // The clip record text just saved or read (CR LF line breaks).
   virtual void ShowRecordText(const std::string& /*text*/) {}
+  // Told between the blocks of a cut's or a write-back's copies: `done` of `total` bytes of
+  // the work on `path` (the clip being cut, or the source being written). Returning false
+  // stops it: a cut then leaves no clip and no record, a write-back puts the range back as
+  // it was, and the information box says so.
+  virtual bool Progress(const std::string& /*path*/, uint64_t /*done*/, uint64_t /*total*/) { return true; }
 };
 
 }  // namespace ostrevan

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 
 #include "engine_error.h"
 #include "file.h"
@@ -24,15 +27,35 @@ bool File::Open(const std::string& path, FileMode mode) {
   return true;
 }
 
+void SlowFilesFromEnvironment() {
+  const char* value = std::getenv("OSTREVAN_SLOW_BLOCK_MS");
+  const int ms = value ? std::atoi(value) : 0;
+  if (ms <= 0) return;
+  class Slow : public FileFaults {
+   public:
+    explicit Slow(int ms) : ms_(ms) {}
+    void BeforeTransfer(const std::string&, size_t size) override {
+      if (size > 64 * 1024) std::this_thread::sleep_for(std::chrono::milliseconds(ms_));
+    }
+
+   private:
+    int ms_;
+  };
+  static Slow slow(ms);
+  SetFileFaults(&slow);
+}
+
 size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
   FileFaults* faults = installed.load();
   if (faults && faults->ReadFails(path_, position)) throw EngineError(Text(texts::kReadError));
+  if (faults) faults->BeforeTransfer(path_, size);
   return PlatformReadAt(position, buffer, size);
 }
 
 size_t File::WriteAt(int64_t position, const void* buffer, size_t size) {
   FileFaults* faults = installed.load();
   if (!faults) return PlatformWriteAt(position, buffer, size);
+  faults->BeforeTransfer(path_, size);
   const size_t put = PlatformWriteAt(position, buffer, std::min(size, faults->WriteAllowance(path_, position, size)));
   faults->Written(path_, position, buffer, put);
   return put;

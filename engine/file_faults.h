@@ -21,6 +21,9 @@ class FileFaults {
   // Told of every flush of `path`; true to fail it.
   virtual bool FlushFails(const std::string& /*path*/) { return false; }
 
+  // Told before every read and write of `size` bytes; may take its time, as a slow disk does.
+  virtual void BeforeTransfer(const std::string& /*path*/, size_t /*size*/) {}
+
   // What happened, told after it succeeded. A write tells the bytes the file took.
   virtual void Written(const std::string& /*path*/, int64_t /*position*/, const void* /*bytes*/, size_t /*size*/) {}
   virtual void Flushed(const std::string& /*path*/) {}
@@ -34,5 +37,10 @@ class FileFaults {
 
 // Installs `faults` for every file operation until it is replaced, or removed with nullptr.
 void SetFileFaults(FileFaults* faults);
+
+// For tests of a whole program: with OSTREVAN_SLOW_BLOCK_MS=N in the environment, every read
+// and write of a block of the engine's copies (more than 64 KiB) takes N ms longer, as on a
+// slow disk, so that a cut or a write-back of a small file lasts long enough to watch.
+void SlowFilesFromEnvironment();
 
 }  // namespace ostrevan

@@ -77,4 +77,20 @@ int64_t ParseInteger64Text(const std::string& text) {
 
 std::string DecimalText(int64_t value) { return std::to_string(value); }
 
+namespace {
+
+std::string Grouped(uint64_t value) {
+  std::string digits = std::to_string(value);
+  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+}  // namespace
+
+std::string ProgressAmountText(uint64_t done, uint64_t total) {
+  const bool megabytes = total >= 10'000'000;
+  const uint64_t unit = megabytes ? 1'000'000 : 1'000;
+  return Grouped(done / unit) + " / " + Grouped(total / unit) + (megabytes ? " MB" : " KB");
+}
+
 }  // namespace ostrevan

@@ -18,4 +18,8 @@ int64_t ParseInteger64Text(const std::string& text);
 // Plain decimal: no padding, no grouping, "-" for negatives.
 std::string DecimalText(int64_t value);
 
+// How far a long copy has come, as its progress shows it: "412 / 1,382 MB" (decimal
+// megabytes, grouped by thousands), or in KB when the whole is under 10 MB.
+std::string ProgressAmountText(uint64_t done, uint64_t total);
+
 }  // namespace ostrevan

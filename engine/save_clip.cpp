@@ -148,7 +148,7 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
 
   Fingerprint cut;
   std::string keptAside;
-  {
+  try {
     File source;
     if (!source.Open(sourcePath, FileMode::ReadExclusive)) {
       throw EngineError(FormatText(texts::kCannotOpen, sourcePath));
@@ -167,13 +167,18 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     const auto count = static_cast<uint64_t>(clipBytes);
     // An empty clip reads nothing; its offset may lie beyond any position a file can have.
     if (count > 0) {
+      WorkMeter meter(ui, clipPath, count);
       CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip.file(), static_cast<int64_t>(header.size()),
-                count, &cut);
+                count, &cut, &meter);
     }
     source.Close();
     keptAside = KeepEditedClipAside(recordPath, {clipOffset, clipBytes, sourcePath, cut.Text()});
     // Not flushed: the source still holds what a clip lost to a power cut would hold.
     clip.Commit(false);
+  } catch (const StopRequested&) {
+    // The new clip was only ever under its ".new" name, and is gone.
+    ui.ShowInfo(FormatText(texts::kCutStopped, clipPath));
+    return;
   }
 
   const ClipRecord record{clipOffset, clipBytes, sourcePath, cut.Text()};

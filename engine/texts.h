@@ -49,6 +49,11 @@ inline constexpr const char* kShortFile = u8"１分以下のWAVEは処理でき�
 inline constexpr const char* kSourceMissing = u8"取り出し元ファイルがありません";
 inline constexpr const char* kClipTooLong = u8"取り出し長さがWAVの長さを越えています";
 inline constexpr const char* kStartBeyondEnd = u8"取り出し開始位置がWAVの長さを越えています";
+// "中止" pressed (or Ctrl+C) during a long cut or write-back.
+inline constexpr const char* kCutStopped =
+    u8"取り出しを中止しました。クリップ %s は作っていません（前からあったファイルはそのままです）";
+inline constexpr const char* kWriteBackStopped =
+    u8"置き換えを中止しました。取り出し元 %s は「実行」を押す前のままです（それより前の記録の置き換えは済んでいます）";
 // A cut that would have replaced an edited clip moved it and its record aside first.
 inline constexpr const char* kKeptAside = u8"編集されていたクリップと記録を %s に移しました";
 inline constexpr const char* kChangedSinceLoad =

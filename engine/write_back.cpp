@@ -8,6 +8,7 @@
 #include "clip_header.h"
 #include "clip_record.h"
 #include "engine_error.h"
+#include "engine_ui.h"
 #include "file.h"
 #include "fingerprint.h"
 #include "load_wave.h"
@@ -31,14 +32,17 @@ struct WriteBack {
   AudioLayout clipLayout;
   int64_t writeAt = 0;
   uint64_t writeBytes = 0;
+  std::string mainRecordPath;      // the record itself, or for an undo the record it undoes
   std::optional<ClipRecord> undo;  // the undo record of a record, when it belongs to its range
+  std::string journalPath;         // what holds the range's bytes from before this run
+  bool madeUndo = false;           // this run made the undo clip and record
   std::string expected;            // the fingerprint the range must hold: the record's
   std::string clipAudio;           // the fingerprint of what the range will hold
   std::string now;                 // and of what it holds
 };
 
 // Opens the source and the clip and reads both fingerprints. Raises what refuses the record.
-void Prepare(WriteBack& wb) {
+void Prepare(WriteBack& wb, EngineUi& ui, std::optional<WorkMeter>& meter) {
   const ClipRecord& record = wb.record;
   const std::string clipPath = ClipPathOfRecord(wb.recordPath);
   if (record.clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
@@ -72,49 +76,75 @@ void Prepare(WriteBack& wb) {
   // A clip that ends before its own header says is a broken copy, not an edit.
   if (wb.clipLayout.statedBeyondFile) throw EngineError(FormatText(texts::kClipCutShort, clipPath));
 
+  // The work: reading the clip and the range, copying the range aside, writing the clip.
+  meter.emplace(ui, record.sourcePath, 4 * wb.writeBytes);
   // The clip is read whole before the source is touched, so a clip that cannot be read
   // leaves the source as it was.
-  wb.clipAudio =
-      FingerprintOfRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.writeBytes);
-  wb.now = FingerprintOfRange(wb.source, wb.writeAt, wb.writeBytes, wb.writeBytes);
+  wb.clipAudio = FingerprintOfRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.writeBytes,
+                                    &*meter);
+  wb.now = FingerprintOfRange(wb.source, wb.writeAt, wb.writeBytes, wb.writeBytes, &*meter);
 }
 
-// True when every byte of the range equals the byte at the same place in `journal` or in the
-// clip, and the journal's audio is what the record names: what a write-back stopped at any
-// point leaves, and nothing else does.
-bool IsAnInterruptedWrite(WriteBack& wb, const std::string& journalPath) {
-  File journal;
-  if (!journal.Open(journalPath, FileMode::ReadExclusive)) return false;
-  const std::optional<AudioLayout> layout = ReadAudioLayout(journal);
-  if (!layout || layout->format != wb.sourceLayout.format) return false;
-
-  constexpr size_t kBlock = 1 << 20;
-  std::vector<unsigned char> range(kBlock), saved(kBlock), clip(kBlock);
-  auto read = [](File& file, int64_t start, uint64_t available, uint64_t done, unsigned char* out, size_t size) {
+// Audio bytes of a file, in blocks, zeros past their end.
+struct AudioIn {
+  File* file;
+  int64_t start;
+  uint64_t available;
+  void Read(uint64_t done, unsigned char* out, size_t size) const {
     size_t got = 0;
     if (done < available) {
-      got = file.ReadAt(start + static_cast<int64_t>(done), out, static_cast<size_t>(std::min<uint64_t>(size, available - done)));
+      got = file->ReadAt(start + static_cast<int64_t>(done), out, static_cast<size_t>(std::min<uint64_t>(size, available - done)));
     }
     std::fill(out + got, out + size, 0);
-  };
-  Fingerprint savedAudio;
-  for (uint64_t done = 0; done < wb.writeBytes; done += kBlock) {
-    const auto size = static_cast<size_t>(std::min<uint64_t>(kBlock, wb.writeBytes - done));
-    read(wb.source, wb.writeAt, wb.writeBytes, done, range.data(), size);
-    read(journal, layout->DataStart(), layout->AudioSize(), done, saved.data(), size);
-    read(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), done, clip.data(), size);
-    for (size_t i = 0; i < size; ++i) {
-      if (range[i] != saved[i] && range[i] != clip[i]) return false;
-    }
-    savedAudio.Update(saved.data(), size);
   }
-  return savedAudio.Text() == wb.expected;
+};
+
+// Opens `path` as audio in the source's format, or reuses the run's clip when it is that file.
+std::optional<AudioIn> AudioOf(WriteBack& wb, const std::string& path, File& file) {
+  if (path == ClipPathOfRecord(wb.recordPath)) return AudioIn{&wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize()};
+  if (!file.Open(path, FileMode::ReadExclusive)) return std::nullopt;
+  const std::optional<AudioLayout> layout = ReadAudioLayout(file);
+  if (!layout || layout->format != wb.sourceLayout.format) return std::nullopt;
+  return AudioIn{&file, layout->DataStart(), layout->AudioSize()};
 }
 
-// The journals that may hold what an interrupted run was replacing.
+// True when the journal at `journalPath` holds what the record names, and every byte of the
+// range equals the byte at the same place in the journal, the clip or the undo clip: what a
+// write-back or an undo stopped at any point leaves, and nothing else does.
+bool IsAnInterruptedRun(WriteBack& wb, const std::string& journalPath) {
+  File journalFile, otherFile;
+  const std::optional<AudioIn> journal = AudioOf(wb, journalPath, journalFile);
+  if (!journal) return false;
+  std::vector<AudioIn> sources = {*journal, {&wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize()}};
+  // The pair's other clip: a write-back's undo clip, or the clip an undo undoes.
+  const std::string other = wb.isUndo ? ClipPathOfRecord(wb.mainRecordPath) : UndoClipPathOf(wb.mainRecordPath);
+  if (other != journalPath) {
+    if (const std::optional<AudioIn> audio = AudioOf(wb, other, otherFile)) sources.push_back(*audio);
+  }
+
+  constexpr size_t kBlock = 1 << 20;
+  std::vector<unsigned char> range(kBlock);
+  std::vector<std::vector<unsigned char>> candidates(sources.size(), std::vector<unsigned char>(kBlock));
+  Fingerprint journalAudio;
+  for (uint64_t done = 0; done < wb.writeBytes; done += kBlock) {
+    const auto size = static_cast<size_t>(std::min<uint64_t>(kBlock, wb.writeBytes - done));
+    AudioIn{&wb.source, wb.writeAt, wb.writeBytes}.Read(done, range.data(), size);
+    for (size_t k = 0; k < sources.size(); ++k) sources[k].Read(done, candidates[k].data(), size);
+    for (size_t i = 0; i < size; ++i) {
+      bool explained = false;
+      for (const auto& candidate : candidates) explained = explained || candidate[i] == range[i];
+      if (!explained) return false;
+    }
+    journalAudio.Update(candidates[0].data(), size);
+  }
+  return journalAudio.Text() == wb.expected;
+}
+
+// The files that may hold what a stopped run was replacing: the journals of the pair, and
+// the undo clip (the first write-back's copy).
 std::vector<std::string> JournalCandidates(const WriteBack& wb) {
-  if (wb.isUndo) return {JournalPathOf(wb.recordPath)};
-  return {JournalPathOf(wb.recordPath), UndoClipPathOf(wb.recordPath)};
+  return {JournalPathOf(wb.recordPath), JournalPathOf(wb.isUndo ? wb.mainRecordPath : UndoRecordPathOf(wb.recordPath)),
+          UndoClipPathOf(wb.mainRecordPath)};
 }
 
 // The undo record of `recordPath`, when there is one that belongs to its range. One that
@@ -138,12 +168,14 @@ std::optional<ClipRecord> UndoRecordFor(const WriteBack& wb) {
 // Puts what the range holds now on the disk beside the record before the source is written:
 // the first write-back's copy is the undo clip, kept for good; later ones, and an undo's,
 // are a journal, removed once the run is complete.
-void SaveWhatIsReplaced(WriteBack& wb) {
+void SaveWhatIsReplaced(WriteBack& wb, WorkMeter& meter) {
   const std::string undoClipPath = UndoClipPathOf(wb.recordPath);
   const std::string undoRecordPath = UndoRecordPathOf(wb.recordPath);
   const std::optional<ClipRecord>& undo = wb.undo;
   const bool firstCopy = !wb.isUndo && !FileExists(undoClipPath);
+  wb.madeUndo = firstCopy && !undo;
   const std::string copyPath = firstCopy ? undoClipPath : JournalPathOf(wb.recordPath);
+  wb.journalPath = copyPath;
   std::string failedPath = copyPath;
   try {
     {
@@ -151,7 +183,7 @@ void SaveWhatIsReplaced(WriteBack& wb) {
       const std::string header = ClipHeaderBytes(wb.sourceLayout, wb.writeBytes);
       WriteExactly(copy.file(), 0, header.data(), header.size());
       CopyRange(wb.source, wb.writeAt, wb.writeBytes, copy.file(), static_cast<int64_t>(header.size()),
-                wb.writeBytes);
+                wb.writeBytes, nullptr, &meter);
       copy.Commit();
     }
     // The undo record names what the range holds until the source is written.
@@ -197,35 +229,61 @@ void RenewRecords(const WriteBack& wb) {
     if (sameRange) renew(otherPath, *other);
     renew(wb.recordPath, wb.record);
   }
-  const std::string journal = JournalPathOf(wb.recordPath);
-  if (FileExists(journal)) RemoveFile(journal);
+  // The range and the records agree again: no journal of the pair is needed any more.
+  for (const std::string& journal : {JournalPathOf(wb.mainRecordPath), JournalPathOf(UndoRecordPathOf(wb.mainRecordPath))}) {
+    if (FileExists(journal)) RemoveFile(journal);
+  }
 }
 
-void WriteBackOne(const std::string& recordPath, const ClipRecord& record) {
+// A stop while the source is written: the range goes back to the journal's bytes, which the
+// records name, and a journal of this run is removed.
+void PutRangeBack(WriteBack& wb) {
+  File journal;
+  const std::optional<AudioIn> saved = AudioOf(wb, wb.journalPath, journal);
+  if (!saved) throw EngineError(FormatText(texts::kCannotOpen, wb.journalPath));
+  CopyRange(*saved->file, saved->start, saved->available, wb.source, wb.writeAt, wb.writeBytes);
+  if (!wb.source.Flush()) throw EngineError(Text(texts::kWriteError));
+  journal.Close();
+  // As if the run had not begun: its journal, or the undo files it made, go.
+  if (wb.journalPath != UndoClipPathOf(wb.mainRecordPath)) RemoveFile(wb.journalPath);
+  if (wb.madeUndo) {
+    RemoveFile(UndoRecordPathOf(wb.mainRecordPath));
+    RemoveFile(UndoClipPathOf(wb.mainRecordPath));
+  }
+}
+
+void WriteBackOne(const std::string& recordPath, const ClipRecord& record, EngineUi& ui) {
   WriteBack wb;
   wb.recordPath = recordPath;
   wb.record = record;
   wb.isUndo = IsUndoRecordPath(recordPath);
-  Prepare(wb);
+  wb.mainRecordPath = wb.isUndo ? MainRecordPathOf(recordPath) : recordPath;
+  std::optional<WorkMeter> meter;
+  Prepare(wb, ui, meter);
   if (!wb.isUndo) wb.undo = UndoRecordFor(wb);
   wb.expected = record.fingerprint;
 
   const bool holdsClip = wb.now == wb.clipAudio;
-  bool interrupted = false;
   // The range must still hold what was cut (or last written) there, hold the clip's audio
   // already (a run repeated, or stopped after the source's write), or be what a run stopped
   // while writing it leaves.
   if (!holdsClip && !wb.expected.empty() && wb.now != wb.expected) {
     for (const std::string& journal : JournalCandidates(wb)) {
-      interrupted = interrupted || IsAnInterruptedWrite(wb, journal);
+      if (wb.journalPath.empty() && IsAnInterruptedRun(wb, journal)) wb.journalPath = journal;
     }
-    if (!interrupted) throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
+    if (wb.journalPath.empty()) throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
   }
 
   if (!holdsClip) {
     // A stopped run's journal holds what it was replacing already.
-    if (!interrupted) SaveWhatIsReplaced(wb);
-    CopyRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.source, wb.writeAt, wb.writeBytes);
+    if (wb.journalPath.empty()) SaveWhatIsReplaced(wb, *meter);
+    try {
+      CopyRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.source, wb.writeAt, wb.writeBytes,
+                nullptr, &*meter);
+    } catch (const StopRequested&) {
+      PutRangeBack(wb);
+      throw;
+    }
   }
   // Flushed even when the range held the clip already: an earlier run may have stopped
   // before its bytes reached the disk.
@@ -246,7 +304,12 @@ void WriteBackClips(const std::vector<std::string>& recordPaths, EngineUi& ui) {
       ui.ShowInfo(Text(texts::kSourceMissing) + record.sourcePath);
       return;
     }
-    WriteBackOne(recordPath, record);
+    try {
+      WriteBackOne(recordPath, record, ui);
+    } catch (const StopRequested&) {
+      ui.ShowInfo(FormatText(texts::kWriteBackStopped, record.sourcePath));
+      return;
+    }
   }
   ui.ShowInfo(Text(texts::kFinished));
 }

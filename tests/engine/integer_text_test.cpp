@@ -58,5 +58,11 @@ TEST(DecimalText, IsPlain) {
   EXPECT_EQ(DecimalText(52920000), "52920000");
 }
 
+TEST(ProgressAmountText, MegabytesGroupedKilobytesForSmallWork) {
+  EXPECT_EQ(ProgressAmountText(412'345'678, 1'382'400'000), "412 / 1,382 MB");
+  EXPECT_EQ(ProgressAmountText(0, 1'234'567'890'123), "0 / 1,234,567 MB");
+  EXPECT_EQ(ProgressAmountText(480'000, 1'920'000), "480 / 1,920 KB");
+}
+
 }  // namespace
 }  // namespace ostrevan
