@@ -1,9 +1,9 @@
-// A power loss at any moment of a write-back, an undo or a cut: every state the disk may be
-// left in (tests/support/disk_model.h), built from the operation's own log of file
-// operations, then the recovery a user has: the same operation again, then the undo. The
-// source never changes outside the clip's range, the audio as it was cut is never lost, a
-// recovery cut short by another power loss recovers too, and "終わりました" is shown only
-// once what it reports is on the disk.
+// A power loss at any moment of a write-back (one the user stopped too), an undo or a cut:
+// every state the disk may be left in (tests/support/disk_model.h), built from the
+// operation's own log of file operations, then the recovery a user has: the same operation
+// again, then the undo. The source never changes outside the clip's range, the audio as it
+// was cut is never lost, a recovery cut short by another power loss recovers too, and
+// "終わりました" (or the stopped message) is shown only once what it reports is on the disk.
 
 #include <gtest/gtest.h>
 #ifdef __GLIBC__
@@ -51,6 +51,7 @@ TEST(DiskModel, CountsTheStatesAPowerLossAllows) {
       {"three sectors written, not flushed: each old or new", {Write("a", 100, 1000)}, 8},
       {"the same, flushed", {Write("a", 100, 1000), Op(Kind::Flush, "a")}, 1},
       {"a file grown by a sector", {Write("b", 10, 600)}, 4},
+      {"one sector written twice: neither write, either one or both", {Write("a", 0, 10), Write("a", 5, 10)}, 4},
       {"a new file of two sectors, its folder not flushed: missing, or there with each sector old or new",
        {Op(Kind::Create, "c"), Write("c", 0, 1024), Op(Kind::Flush, "c")}, 2},
       {"the same before its flush", {Op(Kind::Create, "c"), Write("c", 0, 1024)}, 5},
@@ -89,7 +90,7 @@ TEST(DiskModel, CountsTheStatesAPowerLossAllows) {
 
 // --- The engine's operations. ---
 
-enum class Operation { FirstWriteBack, SecondWriteBack, Undo, ThreeLineRecord, CutOverEditedClip };
+enum class Operation { FirstWriteBack, SecondWriteBack, Undo, ThreeLineRecord, StoppedWriteBack, CutOverEditedClip };
 
 struct Size {
   const char* name;
@@ -137,10 +138,12 @@ Bytes ClipAudio(const Bytes& wave) {
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
 
-// Marks, in the recorder's log, the stage that runs and each message it shows.
+// Marks, in the recorder's log, the stage that runs and each message it shows; stops the
+// work at its end when told to (a write-back then, with the source written, not flushed).
 class MarkingUi : public RecordingUi {
  public:
-  explicit MarkingUi(DiskRecorder* recorder) : recorder_(recorder) {}
+  explicit MarkingUi(DiskRecorder* recorder, bool stopAtEnd = false) : recorder_(recorder), stopAtEnd_(stopAtEnd) {}
+  bool Progress(const std::string&, uint64_t done, uint64_t total) override { return !(stopAtEnd_ && done == total); }
   void Stage(const std::string& stage) {
     stage_ = stage;
     if (recorder_) recorder_->Mark(stage);
@@ -152,6 +155,7 @@ class MarkingUi : public RecordingUi {
 
  private:
   DiskRecorder* recorder_;
+  bool stopAtEnd_;
   std::string stage_;
 };
 
@@ -194,7 +198,8 @@ class Scene {
     EditClip(11);
     expected_ = edited_;
     switch (operation) {
-      case Operation::FirstWriteBack: break;
+      case Operation::FirstWriteBack:
+      case Operation::StoppedWriteBack: break;
       case Operation::SecondWriteBack:
         WriteBack(record_);
         EditClip(12);
@@ -249,13 +254,16 @@ class Scene {
     if (source == files.end()) return failures.Add("the source is gone", where);
     CheckOutside(source->second, where, failures);
     if (IsCut() && !HoldsWave(files, edited_)) failures.Add("the edited clip is lost", where);
-    // What a stage reported as done is on the disk.
-    const std::string finished = ": " + Text(texts::kFinished);
-    if (marks.empty() || marks.back().size() < finished.size() ||
-        marks.back().compare(marks.back().size() - finished.size(), finished.size(), finished) != 0) {
-      return;
+    // What a stage reported as done, or as put back, is on the disk.
+    const std::string last = marks.empty() ? "" : marks.back();
+    const auto says = [&last](const std::string& text) {
+      return last.size() >= text.size() + 2 && last.compare(last.size() - text.size() - 2, std::string::npos, ": " + text) == 0;
+    };
+    if (says(FormatText(texts::kWriteBackStopped, source_))) {
+      if (Range(source->second) != cutAudio_) failures.Add("stopped, but the range on the disk is not put back", where);
     }
-    const bool undone = marks.back().compare(0, 4, "undo") == 0;
+    if (!says(Text(texts::kFinished))) return;
+    const bool undone = last.compare(0, 4, "undo") == 0;
     if (IsCut()) {
       // The new clip itself is not flushed: the source still holds it.
       const bool clipNamed = files.count(BaseName(clip_)) != 0;
@@ -361,9 +369,12 @@ TEST_P(CrashStatesTest, EveryStateRecoversAndKeepsTheAudioAsCut) {
   Scene scene(c.operation, *c.size);
   DiskRecorder recorder(scene.folder());
   {
-    MarkingUi ui(&recorder);
+    const bool stops = c.operation == Operation::StoppedWriteBack;
+    MarkingUi ui(&recorder, stops);
     ui.Stage("operation");
     ASSERT_EQ(ErrorOf([&] { scene.Run(ui); }), "(no error)");
+    ASSERT_FALSE(ui.infos.empty());
+    ASSERT_EQ(ui.infos.back() == Text(texts::kFinished), !stops) << ui.infos.back();
   }
   recorder.Stop();
   ASSERT_TRUE(recorder.elsewhere().empty()) << recorder.elsewhere().front();
@@ -410,6 +421,7 @@ std::vector<Case> Cases(const Size& size) {
           {Operation::SecondWriteBack, "second_write_back", &size},
           {Operation::Undo, "undo", &size},
           {Operation::ThreeLineRecord, "three_line_record", &size},
+          {Operation::StoppedWriteBack, "stopped_write_back", &size},
           // A cut stopped between moving X.wav and X.ini aside leaves "X (2).wav" without its
           // record; the cut run again finds no X.wav and writes X.ini over the record.
           {Operation::CutOverEditedClip, "cut_over_edited_clip", &size, "no record names the edited clip"}};

@@ -56,39 +56,65 @@ uint64_t SaturatingProduct(uint64_t a, uint64_t b) {
 
 using SharedBytes = std::shared_ptr<const Bytes>;
 
+// A write not yet flushed: each of its sectors reaches the disk or not.
+struct PendingWrite {
+  int64_t position = 0;
+  SharedBytes bytes;
+  int64_t FirstSector() const { return position / kSectorSize; }
+  int64_t LastSector() const { return (position + static_cast<int64_t>(bytes->size()) - 1) / kSectorSize; }
+  size_t Sectors() const { return static_cast<size_t>(LastSector() - FirstSector() + 1); }
+};
+
 struct Inode {
   SharedBytes durable = std::make_shared<const Bytes>();  // as of its last flush
   SharedBytes current = std::make_shared<const Bytes>();
-  bool emptied = false;           // emptied since its last flush
-  std::vector<int64_t> dirty;     // sectors written since its last flush (or emptying), sorted
+  bool emptied = false;                // emptied since its last flush
+  std::vector<PendingWrite> writes;    // since its last flush (or emptying), in order
+  size_t pieces = 0;                   // sectors of those writes, counted once per write
 
   // The emptying is a choice only when it would change what the file starts from.
   bool EmptyingIsChoice() const { return emptied && !durable->empty(); }
-  int Bits() const { return static_cast<int>(dirty.size()) + (EmptyingIsChoice() ? 1 : 0); }
+  int Bits() const { return static_cast<int>(pieces) + (EmptyingIsChoice() ? 1 : 0); }
 
-  // `bits`: bit i set for dirty sector i new; the bit after them set for the emptying kept.
+  // `bits`: one per sector of each write in order, set when it reached the disk; the bit
+  // after them set when the emptying did.
   Bytes Build(const std::vector<bool>& bits) const {
-    const bool emptyingKept = EmptyingIsChoice() && bits[dirty.size()];
+    const bool emptyingKept = EmptyingIsChoice() && bits[pieces];
     Bytes bytes = (emptied && (emptyingKept || durable->empty())) ? Bytes() : *durable;
-    for (size_t i = 0; i < dirty.size(); ++i) {
-      if (!bits[i]) continue;
-      const auto from = static_cast<size_t>(dirty[i] * kSectorSize);
-      const size_t to = std::min(current->size(), from + static_cast<size_t>(kSectorSize));
-      if (from >= to) continue;
-      if (bytes.size() < to) bytes.resize(to, 0);
-      std::copy(current->begin() + static_cast<std::ptrdiff_t>(from),
-                current->begin() + static_cast<std::ptrdiff_t>(to), bytes.begin() + static_cast<std::ptrdiff_t>(from));
+    size_t bit = 0;
+    for (const PendingWrite& write : writes) {
+      const int64_t end = write.position + static_cast<int64_t>(write.bytes->size());
+      for (int64_t sector = write.FirstSector(); sector <= write.LastSector(); ++sector) {
+        if (!bits[bit++]) continue;
+        const int64_t from = std::max(write.position, sector * kSectorSize);
+        const int64_t to = std::min(end, (sector + 1) * kSectorSize);
+        if (bytes.size() < static_cast<size_t>(to)) bytes.resize(static_cast<size_t>(to), 0);
+        std::copy(write.bytes->begin() + (from - write.position), write.bytes->begin() + (to - write.position),
+                  bytes.begin() + from);
+      }
     }
     return bytes;
   }
 
   std::string DescribeChoice(const std::vector<bool>& bits) const {
-    std::vector<int64_t> fresh, old;
-    for (size_t i = 0; i < dirty.size(); ++i) (bits[i] ? fresh : old).push_back(dirty[i]);
     std::string text;
-    if (!dirty.empty()) text += "new sectors " + SectorList(fresh) + ", old " + SectorList(old);
-    if (EmptyingIsChoice()) text += std::string(text.empty() ? "" : "; ") + (bits[dirty.size()] ? "emptied" : "emptying lost");
+    size_t bit = 0;
+    for (const PendingWrite& write : writes) {
+      std::vector<int64_t> fresh, old;
+      for (int64_t sector = write.FirstSector(); sector <= write.LastSector(); ++sector) {
+        (bits[bit++] ? fresh : old).push_back(sector);
+      }
+      if (!text.empty()) text += "; ";
+      if (writes.size() > 1) text += "write at " + std::to_string(write.position) + ": ";
+      text += "new sectors " + SectorList(fresh) + ", old " + SectorList(old);
+    }
+    if (EmptyingIsChoice()) text += std::string(text.empty() ? "" : "; ") + (bits[pieces] ? "emptied" : "emptying lost");
     return text;
+  }
+
+  void Clean() {
+    writes.clear();
+    pieces = 0;
   }
 };
 
@@ -138,16 +164,16 @@ struct CrashStates::Model {
         if (bytes->size() < end) bytes->resize(end, 0);
         std::copy(event.bytes.begin(), event.bytes.end(), bytes->begin() + static_cast<std::ptrdiff_t>(event.position));
         inode.current = std::move(bytes);
-        std::set<int64_t> dirty(inode.dirty.begin(), inode.dirty.end());
-        for (int64_t s = event.position / kSectorSize; s <= static_cast<int64_t>(end - 1) / kSectorSize; ++s) dirty.insert(s);
-        inode.dirty.assign(dirty.begin(), dirty.end());
+        PendingWrite write{event.position, std::make_shared<const Bytes>(event.bytes)};
+        inode.pieces += write.Sectors();
+        inode.writes.push_back(std::move(write));
         break;
       }
       case Kind::Flush: {
         Inode& inode = inodes[InodeOf(event.name)];
         inode.durable = inode.current;
         inode.emptied = false;
-        inode.dirty.clear();
+        inode.Clean();
         break;
       }
       case Kind::Create: {
@@ -156,7 +182,7 @@ struct CrashStates::Model {
           Inode& inode = inodes[found->second];
           inode.current = std::make_shared<const Bytes>();
           inode.emptied = true;
-          inode.dirty.clear();
+          inode.Clean();
         } else {
           inodes.emplace_back();
           currentNames[event.name] = inodes.size() - 1;
@@ -427,8 +453,8 @@ CrashState CrashStates::RandomState(size_t point, std::mt19937_64& random) const
     std::uniform_real_distribution<double> share(0.0, 1.0);
     const double fresh = share(random);
     std::vector<bool> bits(static_cast<size_t>(inode.Bits()) + 1, false);
-    for (size_t i = 0; i < inode.dirty.size(); ++i) bits[i] = share(random) < fresh;
-    if (inode.EmptyingIsChoice()) bits[inode.dirty.size()] = random() & 1;
+    for (size_t i = 0; i < inode.pieces; ++i) bits[i] = share(random) < fresh;
+    if (inode.EmptyingIsChoice()) bits[inode.pieces] = random() & 1;
     return bits;
   });
 }

@@ -6,10 +6,11 @@
 //
 // The disk as modelled here (kept simple on purpose; where it is kinder than a real disk,
 // it says so):
-// - A file's bytes are durable once it is flushed. Each 512-byte sector (by file offset)
-//   written since then comes back on its own either as it was at the last flush or as it is
-//   at the power loss (a sector written twice is never seen half way between the two).
-//   A file that grew may come back shorter, or with zeros where a lost sector lay.
+// - A file's bytes are durable once it is flushed. Of each write since then, each 512-byte
+//   sector (by file offset) it touched may have reached the disk or not, on its own, applied
+//   in the order of the writes: a sector written twice may hold the first write, the second
+//   over what was there before (a torn sector), both or neither. A file that grew may come
+//   back shorter, or with zeros where a lost sector lay.
 // - Emptying an existing file (FileMode::CreateEmpty) may be lost until the file is
 //   flushed: the file then starts from its bytes at the last flush. Writes made before the
 //   emptying are not modelled beyond that (they are gone either way).
