@@ -31,8 +31,13 @@ void AppendU64(std::string& out, uint64_t value) {
 constexpr uint64_t kMaxPlainClipBytes = UINT32_MAX - 1;
 constexpr uint32_t kDs64Size = 28;
 
-
-std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, uint64_t clipBytes) {
+std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, const std::string& extensibleFmt,
+                        uint64_t clipBytes) {
+  // An extensible source's fmt chunk is kept byte for byte: its channel layout and valid bits
+  // mean something to editors. Every other source gets the canonical 16-byte chunk.
+  const uint32_t fmtSize = extensibleFmt.empty() ? 16 : static_cast<uint32_t>(extensibleFmt.size());
+  const uint32_t fmtPad = fmtSize & 1;
+  const uint64_t beforeAudio = 4 + 8 + fmtSize + fmtPad + 8;  // WAVE, fmt, data headers
   const bool rf64 = clipBytes > kMaxPlainClipBytes;
   std::string out;
   if (rf64) {
@@ -41,25 +46,30 @@ std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, uint64_t clipBy
     Append(out, "WAVE");
     Append(out, "ds64");
     AppendU32(out, kDs64Size);
-    AppendU64(out, clipBytes + 72);  // everything after the RIFF size field
+    AppendU64(out, clipBytes + beforeAudio + 8 + kDs64Size);  // everything after the RIFF size field
     AppendU64(out, clipBytes);
     AppendU64(out, h.blockAlign == 0 ? 0 : clipBytes / h.blockAlign);
     AppendU32(out, 0);  // no table of other chunk sizes
   } else {
     Append(out, "RIFF");
     // The RIFF size cannot say more than 32 bits hold.
-    AppendU32(out, static_cast<uint32_t>(std::min<uint64_t>(clipBytes + 36, UINT32_MAX)));
+    AppendU32(out, static_cast<uint32_t>(std::min<uint64_t>(clipBytes + beforeAudio, UINT32_MAX)));
     Append(out, "WAVE");
   }
   Append(out, "fmt ");
-  AppendU32(out, 16);
-  // A 16-byte fmt chunk cannot carry the extensible format: the clip names the real encoding.
-  AppendU16(out, h.formatTag == kExtensibleFormat ? subFormat : h.formatTag);
-  AppendU16(out, h.channels);
-  AppendU32(out, h.sampleRate);
-  AppendU32(out, h.byteRate);
-  AppendU16(out, h.blockAlign);
-  AppendU16(out, h.bitsPerSample);
+  AppendU32(out, fmtSize);
+  if (!extensibleFmt.empty()) {
+    out += extensibleFmt;
+    if (fmtPad) out += '\0';
+  } else {
+    // Without the extensible chunk (one too short to keep), the clip names the real encoding.
+    AppendU16(out, h.formatTag == kExtensibleFormat ? subFormat : h.formatTag);
+    AppendU16(out, h.channels);
+    AppendU32(out, h.sampleRate);
+    AppendU32(out, h.byteRate);
+    AppendU16(out, h.blockAlign);
+    AppendU16(out, h.bitsPerSample);
+  }
   Append(out, "data");
   AppendU32(out, rf64 ? UINT32_MAX : static_cast<uint32_t>(clipBytes));
   return out;
@@ -68,11 +78,11 @@ std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, uint64_t clipBy
 }  // namespace
 
 std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes) {
-  return HeaderBytes(wave.header, wave.subFormat, clipBytes);
+  return HeaderBytes(wave.header, wave.subFormat, wave.extensibleFmt, clipBytes);
 }
 
 std::string ClipHeaderBytes(const AudioLayout& layout, uint64_t clipBytes) {
-  return HeaderBytes(layout.header, layout.subFormat, clipBytes);
+  return HeaderBytes(layout.header, layout.subFormat, layout.extensibleFmt, clipBytes);
 }
 
 }  // namespace ostrevan

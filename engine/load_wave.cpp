@@ -39,6 +39,7 @@ LoadOutcome LoadWave(const std::string& path, LoadedWave& wave) {
   wave.dataChunk = layout.dataChunk;
   wave.dataTagPos = layout.dataTagPos;
   wave.subFormat = layout.subFormat;
+  wave.extensibleFmt = layout.extensibleFmt;
 
   const uint64_t dataSize = layout.AudioSize();
   const PlayTime time = ComputePlayTime(dataSize, layout.header.blockAlign, layout.header.sampleRate);

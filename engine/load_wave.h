@@ -22,6 +22,7 @@ struct LoadedWave {
   WaveHeader header;
   DataChunkHeader dataChunk;  // as read, the stated size included
   uint16_t subFormat = 0;     // the extensible format's real encoding
+  std::string extensibleFmt;  // the extensible fmt chunk's body, which clips keep
   SampleFormat format;        // what the samples are, from the fmt chunk
 };
 

@@ -1,5 +1,7 @@
 #include "riff_walk.h"
 
+#include "wave_format.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -67,6 +69,11 @@ FmtChunk ReadFmt(CachedReader& reader, int64_t position, uint32_t size) {
   fmt.blockAlign = ReadU16(body + 12);
   fmt.bitsPerSample = ReadU16(body + 14);
   fmt.subFormat = size >= sizeof body ? ReadU16(body + 24) : 0;
+  // The extensible chunk whole, so that a clip can keep the channel layout and valid bits.
+  if (fmt.formatTag == kExtensibleFormat && size >= kExtensibleFmtSize && size <= kMaxKeptFmtSize) {
+    fmt.extensibleBody.resize(size);
+    if (reader.Read(position + 8, reinterpret_cast<unsigned char*>(fmt.extensibleBody.data()), size) < size) fmt.extensibleBody.clear();
+  }
   return fmt;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "file.h"
 
@@ -32,7 +33,12 @@ struct FmtChunk {
   // For the extensible format: the first two bytes of the sub-format GUID, the real
   // encoding. 0 when the chunk is too short to hold it.
   uint16_t subFormat = 0;
+  // For the extensible format: the chunk's whole body (valid bits, channel mask, sub-format).
+  std::string extensibleBody;
 };
+
+inline constexpr uint32_t kExtensibleFmtSize = 40;
+inline constexpr uint32_t kMaxKeptFmtSize = 1024;
 
 struct ChunkWalk {
   Container container = Container::Other;

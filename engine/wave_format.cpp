@@ -110,6 +110,7 @@ void TakeFmt(const FmtChunk& fmt, AudioLayout& layout) {
   h.blockAlign = fmt.blockAlign;
   h.bitsPerSample = fmt.bitsPerSample;
   layout.subFormat = fmt.subFormat;
+  layout.extensibleFmt = fmt.extensibleBody;
 }
 
 // Resolves the audio's byte count from the stated size, the ds64 size and the file's end.

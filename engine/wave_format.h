@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "file.h"
 
@@ -82,6 +83,7 @@ struct AudioLayout {
   // whose fmt chunk stands at 12, exactly its first 36 bytes.
   WaveHeader header;
   uint16_t subFormat = 0;  // the extensible format's real encoding
+  std::string extensibleFmt;  // an extensible fmt chunk's body as the file has it, else empty
   SampleFormat format;
   int64_t dataTagPos = 0;
   DataChunkHeader dataChunk;  // as stated in the file

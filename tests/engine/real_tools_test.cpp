@@ -119,11 +119,13 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
       SCOPED_TRACE(clip.name);
       const std::string clipPath = dir.File(clip.name);
       const Bytes bytes = ReadFile(clipPath);
-      ASSERT_EQ(bytes.size(), 44 + clip.bytes);
-      EXPECT_EQ(Slice(bytes, 44, clip.bytes), Slice(audio, clip.offset, clip.bytes));
-      EXPECT_EQ(ReadU32(&bytes[16]), 16u);
-      EXPECT_NE(ReadU16(&bytes[20]), kExtensibleFormat);
-      EXPECT_EQ(ReadU16(&bytes[20]), LayoutOf(path).format.encoding);
+      // An extensible source's fmt chunk is kept whole; any other becomes the canonical 16 bytes.
+      const bool extensible = wave.header.formatTag == kExtensibleFormat;
+      const size_t header = extensible ? 68 : 44;
+      ASSERT_EQ(bytes.size(), header + clip.bytes);
+      EXPECT_EQ(Slice(bytes, header, clip.bytes), Slice(audio, clip.offset, clip.bytes));
+      EXPECT_EQ(ReadU32(&bytes[16]), extensible ? 40u : 16u);
+      EXPECT_EQ(ReadU16(&bytes[20]), extensible ? kExtensibleFormat : LayoutOf(path).format.encoding);
       if (&clip != &clips[0]) continue;  // the tools are slow to start: one clip per source
       // The tools accept the clip and count its samples as we do.
       EXPECT_TRUE(ShellSucceeds("ffprobe -v error " + ShellQuoted(clipPath)));
@@ -228,6 +230,30 @@ TEST_F(RoundTrip, AnRf64ClipWithAPeakChunkWritesOnlyItsSamples) {
   Bytes range = decoded;
   range.resize(minute, 0);
   EXPECT_EQ(DifferenceOf(ReadFile(source), With(before, static_cast<uint64_t>(dataStart) + minute, range)), "");
+}
+
+// Eight channels as sox and ffmpeg write them, extensible with the 7.1 channel mask: the
+// clip keeps the source's fmt chunk, and so its channel layout, as ffprobe reads it.
+TEST_F(RoundTrip, ClipsOfExtensibleSourcesKeepTheirChannelLayout) {
+  if (const std::string missing = MissingTool({"sox", "ffmpeg", "ffprobe"}); !missing.empty()) {
+    GTEST_SKIP() << missing << " is not installed";
+  }
+  const std::vector<ToolSource> sources = {
+      {"sox 8 channels", "sox -n -r 8000 -c 8 -b 24 %s synth 130 whitenoise"},
+      {"ffmpeg 7.1", "ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=r=8000:d=130 -af "
+                     "'pan=7.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0|c6=c0|c7=c0' -c:a pcm_s24le %s"}};
+  for (const ToolSource& tool : sources) {
+    SCOPED_TRACE(tool.what);
+    const std::string source = MakeSource(dir, tool, "eight.wav");
+    const std::string clip = PathWithoutExtension(CutMinuteOne(source)) + ".wav";
+    auto layoutOf = [](const std::string& path) {
+      return RunShell("ffprobe -v error -show_entries stream=channel_layout -of csv=p=0 " + ShellQuoted(path));
+    };
+    EXPECT_EQ(layoutOf(source), "7.1\n");
+    EXPECT_EQ(layoutOf(clip), "7.1\n");
+    EditInPlace(clip, "sox %s %o vol 0.5");
+    ExpectWrittenBack(source, PathWithoutExtension(clip) + ".ini");
+  }
 }
 
 TEST_F(RoundTrip, SixteenBitEditOfATwentyFourBitSourceIsRefused) {

@@ -29,9 +29,13 @@ namespace fs = std::filesystem;
 constexpr uint64_t kSeconds = 130;  // two minutes and ten seconds of audio in every source
 
 // The shape of a clip of `source`: a 16-byte fmt chunk naming the real encoding, nothing else.
+// A clip keeps an extensible fmt chunk as it is; any other becomes the canonical 16 bytes.
 WaveShape ClipShapeOf(const WaveShape& source) {
   WaveShape clip;
-  clip.formatTag = source.formatTag == kExtensibleFormat ? source.subFormat : source.formatTag;
+  const bool extensible = source.formatTag == kExtensibleFormat && source.fmtSize >= 40;
+  clip.formatTag = source.formatTag == kExtensibleFormat && !extensible ? source.subFormat : source.formatTag;
+  clip.fmtSize = extensible ? source.fmtSize : 16;
+  clip.subFormat = source.subFormat;
   clip.channels = source.channels;
   clip.sampleRate = source.sampleRate;
   clip.bitsPerSample = source.bitsPerSample;
