@@ -14,10 +14,11 @@ namespace ostrevan::testing {
 
 using Bytes = std::vector<unsigned char>;
 
-// A fresh, empty folder for one test, removed when the object goes.
+// A fresh, empty folder for one test, removed when the object goes; in the system's
+// temporary folder, or in `parent` when one is given.
 class ScratchDir {
  public:
-  ScratchDir();
+  explicit ScratchDir(const std::string& parent = "");
   ~ScratchDir();
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
