@@ -76,6 +76,19 @@ ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lin
   return record;
 }
 
+std::optional<ClipRecord> TryReadClipRecord(const std::string& recordPath) {
+  if (!FileExists(recordPath)) return std::nullopt;
+  try {
+    return ParseClipRecord(recordPath, ReadRecordLines(recordPath));
+  } catch (const EngineError&) {
+    return std::nullopt;
+  }
+}
+
+bool SameRange(const ClipRecord& a, const ClipRecord& b) {
+  return a.sourcePath == b.sourcePath && a.clipOffset == b.clipOffset && a.clipBytes == b.clipBytes;
+}
+
 void WriteRecordFile(const std::string& recordPath, const ClipRecord& record) {
   const std::string text = ComposeRecordText(record);
   NewFile file(recordPath);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace ostrevan {
@@ -46,6 +47,12 @@ RecordLines ReadRecordLines(const std::string& recordPath);
 // empty lines, has no fingerprint; any other fourth line must be one, or the record is
 // refused with "クリップ記録 %s の 4 行目が読めません".
 ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines);
+
+// The record at `recordPath`, or none when there is none or it cannot be read.
+std::optional<ClipRecord> TryReadClipRecord(const std::string& recordPath);
+
+// True when both name the same byte range of the same source.
+bool SameRange(const ClipRecord& a, const ClipRecord& b);
 
 // Writes `record` to `recordPath` whole and on the disk, or not at all: under a new name
 // first, renamed over the old record when complete.

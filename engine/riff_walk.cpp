@@ -72,7 +72,8 @@ FmtChunk ReadFmt(CachedReader& reader, int64_t position, uint32_t size) {
   // The extensible chunk whole, so that a clip can keep the channel layout and valid bits.
   if (fmt.formatTag == kExtensibleFormat && size >= kExtensibleFmtSize && size <= kMaxKeptFmtSize) {
     fmt.extensibleBody.resize(size);
-    if (reader.Read(position + 8, reinterpret_cast<unsigned char*>(fmt.extensibleBody.data()), size) < size) fmt.extensibleBody.clear();
+    auto* bytes = reinterpret_cast<unsigned char*>(fmt.extensibleBody.data());
+    if (reader.Read(position + 8, bytes, size) < size) fmt.extensibleBody.clear();
   }
   return fmt;
 }

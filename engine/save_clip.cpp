@@ -48,18 +48,6 @@ std::optional<std::string> ClipAudioOf(const std::string& clipPath) {
   }
 }
 
-std::optional<ClipRecord> RecordAt(const std::string& recordPath) {
-  try {
-    if (FileExists(recordPath)) return ParseClipRecord(recordPath, ReadRecordLines(recordPath));
-  } catch (const EngineError&) {
-  }
-  return std::nullopt;
-}
-
-bool SameRange(const ClipRecord& a, const ClipRecord& b) {
-  return a.sourcePath == b.sourcePath && a.clipOffset == b.clipOffset && a.clipBytes == b.clipBytes;
-}
-
 // Before a cut replaces the pair of `recordPath` with `fresh`: a clip that holds what its
 // record says was cut or last written back, or what is being cut now, is replaced; any other
 // (edited and not written back, or unreadable) is moved aside with its record, undo files and
@@ -72,7 +60,7 @@ std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord&
     MovePair(recordPath, *partner, false);
     return ClipPathOfRecord(*partner);
   }
-  const std::optional<ClipRecord> record = RecordAt(recordPath);
+  const std::optional<ClipRecord> record = TryReadClipRecord(recordPath);
   bool replaceable = !FileExists(clipPath);
   if (!replaceable) {
     const std::optional<std::string> audio = ClipAudioOf(clipPath);
@@ -86,7 +74,7 @@ std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord&
     MovePair(recordPath, aside, false);
     return ClipPathOfRecord(aside);
   }
-  const std::optional<ClipRecord> undo = RecordAt(undoRecordPath);
+  const std::optional<ClipRecord> undo = TryReadClipRecord(undoRecordPath);
   if ((FileExists(undoRecordPath) || FileExists(UndoClipPathOf(recordPath))) && !(undo && SameRange(*undo, fresh))) {
     MovePair(recordPath, FreeRecordPathBeside(recordPath), true);
   }

@@ -93,7 +93,8 @@ struct AudioIn {
   void Read(uint64_t done, unsigned char* out, size_t size) const {
     size_t got = 0;
     if (done < available) {
-      got = file->ReadAt(start + static_cast<int64_t>(done), out, static_cast<size_t>(std::min<uint64_t>(size, available - done)));
+      const auto wanted = static_cast<size_t>(std::min<uint64_t>(size, available - done));
+      got = file->ReadAt(start + static_cast<int64_t>(done), out, wanted);
     }
     std::fill(out + got, out + size, 0);
   }
@@ -101,7 +102,9 @@ struct AudioIn {
 
 // Opens `path` as audio in the source's format, or reuses the run's clip when it is that file.
 std::optional<AudioIn> AudioOf(WriteBack& wb, const std::string& path, File& file) {
-  if (path == ClipPathOfRecord(wb.recordPath)) return AudioIn{&wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize()};
+  if (path == ClipPathOfRecord(wb.recordPath)) {
+    return AudioIn{&wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize()};
+  }
   if (!file.Open(path, FileMode::ReadExclusive)) return std::nullopt;
   const std::optional<AudioLayout> layout = ReadAudioLayout(file);
   if (!layout || layout->format != wb.sourceLayout.format) return std::nullopt;
@@ -153,14 +156,8 @@ std::vector<std::string> JournalCandidates(const WriteBack& wb) {
 std::optional<ClipRecord> UndoRecordFor(const WriteBack& wb) {
   const std::string undoRecordPath = UndoRecordPathOf(wb.recordPath);
   if (!FileExists(undoRecordPath)) return std::nullopt;
-  try {
-    const ClipRecord undo = ParseClipRecord(undoRecordPath, ReadRecordLines(undoRecordPath));
-    if (undo.sourcePath == wb.record.sourcePath && undo.clipOffset == wb.record.clipOffset &&
-        undo.clipBytes == wb.record.clipBytes) {
-      return undo;
-    }
-  } catch (const EngineError&) {
-  }
+  const std::optional<ClipRecord> undo = TryReadClipRecord(undoRecordPath);
+  if (undo && SameRange(*undo, wb.record)) return undo;
   MovePair(wb.recordPath, FreeRecordPathBeside(wb.recordPath), true);
   return std::nullopt;
 }
@@ -213,15 +210,8 @@ void RenewRecords(const WriteBack& wb) {
   };
   // The other record of the pair: the undo record of a record, or the record of an undo.
   const std::string otherPath = wb.isUndo ? MainRecordPathOf(wb.recordPath) : UndoRecordPathOf(wb.recordPath);
-  std::optional<ClipRecord> other;
-  if (FileExists(otherPath)) {
-    try {
-      other = ParseClipRecord(otherPath, ReadRecordLines(otherPath));
-    } catch (const EngineError&) {
-    }
-  }
-  const bool sameRange = other && other->sourcePath == wb.record.sourcePath &&
-                         other->clipOffset == wb.record.clipOffset && other->clipBytes == wb.record.clipBytes;
+  const std::optional<ClipRecord> other = TryReadClipRecord(otherPath);
+  const bool sameRange = other && SameRange(*other, wb.record);
   if (wb.isUndo) {
     renew(wb.recordPath, wb.record);
     if (sameRange) renew(otherPath, *other);
@@ -230,7 +220,8 @@ void RenewRecords(const WriteBack& wb) {
     renew(wb.recordPath, wb.record);
   }
   // The range and the records agree again: no journal of the pair is needed any more.
-  for (const std::string& journal : {JournalPathOf(wb.mainRecordPath), JournalPathOf(UndoRecordPathOf(wb.mainRecordPath))}) {
+  for (const std::string& journal :
+       {JournalPathOf(wb.mainRecordPath), JournalPathOf(UndoRecordPathOf(wb.mainRecordPath))}) {
     if (FileExists(journal)) RemoveFile(journal);
   }
 }

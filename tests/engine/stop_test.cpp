@@ -59,7 +59,9 @@ struct Stop : ::testing::Test {
     LoadWave(source, wave);
     SaveClip(wave, length, start, source, ClipMode::StartMinute, ui ? *ui : quiet);
   }
-  void Edit(uint32_t pattern) { WriteFile(ClipPathOfRecord(record), MakeWave(shape, PatternBytes(10 * minute, pattern))); }
+  void Edit(uint32_t pattern) {
+    WriteFile(ClipPathOfRecord(record), MakeWave(shape, PatternBytes(10 * minute, pattern)));
+  }
   void WriteBack(const std::vector<std::string>& records) {
     RecordingUi quiet;
     WriteBackClips(records, quiet);
