@@ -136,14 +136,14 @@ template <typename Read>
 ::testing::AssertionResult Eventually(Read read, const std::invoke_result_t<Read>& want,
                                       int milliseconds = kPatience) {
   const DWORD start = GetTickCount();
-  for (;;) {
+  for (DWORD pause = 1;; pause = pause < 10 ? pause * 2 : 10) {  // most values come within a few ms
     const auto seen = read();
     if (seen == want) return ::testing::AssertionSuccess();
     if (GetTickCount() - start >= static_cast<DWORD>(milliseconds)) {
       return ::testing::AssertionFailure() << "still " << ::testing::PrintToString(seen) << " after "
                                            << milliseconds << " ms, waiting for " << ::testing::PrintToString(want);
     }
-    Sleep(10);
+    Sleep(pause);
   }
 }
 
