@@ -160,6 +160,9 @@ template <typename Condition>
 
 // The screenshot's pose (see pose.cpp); returns the exit code for the driver.
 int PoseForScreenshot(const std::string& signalDir);
+// The session mode, `--hold-session FILE` (see session.cpp and the script tests/e2e/session):
+// writes "ready" into FILE, then keeps the prefix's Wine session up until FILE is deleted.
+int HoldSession(const std::string& file);
 
 using testing::Sys;
 // A system code page text as 16-bit characters.
@@ -174,6 +177,11 @@ struct Capture {
   unsigned At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureWindow(HWND window);
+
+// Where the prefix keeps the screen resolution it gives programs (dots per inch), under
+// HKEY_CURRENT_USER; 96 when the value is not there.
+inline constexpr const char* kResolutionKey = "Control Panel\\Desktop";
+inline constexpr const char* kResolutionValue = "LogPixels";
 
 // Sets a value of the current user's registry for its lifetime, then puts back what was
 // there (the screen resolution Wine gives programs started meanwhile, say).

@@ -36,7 +36,7 @@ TEST(WindowAsShown, ComboBox1DropsDownEightWholeItems) {
 }
 
 TEST(WindowAsShown, ComboBox1DropsDownEightWholeItemsAt120Dpi) {
-  ScopedUserDword dpi("Control Panel\\Desktop", "LogPixels", 120);
+  ScopedUserDword dpi(kResolutionKey, kResolutionValue, 120);  // put back when the test ends, failed or not
   Program program;
   RECT client;
   GetClientRect(program.Form(), &client);
