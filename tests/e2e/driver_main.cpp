@@ -1,5 +1,6 @@
 // The end-to-end tests; or, when the shell calls it to open an address, the stand-in
-// browser; or, for the screenshot, the program posed with a recording loaded.
+// browser; or, for the screenshot, the program posed with a recording loaded; or the holder
+// of the Wine session the test cases share.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
   if (ostrevan::e2e::RecordOpenedAddress(argc, argv)) return 0;
   if (argc == 3 && std::string(argv[1]) == "--pose") return ostrevan::e2e::PoseForScreenshot(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "--hold-session") return ostrevan::e2e::HoldSession(argv[2]);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -73,6 +73,10 @@ BOOL CALLBACK CollectChildren(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
+bool WaitUntilGone(HWND window) {
+  return Eventually([&] { return !IsWindow(window) || !IsWindowVisible(window); });
+}
+
 // Other processes' texts are read as 16-bit characters (which Wine passes between processes
 // reliably) and brought into the system code page, where the program holds them.
 std::string Narrow(const wchar_t* text) {
@@ -241,13 +245,20 @@ void Program::Start(const std::string& exePath, const STARTUPINFOA& given, bool 
   }
   processId_ = process_.dwProcessId;
   threadId_ = process_.dwThreadId;
-  WaitForInputIdle(process_.hProcess, 20000);
-  for (int waited = 0; waited < 20000 && !form_; waited += 50) {
-    form_ = FindTopLevel(processId_, "TForm1", formVisible);
-    if (!form_) Pause(50);
+  try {
+    WaitForInputIdle(process_.hProcess, 20000);
+    for (int waited = 0; waited < 20000 && !form_; waited += 10) {
+      form_ = FindTopLevel(processId_, "TForm1", formVisible);
+      if (!form_) Pause(10);
+    }
+    if (!form_) throw std::runtime_error("no window from " + exePath);
+    WaitForPosted();
+  } catch (...) {  // no destructor runs for a half-made Program
+    TerminateProcess(process_.hProcess, 1);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    throw;
   }
-  if (!form_) throw std::runtime_error("no window from " + exePath);
-  Settle();
 }
 
 Program::~Program() {
@@ -261,7 +272,7 @@ Program::~Program() {
     HWND box = FindVisibleTopLevel(processId_, "#32770");
     if (!box) break;
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-    Pause(200);
+    WaitUntilGone(box);
   }
   PostMessageA(form_, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 1);
@@ -282,9 +293,10 @@ HWND Program::Control(const char* name) const {
 void Program::Click(HWND button) const { PostMessageA(button, BM_CLICK, 0, 0); }
 
 void Program::PressKey(HWND window, WPARAM key) const {
+  if (!window) throw std::runtime_error("a key pressed on no window");
   PostMessageA(window, WM_KEYDOWN, key, 1);
   PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
-  Settle();
+  WaitForPosted();
 }
 
 // The shell's drop block: a DROPFILES header, then the names in 16-bit characters, each
@@ -313,29 +325,100 @@ void Program::Drop(const std::vector<std::wstring>& names) const {
   PostMessageA(form_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
 }
 
-// A message sent to the program is taken when it next looks at its queue, which is where
-// it also takes posted messages: two round trips cover the last posted message.
-void Program::Settle() const {
-  for (int i = 0; i < 3; ++i) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(form_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+namespace {
+
+// Sends a message and returns its result; throws when the window does not answer.
+LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kPatience, &result)) {
+    throw std::runtime_error("the program did not answer message " + std::to_string(message) + " within " +
+                             std::to_string(kPatience) + " ms (error " + std::to_string(GetLastError()) + ")");
   }
+  return static_cast<LRESULT>(result);
 }
 
-HWND Program::WaitForDialog(int milliseconds) const {
-  for (int waited = 0; waited <= milliseconds; waited += 50) {
-    if (HWND box = FindVisibleTopLevel(processId_, "#32770")) {
-      Pause(100);  // let it finish laying itself out
-      return box;
-    }
-    Pause(50);
+}  // namespace
+
+void Program::Settle() const { SendOrThrow(form_, WM_NULL, 0, 0); }
+
+// The program takes posted messages in the order they were posted, so a marker posted now is
+// taken after everything posted before it: Memo1's modified flag, cleared by a sent message
+// and set by a posted one. The flag means nothing to the program.
+// (WaitForInputIdle cannot tell this under Wine: its event is also set while the program
+// waits for the answer to a message it sent to another process, in the middle of a handler.)
+void Program::WaitForPosted() const {
+  const HWND memo = Control("Memo1");
+  SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
+  PostMessageA(memo, EM_SETMODIFY, TRUE, 0);
+  if (!Eventually([&] { return SendOrThrow(memo, EM_GETMODIFY, 0, 0) != 0; })) {
+    throw std::runtime_error("the program did not take its posted messages within " + std::to_string(kPatience) +
+                             " ms");
+  }
+  SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
+}
+
+namespace {
+
+HWND FileNameField(HWND dialog) {
+  for (int id : {0x47C, 0x480}) {  // the explorer dialog's name combo box, or its edit
+    if (HWND field = GetDlgItem(dialog, id)) return field;
   }
   return nullptr;
 }
 
-bool Program::NoDialogFor(int milliseconds) const {
-  Settle();
-  return WaitForDialog(milliseconds) == nullptr;
+// A box is ready once its text and its OK button are there; the open dialog once its name
+// field and OK button are.
+bool IsReady(HWND dialog, Program::Dialog kind) {
+  if (!GetDlgItem(dialog, IDOK)) return false;
+  if (kind == Program::Dialog::Open) return FileNameField(dialog) != nullptr;
+  if (FileNameField(dialog)) return false;
+  std::vector<HWND> children;
+  EnumChildWindows(dialog, CollectChildren, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    if (lstrcmpiA(ClassOf(child).c_str(), "Static") == 0 && !TextOf(child).empty()) return true;
+  }
+  return false;
+}
+
+struct DialogSearch {
+  DWORD processId;
+  Program::Dialog kind;
+  HWND found;
+};
+
+BOOL CALLBACK MatchReadyDialog(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<DialogSearch*>(parameter);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId != search->processId || !IsWindowVisible(window) || ClassOf(window) != "#32770") return TRUE;
+  if (!IsReady(window, search->kind)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND Program::WaitForDialog(Dialog kind, int milliseconds) const {
+  DialogSearch search = {processId_, kind, nullptr};
+  Eventually(
+      [&] {
+        EnumWindows(MatchReadyDialog, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      true, milliseconds);
+  return search.found;
+}
+
+::testing::AssertionResult Program::ShowsNoDialog() const {
+  WaitForPosted();
+  if (const HWND dialog = FindTopLevel(processId_, "#32770", false)) {
+    const BoxContents contents = ReadBox(dialog);
+    ::testing::AssertionResult shown = ::testing::AssertionFailure();
+    shown << "a dialog \"" << contents.caption << "\" is open";
+    for (const std::string& text : contents.texts) shown << ", saying \"" << text << "\"";
+    return shown;
+  }
+  return ::testing::AssertionSuccess();
 }
 
 BoxContents Program::ReadBox(HWND box) const {
@@ -357,36 +440,17 @@ BoxContents Program::ReadBox(HWND box) const {
 
 void Program::PressOk(HWND box) const {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
-  for (int waited = 0; waited < 5000 && IsWindow(box) && IsWindowVisible(box); waited += 50) Pause(50);
-  Settle();
+  if (!WaitUntilGone(box)) throw std::runtime_error("the box did not close");
+  WaitForPosted();
 }
 
 BoxContents Program::AnswerBox() const {
-  const HWND box = WaitForDialog();
+  const HWND box = WaitForDialog(Dialog::Box);
   if (box == nullptr) return {};
   const BoxContents contents = ReadBox(box);
   PressOk(box);
   return contents;
 }
-
-namespace {
-
-HWND FileNameField(HWND dialog) {
-  for (int id : {0x47C, 0x480}) {  // the explorer dialog's name combo box, or its edit
-    if (HWND field = GetDlgItem(dialog, id)) return field;
-  }
-  return nullptr;
-}
-
-bool WaitUntilGone(HWND window) {
-  for (int waited = 0; waited < 10000; waited += 50) {
-    if (!IsWindow(window) || !IsWindowVisible(window)) return true;
-    Pause(50);
-  }
-  return false;
-}
-
-}  // namespace
 
 std::string Program::OpenDialogFileName(HWND dialog) const { return TextOf(FileNameField(dialog)); }
 
@@ -398,7 +462,7 @@ bool Program::ChooseInOpenDialog(HWND dialog, const std::string& path, bool sett
   }
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   const bool gone = WaitUntilGone(dialog);
-  if (gone && settle) Settle();
+  if (gone && settle) WaitForPosted();
   return gone;
 }
 
@@ -413,8 +477,8 @@ HWND Program::DroppedList() const { return FindVisibleTopLevel(processId_, "Comb
 
 void Program::CancelOpenDialog(HWND dialog) const {
   PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-  WaitUntilGone(dialog);
-  Settle();
+  if (!WaitUntilGone(dialog)) throw std::runtime_error("the open dialog did not close");
+  WaitForPosted();
 }
 
 HWND Program::FocusedWindow() const {
@@ -422,6 +486,23 @@ HWND Program::FocusedWindow() const {
   info.cbSize = sizeof(info);
   GetGUIThreadInfo(threadId_, &info);
   return info.hwndFocus;
+}
+
+std::string Program::NameOf(HWND window) const {
+  if (!window) return "(none)";
+  if (window == form_) return "Form1";
+  for (size_t i = 0; i < app::kForm1ControlCount; ++i) {
+    if (Control(app::kForm1Controls[i].name) == window) return app::kForm1Controls[i].name;
+  }
+  return ClassOf(window) + " \"" + TextOf(window) + "\"";
+}
+
+::testing::AssertionResult Shows(HWND window, const std::string& text) {
+  return Eventually([&] { return TextOf(window); }, text);
+}
+
+::testing::AssertionResult Lists(HWND listBox, const std::vector<std::string>& items) {
+  return Eventually([&] { return ListItems(listBox); }, items);
 }
 
 bool Program::IsRunning() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }

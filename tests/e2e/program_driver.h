@@ -4,12 +4,19 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "test_files.h"
 
 namespace ostrevan::e2e {
+
+// How long a check waits for the program before it fails. Only a failing check waits this
+// long, so it is set for a machine busy with other builds.
+constexpr int kPatience = 10000;
 
 // The program under test as a Windows path (the build passes it in).
 std::string ProgramPath();
@@ -50,20 +57,34 @@ class Program {
 
   // Posts a click on a button (the program may then show a box, so this does not wait).
   void Click(HWND button) const;
+  // Posts the key's press and release, then waits until the program has taken them.
   void PressKey(HWND window, WPARAM key) const;
   // Puts the files into a drop block in the program's memory and posts WM_DROPFILES.
   void Drop(const std::vector<std::string>& names) const;
   // The same with names in 16-bit characters, as the shell has them (names the code page
   // cannot hold among them).
   void Drop(const std::vector<std::wstring>& names) const;
-  // Returns once the program has handled what was posted before, or sits in a box.
+  // Returns once the program has answered a message sent to it now; throws when it does not
+  // answer. It says nothing of what was posted before: a sent message overtakes posted ones.
   void Settle() const;
+  // Returns once the program has taken every message posted to it before: it has handled
+  // them, or sits in a box or dialog one of them opened. Throws when it does not within
+  // kPatience.
+  void WaitForPosted() const;
 
-  // A visible top-level dialog of the program (class #32770), or nullptr after the timeout.
-  HWND WaitForDialog(int milliseconds = 10000) const;
-  // True when no dialog shows up within the given time.
-  bool NoDialogFor(int milliseconds) const;
+  // The kinds of dialog the program shows.
+  enum class Dialog {
+    Box,   // the information box or the error box
+    Open,  // the open dialog
+  };
+  // The visible dialog of that kind, once it is ready to be read and answered; nullptr after
+  // the timeout.
+  HWND WaitForDialog(Dialog kind, int milliseconds = kPatience) const;
+  // Succeeds when the program, once it has taken what was posted to it, has no dialog at
+  // all (shown or not); else names the dialog.
+  ::testing::AssertionResult ShowsNoDialog() const;
   BoxContents ReadBox(HWND box) const;
+  // Answers the box with OK, waits until it has gone and the program has gone on.
   void PressOk(HWND box) const;
   // Waits for a box, reads it and presses its OK button; empty contents when none came.
   BoxContents AnswerBox() const;
@@ -77,7 +98,11 @@ class Program {
   HWND DroppedList() const;
   void CancelOpenDialog(HWND dialog) const;
 
+  // The window with the keyboard focus in the program, or nullptr.
   HWND FocusedWindow() const;
+  // A window for a failure message: a control's name in the layout, "Form1", or its class
+  // and text ("(none)" for nullptr).
+  std::string NameOf(HWND window) const;
   bool IsRunning() const;
   // Closes the window as the close box does and returns the exit code.
   DWORD Close();
@@ -105,18 +130,39 @@ void RegisterAddressRecorder(const std::string& file);
 // The recording mode: `--record-address FILE ADDRESS`; true when the arguments asked for it.
 bool RecordOpenedAddress(int argc, char** argv);
 
-// Waits until `condition` holds (the program works on its own thread); false on timeout.
-template <typename Condition>
-bool Eventually(Condition condition, int milliseconds = 5000) {
-  for (int waited = 0; waited < milliseconds; waited += 25) {
-    if (condition()) return true;
-    Sleep(25);
+// Reads `read` until it gives `want`, for at most `milliseconds`. A failure tells the value
+// read last.
+template <typename Read>
+::testing::AssertionResult Eventually(Read read, const std::invoke_result_t<Read>& want,
+                                      int milliseconds = kPatience) {
+  const DWORD start = GetTickCount();
+  for (DWORD pause = 1;; pause = pause < 10 ? pause * 2 : 10) {  // most values come within a few ms
+    const auto seen = read();
+    if (seen == want) return ::testing::AssertionSuccess();
+    if (GetTickCount() - start >= static_cast<DWORD>(milliseconds)) {
+      return ::testing::AssertionFailure() << "still " << ::testing::PrintToString(seen) << " after "
+                                           << milliseconds << " ms, waiting for " << ::testing::PrintToString(want);
+    }
+    Sleep(pause);
   }
-  return condition();
 }
+
+// Waits until `condition` holds, for at most kPatience.
+template <typename Condition>
+::testing::AssertionResult Eventually(Condition condition) {
+  return Eventually([&] { return static_cast<bool>(condition()); }, true);
+}
+
+// Waits until `window` shows `text`.
+::testing::AssertionResult Shows(HWND window, const std::string& text);
+// Waits until the list box holds `items`.
+::testing::AssertionResult Lists(HWND listBox, const std::vector<std::string>& items);
 
 // The screenshot's pose (see pose.cpp); returns the exit code for the driver.
 int PoseForScreenshot(const std::string& signalDir);
+// The session mode, `--hold-session FILE` (see session.cpp and the script tests/e2e/session):
+// writes "ready" into FILE, then keeps the prefix's Wine session up until FILE is deleted.
+int HoldSession(const std::string& file);
 
 using testing::Sys;
 // A system code page text as 16-bit characters.
@@ -131,6 +177,11 @@ struct Capture {
   unsigned At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureWindow(HWND window);
+
+// Where the prefix keeps the screen resolution it gives programs (dots per inch), under
+// HKEY_CURRENT_USER; 96 when the value is not there.
+inline constexpr const char* kResolutionKey = "Control Panel\\Desktop";
+inline constexpr const char* kResolutionValue = "LogPixels";
 
 // Sets a value of the current user's registry for its lifetime, then puts back what was
 // there (the screen resolution Wine gives programs started meanwhile, say).
