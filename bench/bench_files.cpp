@@ -132,4 +132,9 @@ void WarmCache(const std::string& path, int64_t offset, int64_t size) {
   }
 }
 
+void SyncFile(const std::string& path) {
+  Fd fd(path, O_RDONLY);
+  if (::fsync(fd.get()) != 0) throw std::runtime_error("cannot flush " + path);
+}
+
 }  // namespace ostrevan::bench

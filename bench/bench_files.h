@@ -47,6 +47,10 @@ void FillAudio(const std::string& path, int64_t offset, int64_t size);
 // Reads the whole range once so the measured runs find it in the page cache.
 void WarmCache(const std::string& path, int64_t offset, int64_t size);
 
+// Puts the file's written bytes on the disk, so that a timed flush does not pay for the
+// setup's.
+void SyncFile(const std::string& path);
+
 // An information box that nobody sees; keeps the last message so a benchmark can check
 // that the run ended with "終わりました".
 class SilentUi : public EngineUi {
