@@ -117,6 +117,8 @@ bool Eventually(Condition condition, int milliseconds = 5000) {
 
 // The screenshot's pose (see pose.cpp); returns the exit code for the driver.
 int PoseForScreenshot(const std::string& signalDir);
+// The progress window's screenshot pose (see progress_pose.cpp).
+int PoseProgressForScreenshot(const std::string& signalDir);
 
 using testing::Sys;
 // A system code page text as 16-bit characters.
