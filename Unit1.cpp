@@ -9,6 +9,7 @@
 #include "engine_error.h"
 #include "form_handlers.h"
 #include "info_box.h"
+#include "long_work.h"
 #include "texts.h"
 #include "win32_text.h"
 
@@ -90,6 +91,19 @@ void TForm1::UpdateRadioTabStops() {
   }
 }
 
+void TForm1::RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::EngineWork& work) {
+  busy_ = true;
+  struct Finish {
+    TForm1& form;
+    ~Finish() {
+      form.busy_ = false;
+      if (form.closeAfterWork_) PostMessageA(form.handle_, WM_CLOSE, 0, 0);
+      form.closeAfterWork_ = false;
+    }
+  } finish{*this};
+  ostrevan::app::RunLongWork(kind, work, *this, handle_, controls_.Font(), controls_.Scale());
+}
+
 // --- Handlers -----------------------------------------------------------------------------
 
 void TForm1::FormCreate() { DragAcceptFiles(handle_, TRUE); }
@@ -107,12 +121,18 @@ void TForm1::WMDropFiles(HDROP drop) {
 void TForm1::Button1Click() {
   openDialog1_.SetFilter(ToSystemCodePage(ostrevan::app::kOpenDialogFilterName),
                          ostrevan::app::kOpenDialogFilterPattern);
-  if (!openDialog1_.Execute(handle_)) return;
+  if (!openDialog1_.Execute(handle_, ostrevan::app::WideText(Label6Text()))) return;
   ostrevan::rules::OpenDialogChosen(openDialog1_.FileName(), *this, *this);
 }
 
-void TForm1::Button2Click() { ostrevan::rules::Button2Click(*this, *this); }
-void TForm1::Button3Click() { ostrevan::rules::Button3Click(*this, *this); }
+void TForm1::Button2Click() {
+  RunLongWork(ostrevan::rules::LongWork::Cut, ostrevan::rules::Button2Work(*this));
+}
+
+void TForm1::Button3Click() {
+  RunLongWork(ostrevan::rules::LongWork::WriteBack, ostrevan::rules::Button3Work(*this));
+}
+
 void TForm1::Button4Click() { ostrevan::rules::Button4Click(*this); }
 void TForm1::ScrollBar1Change() { ostrevan::rules::ScrollBar1Change(*this); }
 
@@ -215,6 +235,24 @@ void TForm1::OnScroll(int request) {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The window is disabled while a long operation runs and its posted messages wait for the
+  // end (long_work.cpp); what still reaches it (sent by another program, or dispatched by an
+  // information box's loop) starts no second one.
+  if (busy_) {
+    switch (message) {
+      case WM_COMMAND:
+      case WM_HSCROLL:
+        return 0;
+      case WM_DROPFILES:
+        DragFinish(reinterpret_cast<HDROP>(wParam));
+        return 0;
+      case WM_CLOSE:
+        closeAfterWork_ = true;
+        return 0;
+      default:
+        break;
+    }
+  }
   switch (message) {
     case WM_CREATE:
       controls_.CreateControls(handle_, ostrevan::app::kForm1Controls, ostrevan::app::kForm1ControlCount);

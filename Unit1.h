@@ -12,7 +12,9 @@
 #include "engine_ui.h"
 #include "form_builder.h"
 #include "form_controls.h"
+#include "form_handlers.h"
 #include "open_dialog.h"
+#include "progress_view.h"
 
 class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
  public:
@@ -59,6 +61,8 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   void OnScroll(int request);
   void SetLabelText(ostrevan::app::ControlId id, const std::string& text);
   void UpdateRadioTabStops();
+  // A cut or write-back on a worker thread, the window answering meanwhile (long_work.h).
+  void RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::EngineWork& work);
   // A control of the layout through the wrapper of its kind.
   template <typename Kind>
   Kind Item(ostrevan::app::ControlId id) const {
@@ -68,6 +72,9 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   HWND handle_ = nullptr;
   ostrevan::app::FormBuilder controls_;
   HWND savedFocus_ = nullptr;
+  // While a long operation runs, the controls start nothing; a close waits for its end.
+  bool busy_ = false;
+  bool closeAfterWork_ = false;
   ostrevan::app::OpenDialog openDialog1_;
 };
 

@@ -18,7 +18,7 @@ const ControlLayout kForm1Controls[] = {
   {Id::Label9,       "Label9",       Kind::Label,       Id::Form1,      168, 400, 157, 12,  kHomePageAddress,              -1, kLink},
   {Id::GroupBox1,    "GroupBox1",    Kind::GroupBox,    Id::Form1,        8,  16, 321, 217, u8"取り出し",                     0, 0},
   {Id::Label1,       "Label1",       Kind::Label,       Id::GroupBox1,   16,  24,  72, 12,  u8"対象WAV File",                -1, 0},
-  {Id::Label6,       "Label6",       Kind::Label,       Id::GroupBox1,   16,  40, 297, 25,  "",                            -1, kFixedSize | kCaptionTextBackground},
+  {Id::Label6,       "Label6",       Kind::Label,       Id::GroupBox1,   16,  40, 297, 25,  "",                            -1, kFixedSize | kCaptionTextBackground | kPathEllipsis},
   {Id::Label2,       "Label2",       Kind::Label,       Id::GroupBox1,   16,  72,  48, 12,  u8"演奏時間",                    -1, 0},
   {Id::Label3,       "Label3",       Kind::Label,       Id::GroupBox1,   16,  88,  49, 12,  u8"WAV属性",                     -1, 0},
   {Id::RadioButton1, "RadioButton1", Kind::RadioButton, Id::GroupBox1,   24, 104, 145, 17,  u8"取り出し開始位置(分)",          1, kChecked},

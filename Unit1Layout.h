@@ -41,6 +41,7 @@ enum ControlFlag : unsigned {
   kCaptionTextBackground = 4,  // drawn on COLOR_CAPTIONTEXT
   kLink = 8,                   // navy, underlined, on COLOR_BTNHIGHLIGHT, hand cursor
   kChecked = 16,
+  kPathEllipsis = 32,          // a path drawn with "..." in its middle when too long; the text stays whole
 };
 
 struct ControlLayout {

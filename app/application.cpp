@@ -114,9 +114,16 @@ LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wPara
       break;
     case WM_SIZE:
       // The windows it owns go and come with the application window: Windows hides them
-      // when their owner is minimized, Wine does not, so it is done here on both.
-      if (wParam == SIZE_MINIMIZED) ShowOwnedPopups(window, FALSE);
-      if (wParam == SIZE_RESTORED) ShowOwnedPopups(window, TRUE);
+      // when their owner is minimized, Wine does not, so it is done here on both. So do
+      // the main window's own (the progress window).
+      if (wParam == SIZE_MINIMIZED) {
+        if (IsWindow(mainWindow)) ShowOwnedPopups(mainWindow, FALSE);
+        ShowOwnedPopups(window, FALSE);
+      }
+      if (wParam == SIZE_RESTORED) {
+        ShowOwnedPopups(window, TRUE);
+        if (IsWindow(mainWindow)) ShowOwnedPopups(mainWindow, TRUE);
+      }
       break;
     case WM_ACTIVATE:
       // The application window is never used itself: activation passes to the main window.

@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "gdi.h"
@@ -136,6 +138,14 @@ bool ListBox::Add(const std::string& text) const {
 void ListBox::Clear() const { SendMessageA(window_, LB_RESETCONTENT, 0, 0); }
 
 void ListBox::SetItemHeight(int height) const { SendMessageA(window_, LB_SETITEMHEIGHT, 0, height); }
+
+void ProgressBar::SetRange(int maximum) const { SendMessageA(window_, PBM_SETRANGE32, 0, maximum); }
+
+void ProgressBar::SetPosition(int position) const {
+  SendMessageA(window_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+int ProgressBar::Position() const { return static_cast<int>(SendMessageA(window_, PBM_GETPOS, 0, 0)); }
 
 void Memo::RemoveTextLimit() const { SendMessageA(window_, EM_SETLIMITTEXT, 0, 0); }
 

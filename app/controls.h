@@ -80,6 +80,15 @@ class ListBox : public Control {
   void SetItemHeight(int height) const;
 };
 
+// The progress bar (the common control): a position from 0 to a maximum.
+class ProgressBar : public Control {
+ public:
+  using Control::Control;
+  void SetRange(int maximum) const;
+  void SetPosition(int position) const;
+  int Position() const;
+};
+
 // The multi-line text box.
 class Memo : public Control {
  public:

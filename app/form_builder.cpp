@@ -111,6 +111,8 @@ ClassAndStyle ClassAndStyleOf(const ControlLayout& row, bool continuesGroup) {
     case ControlKind::Label:
       made.className = "Static";
       made.style |= (row.flags & kRightAligned) ? SS_RIGHT : SS_LEFTNOWORDWRAP;
+      // A path too long for the label keeps its drive and its file name; "&" is no access key.
+      if (row.flags & kPathEllipsis) made.style |= SS_PATHELLIPSIS | SS_NOPREFIX;
       if (row.flags & kLink) made.style |= SS_NOTIFY;
       break;
     case ControlKind::GroupBox:

@@ -34,6 +34,8 @@ class FormBuilder {
   FormBuilder& operator=(const FormBuilder&) = delete;
 
   const LayoutScale& Scale() const { return scale_; }
+  // The window's font, which its other windows share.
+  HFONT Font() const { return font_.Get(); }
   // The outer size of a window of this style around the layout's client area.
   SIZE WindowSize(DWORD style, DWORD exStyle) const;
 

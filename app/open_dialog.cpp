@@ -1,12 +1,14 @@
 #include "open_dialog.h"
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
 
 #include <commdlg.h>
 
 #include "application.h"
 #include "dialog_placement.h"
 #include "monitor.h"
+#include "open_dialog_start.h"
 #include "win32_text.h"
 
 namespace ostrevan::app {
@@ -36,26 +38,28 @@ void OpenDialog::SetFilter(const std::string& description, const std::string& pa
   filter_ = WideText(description) + L'\0' + WideText(pattern) + L'\0' + L'\0';
 }
 
-bool OpenDialog::Execute(HWND owner) {
+bool OpenDialog::Execute(HWND owner, const std::wstring& loadedPath) {
   placementWindow = ActiveOrMainWindow();
+  const rules::DialogStart start = rules::OpenDialogStart(loadedPath, chosen_);
+  wchar_t fileName[260] = {};
+  start.file.copy(fileName, std::min(start.file.size(), std::size(fileName) - 1));
   OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = owner;
   dialog.lpstrFilter = filter_.c_str();
   dialog.nFilterIndex = 1;
-  dialog.lpstrFile = fileName_;
-  dialog.nMaxFile = sizeof(fileName_) / sizeof(fileName_[0]);
+  dialog.lpstrFile = fileName;
+  dialog.nMaxFile = static_cast<DWORD>(std::size(fileName));
+  dialog.lpstrInitialDir = start.folder.empty() ? nullptr : start.folder.c_str();
   dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_ENABLEHOOK;
   dialog.lpfnHook = PlacementHook;
   // A cancelled or failed dialog may leave other bytes in the buffer (a too-long name puts
-  // its size there): the remembered path is kept as it was.
-  wchar_t kept[sizeof(fileName_) / sizeof(fileName_[0])];
-  std::memcpy(kept, fileName_, sizeof(kept));
-  if (GetOpenFileNameW(&dialog) != FALSE) return true;
-  std::memcpy(fileName_, kept, sizeof(kept));
-  return false;
+  // its size there): the path chosen last is kept as it was.
+  if (GetOpenFileNameW(&dialog) == FALSE) return false;
+  chosen_ = fileName;
+  return true;
 }
 
-rules::CodePageName OpenDialog::FileName() const { return NameInCodePage(fileName_); }
+rules::CodePageName OpenDialog::FileName() const { return NameInCodePage(chosen_); }
 
 }  // namespace ostrevan::app

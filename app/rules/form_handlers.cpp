@@ -45,12 +45,20 @@ void OpenDialogChosen(const CodePageName& path, FormControls& form, EngineUi& ui
   LoadLabel6File(form, ui);
 }
 
-void Button2Click(FormControls& form, EngineUi& ui) {
+void Button2Click(FormControls& form, EngineUi& ui) { Button2Work(form)(ui); }
+
+void Button3Click(FormControls& form, EngineUi& ui) { Button3Work(form)(ui); }
+
+EngineWork Button2Work(const FormControls& form) {
   const ClipMode mode = form.RadioButton1Checked() ? ClipMode::StartMinute : ClipMode::FromEnd;
-  SaveClip(TheLoadedWave(), form.ComboBox1Text(), form.Label4Text(), form.Label6Text(), mode, ui);
+  return [mode, length = form.ComboBox1Text(), start = form.Label4Text(), path = form.Label6Text()](EngineUi& ui) {
+    SaveClip(TheLoadedWave(), length, start, path, mode, ui);
+  };
 }
 
-void Button3Click(FormControls& form, EngineUi& ui) { WriteBackClips(form.ListBox1Items(), ui); }
+EngineWork Button3Work(const FormControls& form) {
+  return [records = form.ListBox1Items()](EngineUi& ui) { WriteBackClips(records, ui); };
+}
 
 void Button4Click(FormControls& form) { form.ClearListBox1(); }
 

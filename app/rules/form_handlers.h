@@ -37,6 +37,14 @@ void Button2Click(FormControls& form, EngineUi& ui);
 // Button3Click: the write-back over the list's items, first to last.
 void Button3Click(FormControls& form, EngineUi& ui);
 
+// A long operation's engine call, the controls it needs read already: it may run away from
+// the controls (on a worker thread, while the window keeps answering).
+using EngineWork = std::function<void(EngineUi&)>;
+
+// What Button2Click and Button3Click do, as such work.
+EngineWork Button2Work(const FormControls& form);
+EngineWork Button3Work(const FormControls& form);
+
 // Button4Click: the list is emptied.
 void Button4Click(FormControls& form);
 

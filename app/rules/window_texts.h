@@ -9,4 +9,10 @@ namespace ostrevan::texts {
 inline constexpr const char* kNameNotInCodePage =
     u8"ファイル名 %s にはこのシステムのコード ページで表せない文字があります";
 
+// The progress window's captions, in the words of the window's group boxes, and its button.
+// "中止", not "キャンセル": a stopped write-back keeps the records written before it.
+inline constexpr const char* kCutProgressCaption = u8"取り出し中";
+inline constexpr const char* kWriteBackProgressCaption = u8"置き換え中";
+inline constexpr const char* kStopButton = u8"中止";
+
 }  // namespace ostrevan::texts

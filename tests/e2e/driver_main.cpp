@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   if (ostrevan::e2e::RecordOpenedAddress(argc, argv)) return 0;
   if (argc == 3 && std::string(argv[1]) == "--pose") return ostrevan::e2e::PoseForScreenshot(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "--hold-session") return ostrevan::e2e::HoldSession(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "--pose-progress") return ostrevan::e2e::PoseProgressForScreenshot(argv[2]);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -147,10 +147,10 @@ template <typename Read>
   }
 }
 
-// Waits until `condition` holds, for at most kPatience.
+// Waits until `condition` holds, for at most `milliseconds`.
 template <typename Condition>
-::testing::AssertionResult Eventually(Condition condition) {
-  return Eventually([&] { return static_cast<bool>(condition()); }, true);
+::testing::AssertionResult Eventually(Condition condition, int milliseconds = kPatience) {
+  return Eventually([&] { return static_cast<bool>(condition()); }, true, milliseconds);
 }
 
 // Waits until `window` shows `text`.
@@ -163,6 +163,8 @@ int PoseForScreenshot(const std::string& signalDir);
 // The session mode, `--hold-session FILE` (see session.cpp and the script tests/e2e/session):
 // writes "ready" into FILE, then keeps the prefix's Wine session up until FILE is deleted.
 int HoldSession(const std::string& file);
+// The progress window's screenshot pose (see progress_pose.cpp).
+int PoseProgressForScreenshot(const std::string& signalDir);
 
 using testing::Sys;
 // A system code page text as 16-bit characters.
