@@ -115,6 +115,15 @@ bool FileExists(const std::string& path) {
 }
 
 bool platform::ReplaceFileWith(const std::string& from, const std::string& to) {
+#ifdef RENAME_EXCHANGE
+  // ext4 writes a file out at once when a rename puts it over another, which makes a cut over
+  // an existing clip wait for the disk. Swapping the two names and then removing the old file
+  // does not, and anyone looking still finds the old file or the new one under `to`.
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+#endif
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
