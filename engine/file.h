@@ -62,9 +62,9 @@ class File {
 };
 
 // Puts the file `from` in the place of `to` in one step (a rename over it, on the disk when
-// this returns): anyone looking finds the old file or the new one, never a mix. False on
-// failure, `to` then unchanged.
-bool ReplaceFileWith(const std::string& from, const std::string& to);
+// this returns unless `durable` is false): anyone looking finds the old file or the new one,
+// never a mix. False on failure, `to` then unchanged.
+bool ReplaceFileWith(const std::string& from, const std::string& to, bool durable = true);
 
 // Removes the file `path`; false when it cannot.
 bool RemoveFile(const std::string& path);

@@ -69,12 +69,12 @@ bool File::Flush() {
   return true;
 }
 
-bool ReplaceFileWith(const std::string& from, const std::string& to) {
+bool ReplaceFileWith(const std::string& from, const std::string& to, bool durable) {
   if (!platform::ReplaceFileWith(from, to)) return false;
   FileFaults* faults = installed.load();
   if (faults) faults->Renamed(from, to);
   // The rename is on the disk once the folder that holds it is.
-  SyncFolderOf(to);
+  if (durable) SyncFolderOf(to);
   return true;
 }
 

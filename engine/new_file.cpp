@@ -22,7 +22,8 @@ NewFile::~NewFile() {
 void NewFile::Commit(bool flush) {
   if (flush && !file_.Flush()) throw EngineError(Text(texts::kWriteError));
   file_.Close();
-  if (!ReplaceFileWith(newPath_, path_)) throw EngineError(FormatText(texts::kCannotCreate, path_));
+  // A file not flushed gains nothing from a durable name.
+  if (!ReplaceFileWith(newPath_, path_, flush)) throw EngineError(FormatText(texts::kCannotCreate, path_));
   committed_ = true;
 }
 

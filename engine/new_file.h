@@ -22,7 +22,7 @@ class NewFile {
   const std::string& path() const { return path_; }
 
   // Puts the written bytes on the disk when `flush` is set, then renames the file into place
-  // (the folder flushed too). Raises "ストリームへの書き込みエラー" when the bytes cannot be put
+  // (with the folder flushed too when `flush` is set). Raises "ストリームへの書き込みエラー" when the bytes cannot be put
   // on the disk, and "ファイル %s を作成できません" when the rename fails.
   void Commit(bool flush = true);
 

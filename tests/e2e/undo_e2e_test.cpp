@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "file_faults.h"
+#include "half_writes.h"
 #include "pair_files.h"
 #include "program_driver.h"
 #include "source_with_clip.h"
@@ -35,17 +35,11 @@ struct Undo : ::testing::Test {
 TEST_F(Undo, AStoppedWriteBackIsFinishedByRunningItAgainAndUndone) {
   // The disk fails half way through the source's range: part old audio, part the clip's.
   s.EditClip(61);
-  struct HalfWrite : FileFaults {
-    std::string of;
-    size_t WriteAllowance(const std::string& path, int64_t, size_t size) override {
-      return path == of ? size / 2 : size;
-    }
-  } half;
-  half.of = s.source;
-  SetFileFaults(&half);
-  RecordingUi ui;
-  EXPECT_EQ(ErrorOf([&] { WriteBackClips({s.record}, ui); }), Sys(u8"ストリームへの書き込みエラー"));
-  SetFileFaults(nullptr);
+  {
+    HalfWrites half(s.source);
+    RecordingUi ui;
+    EXPECT_EQ(ErrorOf([&] { WriteBackClips({s.record}, ui); }), Sys(u8"ストリームへの書き込みエラー"));
+  }
   ASSERT_NE(Range(), cutAudio);
   ASSERT_NE(Range(), s.editedAudio);
 

@@ -8,7 +8,7 @@
 
 #include "block_copy.h"
 #include "clip_record.h"
-#include "file_faults.h"
+#include "half_writes.h"
 #include "load_wave.h"
 #include "pair_files.h"
 #include "source_with_clip.h"
@@ -88,22 +88,14 @@ TEST_F(Undo, RefusedWhenTheRangeHoldsSomethingElse) {
 // Disk full or a read-only folder: the copy of what would be replaced cannot be kept, so
 // nothing is replaced.
 TEST_F(Undo, AWriteBackWhoseUndoCannotBeWrittenWritesNothing) {
-  struct Full : FileFaults {
-    std::string of;
-    size_t WriteAllowance(const std::string& path, int64_t, size_t size) override {
-      return path.find(of) != std::string::npos ? size / 2 : size;
-    }
-  } full;
   s.EditClip(31);
-  SetFileFaults(&full);
   for (const char* failing : {".undo.wav.new", ".undo.ini.new"}) {
-    full.of = failing;
+    HalfWrites full(failing);
     const std::string name = failing == std::string(".undo.wav.new") ? undoClip : undoRecord;
     EXPECT_EQ(Run(s.record), FormatText(texts::kUndoNotWritten, name)) << failing;
     EXPECT_EQ(ReadFile(s.source), s.sourceBytes) << failing;
     EXPECT_TRUE(ui.infos.empty());
   }
-  SetFileFaults(nullptr);
   EXPECT_EQ(Run(s.record), "(no error)");
   EXPECT_EQ(Range(), s.editedAudio);
 }
@@ -111,13 +103,6 @@ TEST_F(Undo, AWriteBackWhoseUndoCannotBeWrittenWritesNothing) {
 // A write-back or an undo stopped half way by a failing disk: either one, run next, finishes
 // over the half-written range.
 TEST_F(Undo, EitherRunFinishesOverAHalfWrittenRange) {
-  struct HalfWrite : FileFaults {
-    std::string of;
-    size_t WriteAllowance(const std::string& path, int64_t, size_t size) override {
-      return path == of ? size / 2 : size;
-    }
-  } half;
-  half.of = s.source;
   struct Case {
     bool undoStopped, undoNext;
   };
@@ -126,9 +111,10 @@ TEST_F(Undo, EitherRunFinishesOverAHalfWrittenRange) {
     if (c.undoStopped) {
       ASSERT_EQ(Run(s.record), "(no error)");
     }
-    SetFileFaults(&half);
-    EXPECT_EQ(Run(c.undoStopped ? undoRecord : s.record), Sys(texts::kWriteError));
-    SetFileFaults(nullptr);
+    {
+      HalfWrites half(s.source);
+      EXPECT_EQ(Run(c.undoStopped ? undoRecord : s.record), Sys(texts::kWriteError));
+    }
     ASSERT_NE(Range(), cutAudio);
     ASSERT_NE(Range(), s.editedAudio);
     ASSERT_EQ(Run(c.undoNext ? undoRecord : s.record), "(no error)") << c.undoStopped << c.undoNext;
