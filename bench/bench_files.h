@@ -3,9 +3,11 @@
 // or writes, so a 3-hour source costs seconds to set up, not minutes.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "engine_ui.h"
+#include "integer_text.h"
 
 namespace ostrevan::bench {
 
@@ -60,6 +62,19 @@ class SilentUi : public EngineUi {
 
  private:
   std::string last_;
+};
+
+// Reports every block as a front end does: the amount text made, a line written out.
+class ReportingUi : public SilentUi {
+ public:
+  bool Progress(const std::string& path, uint64_t done, uint64_t total) override {
+    std::FILE* sink = std::fopen("/dev/null", "w");
+    if (sink) {
+      std::fprintf(sink, "\r%s: %s", path.c_str(), ProgressAmountText(done, total).c_str());
+      std::fclose(sink);
+    }
+    return true;
+  }
 };
 
 }  // namespace ostrevan::bench

@@ -24,8 +24,10 @@ namespace {
 constexpr int64_t kClipStartMinute = 10;
 constexpr int64_t kClipMinutes = 10;
 
+// range(1) = 1: the progress reported after every block, as the window and a terminal have it.
 void BM_SaveClip(benchmark::State& state) {
   const int64_t sourceMinutes = state.range(0);
+  const bool reporting = state.range(1) != 0;
   ScratchFile source("save-clip-source.wav");
   WriteSparseWave(source.path(), static_cast<uint64_t>(sourceMinutes * kBytesPerMinute));
   const int64_t clipOffset = kClipStartMinute * kBytesPerMinute;
@@ -39,7 +41,9 @@ void BM_SaveClip(benchmark::State& state) {
   const std::string length = std::to_string(kClipMinutes);
   const std::string clipPath = ClipPathFor(source.path(), start, length, ClipMode::StartMinute);
   const std::string recordPath = RecordPathFor(clipPath);
-  SilentUi ui;
+  SilentUi silent;
+  ReportingUi reportingUi;
+  SilentUi& ui = reporting ? reportingUi : silent;
   for (auto _ : state) {
     // Each run is a first cut: the clip and its record do not exist yet.
     state.PauseTiming();
@@ -59,9 +63,15 @@ void BM_SaveClip(benchmark::State& state) {
   std::remove(clipPath.c_str());
   std::remove(recordPath.c_str());
   state.SetBytesProcessed(state.iterations() * clipBytes);
-  state.SetLabel(std::to_string(sourceMinutes) + "-minute source");
+  state.SetLabel(std::to_string(sourceMinutes) + "-minute source" + (reporting ? ", progress reported" : ""));
 }
-BENCHMARK(BM_SaveClip)->Arg(30)->Arg(180)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_SaveClip)
+    ->Args({30, 0})
+    ->Args({30, 1})
+    ->Args({180, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 
 // The floor in the same process: the same range copied with plain pread/write through a
 // buffer of the engine's block size into a new file, as dd does. False on any failure.

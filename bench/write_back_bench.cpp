@@ -136,10 +136,13 @@ class UndoPair {
   ClipRecord cut_;
 };
 
+// range(0) = 1: the progress reported after every block, as the window and a terminal have it.
 void BM_WriteBackWithUndo(benchmark::State& state) {
   UndoPair pair;
   const std::vector<std::string> records{pair.recordPath()};
-  SilentUi ui;
+  SilentUi silent;
+  ReportingUi reporting;
+  SilentUi& ui = state.range(0) != 0 ? reporting : silent;
   for (auto _ : state) {
     state.PauseTiming();
     pair.Reset();
@@ -155,9 +158,10 @@ void BM_WriteBackWithUndo(benchmark::State& state) {
     state.SkipWithError("the write-back did not finish with an undo clip");
   }
   state.SetBytesProcessed(state.iterations() * kClipMinutes * kBytesPerMinute);
-  state.SetLabel("first write-back: undo clip and record, then the source");
+  state.SetLabel(std::string("first write-back: undo clip and record, then the source") +
+                 (state.range(0) != 0 ? ", progress reported" : ""));
 }
-BENCHMARK(BM_WriteBackWithUndo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
+BENCHMARK(BM_WriteBackWithUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
 
 void BM_WriteBackWithoutUndo(benchmark::State& state) {
   UndoPair pair;
