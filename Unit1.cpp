@@ -11,6 +11,7 @@
 #include "info_box.h"
 #include "long_work.h"
 #include "texts.h"
+#include "window_texts.h"
 #include "win32_text.h"
 
 using ostrevan::Text;
@@ -121,20 +122,20 @@ void TForm1::WMDropFiles(HDROP drop) {
 void TForm1::Button1Click() {
   openDialog1_.SetFilter(ToSystemCodePage(ostrevan::app::kOpenDialogFilterName),
                          ostrevan::app::kOpenDialogFilterPattern);
-  if (!openDialog1_.Execute(handle_, ostrevan::app::WideText(Label6Text()))) return;
+  if (!openDialog1_.Execute(handle_, ostrevan::app::WideText(SourcePath()))) return;
   ostrevan::rules::OpenDialogChosen(openDialog1_.FileName(), *this, *this);
 }
 
 void TForm1::Button2Click() {
-  RunLongWork(ostrevan::rules::LongWork::Cut, ostrevan::rules::Button2Work(*this));
+  RunLongWork(ostrevan::rules::LongWork::Cut, ostrevan::rules::SaveClipWork(*this));
 }
 
 void TForm1::Button3Click() {
-  RunLongWork(ostrevan::rules::LongWork::WriteBack, ostrevan::rules::Button3Work(*this));
+  RunLongWork(ostrevan::rules::LongWork::WriteBack, ostrevan::rules::WriteBackWork(*this));
 }
 
-void TForm1::Button4Click() { ostrevan::rules::Button4Click(*this); }
-void TForm1::ScrollBar1Change() { ostrevan::rules::ScrollBar1Change(*this); }
+void TForm1::Button4Click() { ostrevan::rules::ClearRecordsPressed(*this); }
+void TForm1::ScrollBar1Change() { ostrevan::rules::StartMinuteChanged(*this); }
 
 void TForm1::Label9Click(HWND sender) {
   char className[16] = {};
@@ -145,29 +146,29 @@ void TForm1::Label9Click(HWND sender) {
 
 // --- The controls as the handlers see them ------------------------------------------------
 
-std::string TForm1::Label4Text() const { return Item<Label>(ControlId::Label4).Text(); }
-std::string TForm1::Label6Text() const { return Item<Label>(ControlId::Label6).Text(); }
-std::string TForm1::ComboBox1Text() const { return Item<ComboBox>(ControlId::ComboBox1).Text(); }
-bool TForm1::RadioButton1Checked() const { return Item<Button>(ControlId::RadioButton1).Checked(); }
-std::vector<std::string> TForm1::ListBox1Items() const { return Item<ListBox>(ControlId::ListBox1).Items(); }
+std::string TForm1::StartMinuteText() const { return Item<Label>(ControlId::Label4).Text(); }
+std::string TForm1::SourcePath() const { return Item<Label>(ControlId::Label6).Text(); }
+std::string TForm1::LengthText() const { return Item<ComboBox>(ControlId::ComboBox1).Text(); }
+bool TForm1::FromStartMinute() const { return Item<Button>(ControlId::RadioButton1).Checked(); }
+std::vector<std::string> TForm1::RecordPaths() const { return Item<ListBox>(ControlId::ListBox1).Items(); }
 
-ostrevan::rules::ScrollBarRange TForm1::ScrollBar1Range() const {
+ostrevan::rules::ScrollBarRange TForm1::StartMinuteRange() const {
   return Item<ScrollBar>(ControlId::ScrollBar1).Range();
 }
 
-void TForm1::SetLabel2Text(const std::string& text) { SetLabelText(ControlId::Label2, text); }
-void TForm1::SetLabel3Text(const std::string& text) { SetLabelText(ControlId::Label3, text); }
-void TForm1::SetLabel4Text(const std::string& text) { SetLabelText(ControlId::Label4, text); }
-void TForm1::SetLabel6Text(const std::string& text) { SetLabelText(ControlId::Label6, text); }
+void TForm1::SetPlayTimeText(const std::string& text) { SetLabelText(ControlId::Label2, text); }
+void TForm1::SetAttributesText(const std::string& text) { SetLabelText(ControlId::Label3, text); }
+void TForm1::SetStartMinuteText(const std::string& text) { SetLabelText(ControlId::Label4, text); }
+void TForm1::SetSourcePath(const std::string& text) { SetLabelText(ControlId::Label6, text); }
 
-void TForm1::AddListBox1Item(const std::string& text) {
+void TForm1::AddRecordPath(const std::string& text) {
   if (!Item<ListBox>(ControlId::ListBox1).Add(text)) throw ostrevan::EngineError(Text(ostrevan::texts::kListInsert));
 }
 
-void TForm1::ClearListBox1() { Item<ListBox>(ControlId::ListBox1).Clear(); }
-void TForm1::EnableScrollBar1() { Item<ScrollBar>(ControlId::ScrollBar1).Enable(); }
+void TForm1::ClearRecordPaths() { Item<ListBox>(ControlId::ListBox1).Clear(); }
+void TForm1::EnableStartMinute() { Item<ScrollBar>(ControlId::ScrollBar1).Enable(); }
 
-void TForm1::SetScrollBar1Range(const ostrevan::rules::ScrollBarRange& range) {
+void TForm1::SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) {
   Item<ScrollBar>(ControlId::ScrollBar1).SetRange(range);
 }
 
@@ -207,7 +208,7 @@ void TForm1::OnCommand(int id, int code) {
 }
 
 void TForm1::OnScroll(int request) {
-  const ostrevan::rules::ScrollBarRange range = ScrollBar1Range();
+  const ostrevan::rules::ScrollBarRange range = StartMinuteRange();
   int64_t wanted = range.position;
   switch (request) {
     case SB_LINELEFT:
@@ -231,7 +232,7 @@ void TForm1::OnScroll(int request) {
     default:
       return;
   }
-  RunHandler([this, wanted] { ostrevan::rules::MoveScrollBar1(*this, wanted); });
+  RunHandler([this, wanted] { ostrevan::rules::MoveStartMinute(*this, wanted); });
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -33,20 +33,20 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   void Label9Click(HWND sender);
 
   // The controls as the handlers see them.
-  std::string Label4Text() const override;
-  std::string Label6Text() const override;
-  std::string ComboBox1Text() const override;
-  bool RadioButton1Checked() const override;
-  std::vector<std::string> ListBox1Items() const override;
-  ostrevan::rules::ScrollBarRange ScrollBar1Range() const override;
-  void SetLabel2Text(const std::string& text) override;
-  void SetLabel3Text(const std::string& text) override;
-  void SetLabel4Text(const std::string& text) override;
-  void SetLabel6Text(const std::string& text) override;
-  void AddListBox1Item(const std::string& text) override;
-  void ClearListBox1() override;
-  void EnableScrollBar1() override;
-  void SetScrollBar1Range(const ostrevan::rules::ScrollBarRange& range) override;
+  std::string StartMinuteText() const override;
+  std::string SourcePath() const override;
+  std::string LengthText() const override;
+  bool FromStartMinute() const override;
+  std::vector<std::string> RecordPaths() const override;
+  ostrevan::rules::ScrollBarRange StartMinuteRange() const override;
+  void SetPlayTimeText(const std::string& text) override;
+  void SetAttributesText(const std::string& text) override;
+  void SetStartMinuteText(const std::string& text) override;
+  void SetSourcePath(const std::string& text) override;
+  void AddRecordPath(const std::string& text) override;
+  void ClearRecordPaths() override;
+  void EnableStartMinute() override;
+  void SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) override;
 
   // What the engine shows: the information box, and the record text in Memo1.
   void ShowInfo(const std::string& text) override;

@@ -26,7 +26,7 @@ const ControlLayout kForm1Controls[] = {
   {Id::ScrollBar1,   "ScrollBar1",   Kind::ScrollBar,   Id::GroupBox1,   72, 128, 241, 16,  "",                             3, 0},
   {Id::RadioButton2, "RadioButton2", Kind::RadioButton, Id::GroupBox1,   24, 160, 113, 17,  u8"WAVの最後から",                2, 0},
   {Id::Label5,       "Label5",       Kind::Label,       Id::GroupBox1,   24, 184,  83, 12,  u8"取り出し長さ(分)",             -1, 0},
-  {Id::ComboBox1,    "ComboBox1",    Kind::ComboBox,    Id::GroupBox1,  120, 184,  49, 20,  "1",                            4, 0},
+  {Id::ComboBox1,    "ComboBox1",    Kind::ComboBox,    Id::GroupBox1,  120, 184,  49, 20,  "1",                            4, 0, "1\n2\n3\n4\n5\n6\n7\n8\n9\n10"},
   {Id::Button1,      "Button1",      Kind::Button,      Id::GroupBox1,  240,  16,  75, 21,  u8"参照",                         0, 0},
   {Id::Button2,      "Button2",      Kind::Button,      Id::GroupBox1,  232, 176,  75, 25,  u8"WAV保存",                      5, 0},
   {Id::Memo1,        "Memo1",        Kind::Memo,        Id::Form1,      360, 232, 137, 129, "",                             1, 0},
@@ -42,9 +42,6 @@ const size_t kForm1ControlCount = sizeof(kForm1Controls) / sizeof(kForm1Controls
 const ControlLayout& LayoutOf(ControlId id) {
   return kForm1Controls[static_cast<int>(id) - static_cast<int>(ControlId::Label7)];
 }
-
-const char* const kComboBox1Items[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
-const size_t kComboBox1ItemCount = sizeof(kComboBox1Items) / sizeof(kComboBox1Items[0]);
 
 const char* const kOpenDialogFilterName = u8"WAVEファイル(*.wav)";
 const char* const kOpenDialogFilterPattern = "*.wav";

@@ -53,6 +53,7 @@ struct ControlLayout {
   const char* text;  // UTF-8
   int tabOrder;      // among siblings; -1: takes no focus
   unsigned flags;
+  const char* items = nullptr;  // a combo box's list, one item a line (UTF-8)
 };
 
 struct FormLayout {
@@ -71,8 +72,6 @@ extern const size_t kForm1ControlCount;
 const ControlLayout& LayoutOf(ControlId id);
 
 // The list items of ComboBox1, the height of its items and how many show when dropped down.
-extern const char* const kComboBox1Items[];
-extern const size_t kComboBox1ItemCount;
 inline constexpr int kListItemHeight = 12;
 inline constexpr int kComboBox1DroppedItems = 8;
 

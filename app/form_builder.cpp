@@ -173,6 +173,23 @@ void SizeDroppedList(const ComboBox& combo, int items) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A row's items, one a line.
+std::vector<std::string> LinesOf(const char* text) {
+  std::vector<std::string> lines;
+  if (!text) return lines;
+  std::string line;
+  for (const char* p = text;; ++p) {
+    if (*p == '\n' || *p == '\0') {
+      lines.push_back(line);
+      line.clear();
+      if (*p == '\0') break;
+    } else {
+      line += *p;
+    }
+  }
+  return lines;
+}
+
 HFONT CreateLayoutFont(const FormLayout& layout, int height, bool underline) {
   const std::string face = ToSystemCodePage(layout.fontFace);
   return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
@@ -271,7 +288,7 @@ void FormBuilder::FinishOne(const ControlLayout& row, HWND window) {
       break;
     case ControlKind::ComboBox: {
       const ComboBox combo(window);
-      for (size_t item = 0; item < kComboBox1ItemCount; ++item) combo.AddItem(kComboBox1Items[item]);
+      for (const std::string& item : LinesOf(row.items)) combo.AddItem(ToSystemCodePage(item).c_str());
       combo.SetItemHeight(scale_(kListItemHeight));
       // The list first: under Wine, a resize of the whole box also resets its closed height,
       // which fitting the field then sets right.

@@ -16,23 +16,24 @@ namespace {
 constexpr int kTextId = 0xFFFF;
 
 struct InfoBoxState {
-  const std::string* text;
-  HWND placeOn;  // the window whose monitor the box is centred on
-  HFONT font = nullptr;
+  const std::string* text = nullptr;
+  HWND placeOn = nullptr;  // the window whose monitor the box is centred on
+  OwnedFont madeFont;     // deleted when the box's state goes, after the box
+  HFONT font = nullptr;   // madeFont, or a stock font, which is never deleted
 };
 
-// The platform's message-box font.
-HFONT CreateMessageFont() {
+// The platform's message-box font, or the stock GUI font when it cannot be had.
+void ChooseMessageFont(InfoBoxState& state) {
   NONCLIENTMETRICSA metrics = {};
   metrics.cbSize = sizeof(metrics);
-  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    state.madeFont = OwnedFont(CreateFontIndirectA(&metrics.lfMessageFont));
   }
-  return CreateFontIndirectA(&metrics.lfMessageFont);
+  state.font = state.madeFont.Get() ? state.madeFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void LayOut(HWND dialog, InfoBoxState& state) {
-  state.font = CreateMessageFont();
+  ChooseMessageFont(state);
   TEXTMETRICA metrics = {};
   SIZE average = {};
   RECT textRect = {0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
@@ -93,9 +94,6 @@ INT_PTR CALLBACK InfoBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         return TRUE;
       }
       break;
-    case WM_DESTROY:
-      if (state && state->font) DeleteObject(state->font);
-      break;
     default:
       break;
   }
@@ -117,7 +115,9 @@ void ShowInfoBox(const std::string& text) {
   ModalScope modal;
   EmptyTemplate dialogTemplate = {};
   dialogTemplate.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  InfoBoxState state = {&text, active};
+  InfoBoxState state;
+  state.text = &text;
+  state.placeOn = active;
   DialogBoxIndirectParamA(TheApplication().Instance(), &dialogTemplate.header, TheApplication().Handle(),
                           InfoBoxProc, reinterpret_cast<LPARAM>(&state));
 }

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "code_page_name.h"
 
 namespace ostrevan::app {
 

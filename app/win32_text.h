@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "code_page_name.h"
 
 namespace ostrevan::app {
 

@@ -111,6 +111,6 @@ std::string PathWithoutExtension(const std::string& path, const std::function<bo
   return path;
 }
 
-std::string PathWithoutExtension(const std::string& path) { return PathWithoutExtension(path, IsSystemLeadByte); }
+std::string PathWithoutExtension(const std::string& path) { return PathWithoutExtension(path, [](unsigned char) { return false; }); }
 
 }  // namespace ostrevan

@@ -1,6 +1,5 @@
 #pragma once
-// Every fixed text of the program, in one place. The texts are written here in UTF-8 and
-// reach callers in the system code page through Text().
+// Every fixed text of the program, in one place, in UTF-8 as every text inside the program is.
 
 #include <string>
 
@@ -16,11 +15,9 @@ inline constexpr const char* kRangeCheck = u8"範囲チェックエラー";
 inline constexpr const char* kWriteError = u8"ストリームへの書き込みエラー";
 inline constexpr const char* kReadError = u8"ストリームの読み込みエラー";
 inline constexpr const char* kTextTooLarge = u8"文字列の大きさが メモ の制限を越えました";
-inline constexpr const char* kListInsert = u8"行を挿入できません";
 inline constexpr const char* kIntegerDivideByZero = u8"ゼロによる除算";
 inline constexpr const char* kFloatDivideByZero = u8"0 による浮動小数点数除算";
 inline constexpr const char* kInvalidFloatOperation = u8"不正な浮動小数点数演算命令";
-inline constexpr const char* kScrollBarRange = u8"スクロールバー プロパティが範囲を越えました";
 inline constexpr const char* kNoDataChunk = u8"ファイル %s に data チャンクがありません";
 inline constexpr const char* kFormatMismatch = u8"ファイル %s の形式が取り出し元と違います";
 inline constexpr const char* kRangeOutsideData = u8"ファイル %s の範囲が取り出し元のデータの外にあります";
@@ -66,11 +63,11 @@ inline constexpr const char* kSeconds = u8"秒";
 inline constexpr const char* kAttributesPrefix = u8"WAV属性:";
 }  // namespace texts
 
-// A fixed text in the system code page.
+// A fixed text as a string.
 std::string Text(const char* utf8);
 
-// A template in the system code page with its first "%s" replaced by `argument`, which is
-// already in the system code page (a path or a typed text). Plain replacement, no printf.
+// A template with its first "%s" replaced by `argument` (a path or a typed text). Plain
+// replacement, no printf.
 std::string FormatText(const char* utf8Template, const std::string& argument);
 
 }  // namespace ostrevan

@@ -6,15 +6,15 @@
 
 namespace ostrevan::rules {
 
-std::string LastThreeCharacters(const std::string& name, const LeadBytePredicate& isLeadByte) {
+std::string LastThreeCharacters(const std::string& name) {
   std::vector<size_t> starts;
-  for (size_t at = 0; at < name.size(); at += CharacterLength(name, at, isLeadByte)) starts.push_back(at);
+  for (size_t at = 0; at < name.size(); at += CharacterLength(name, at)) starts.push_back(at);
   if (starts.size() <= 3) return name;
   return name.substr(starts[starts.size() - 3]);
 }
 
-DropRoute RouteDroppedName(const std::string& name, const LeadBytePredicate& isLeadByte) {
-  const std::string ending = LowerAscii(LastThreeCharacters(name, isLeadByte), isLeadByte);
+DropRoute RouteDroppedName(const std::string& name) {
+  const std::string ending = LowerAscii(LastThreeCharacters(name));
   if (ending == "wav") return DropRoute::LoadWave;
   if (ending == "ini") return DropRoute::ListRecord;
   return DropRoute::PassOver;

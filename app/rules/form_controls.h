@@ -13,22 +13,22 @@ class FormControls {
  public:
   virtual ~FormControls() = default;
 
-  virtual std::string Label4Text() const = 0;
-  virtual std::string Label6Text() const = 0;
-  virtual std::string ComboBox1Text() const = 0;
-  virtual bool RadioButton1Checked() const = 0;
-  virtual std::vector<std::string> ListBox1Items() const = 0;
-  virtual ScrollBarRange ScrollBar1Range() const = 0;
+  virtual std::string StartMinuteText() const = 0;
+  virtual std::string SourcePath() const = 0;
+  virtual std::string LengthText() const = 0;
+  virtual bool FromStartMinute() const = 0;
+  virtual std::vector<std::string> RecordPaths() const = 0;
+  virtual ScrollBarRange StartMinuteRange() const = 0;
 
-  virtual void SetLabel2Text(const std::string& text) = 0;
-  virtual void SetLabel3Text(const std::string& text) = 0;
-  virtual void SetLabel4Text(const std::string& text) = 0;
-  virtual void SetLabel6Text(const std::string& text) = 0;
+  virtual void SetPlayTimeText(const std::string& text) = 0;
+  virtual void SetAttributesText(const std::string& text) = 0;
+  virtual void SetStartMinuteText(const std::string& text) = 0;
+  virtual void SetSourcePath(const std::string& text) = 0;
   // Raises "行を挿入できません" when the list cannot take another item.
-  virtual void AddListBox1Item(const std::string& text) = 0;
-  virtual void ClearListBox1() = 0;
-  virtual void EnableScrollBar1() = 0;
-  virtual void SetScrollBar1Range(const ScrollBarRange& range) = 0;
+  virtual void AddRecordPath(const std::string& text) = 0;
+  virtual void ClearRecordPaths() = 0;
+  virtual void EnableStartMinute() = 0;
+  virtual void SetStartMinuteRange(const ScrollBarRange& range) = 0;
 };
 
 }  // namespace ostrevan::rules

@@ -8,21 +8,20 @@
 
 namespace ostrevan::rules {
 
-std::string FileNameOf(const std::string& path, const LeadBytePredicate& isLeadByte) {
+std::string FileNameOf(const std::string& path) {
   size_t nameStart = 0;
-  for (size_t at = 0; at < path.size(); at += CharacterLength(path, at, isLeadByte)) {
-    if (CharacterLength(path, at, isLeadByte) == 1 && (path[at] == '\\' || path[at] == '/')) nameStart = at + 1;
+  for (size_t at = 0; at < path.size(); at += CharacterLength(path, at)) {
+    if (CharacterLength(path, at) == 1 && (path[at] == '\\' || path[at] == '/')) nameStart = at + 1;
   }
   return path.substr(nameStart);
 }
 
-ProgressView DescribeProgress(LongWork work, const std::optional<ProgressReport>& report,
-                              const LeadBytePredicate& isLeadByte) {
+ProgressView DescribeProgress(LongWork work, const std::optional<ProgressReport>& report) {
   ProgressView view;
   view.caption = Text(work == LongWork::Cut ? texts::kCutProgressCaption : texts::kWriteBackProgressCaption);
   if (!report) return view;
   const uint64_t total = report->total;
-  view.name = FileNameOf(report->path, isLeadByte);
+  view.name = FileNameOf(report->path);
   view.amount = ProgressAmountText(report->done, total);
   if (total > 0) {
     const uint64_t kept = std::min(report->done, total);

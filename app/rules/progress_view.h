@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "lead_byte.h"
+#include "utf8_walk.h"
 
 namespace ostrevan::rules {
 
@@ -17,7 +17,7 @@ inline constexpr int kProgressDelayMs = 1000;
 // The progress bar's range: steps rather than bytes, which overflow its 32-bit position.
 inline constexpr int kProgressSteps = 1000;
 
-// Texts in the system code page.
+// Texts in UTF-8.
 struct ProgressView {
   std::string caption;  // "取り出し中" or "置き換え中"
   std::string name;     // the file's name, without its folder
@@ -34,11 +34,9 @@ struct ProgressReport {
 };
 
 // The view of a report; before the first one (none), the caption alone.
-ProgressView DescribeProgress(LongWork work, const std::optional<ProgressReport>& report,
-                              const LeadBytePredicate& isLeadByte);
+ProgressView DescribeProgress(LongWork work, const std::optional<ProgressReport>& report);
 
-// What follows the last "\" or "/" of `path`; a "\" that is the trail byte of a
-// double-byte character is no separator.
-std::string FileNameOf(const std::string& path, const LeadBytePredicate& isLeadByte);
+// What follows the last "\" or "/" of `path`.
+std::string FileNameOf(const std::string& path);
 
 }  // namespace ostrevan::rules

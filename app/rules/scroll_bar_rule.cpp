@@ -4,6 +4,7 @@
 
 #include "engine_error.h"
 #include "texts.h"
+#include "window_texts.h"
 
 namespace ostrevan::rules {
 

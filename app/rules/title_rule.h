@@ -4,20 +4,18 @@
 #include <functional>
 #include <string>
 
-#include "lead_byte.h"
+#include "utf8_walk.h"
 
 namespace ostrevan::rules {
 
-// From the executable's path (already in the ANSI code page): the part after the last "\",
-// cut at its first ".", every character after the first lowered with `lower`. The first
-// character, one or two bytes, is kept as it is. A "\" that is the trail byte of a
-// double-byte character is no separator.
-std::string ApplicationTitle(const std::string& modulePath, const LeadBytePredicate& isLeadByte,
+// From the executable's path (UTF-8): the part after the last "\", cut at its first ".",
+// every character after the first lowered with `lower`. The first character is kept as it
+// is, however many bytes it takes.
+std::string ApplicationTitle(const std::string& modulePath,
                              const std::function<std::string(const std::string&)>& lower);
 
-// Lowers the ASCII letters only, leaving double-byte characters whole (their trail bytes
-// can look like letters): how dropped names' endings are compared, and the stand-in for
-// CharLowerA in the tests.
-std::string LowerAscii(const std::string& text, const LeadBytePredicate& isLeadByte);
+// Lowers the ASCII letters only: how dropped names' endings are compared, and the
+// stand-in for the system's lowering in the tests.
+std::string LowerAscii(const std::string& text);
 
 }  // namespace ostrevan::rules

@@ -1,13 +1,12 @@
 #pragma once
-// The window's own texts beside the engine's (texts.h): UTF-8 here, in the system code page
-// through Text() and FormatText().
+// The window's own texts beside the engine's (texts.h), in UTF-8 as every text inside the
+// program is.
 
 namespace ostrevan::texts {
 
-// A file name with a character that the system code page has no code for: the name the
-// program would get stands for another file, or for none.
-inline constexpr const char* kNameNotInCodePage =
-    u8"ファイル名 %s にはこのシステムのコード ページで表せない文字があります";
+// The list of records is full, and a scroll bar was given a range it cannot take.
+inline constexpr const char* kListInsert = u8"行を挿入できません";
+inline constexpr const char* kScrollBarRange = u8"スクロールバー プロパティが範囲を越えました";
 
 // The progress window's captions, in the words of the window's group boxes, and its button.
 // "中止", not "キャンセル": a stopped write-back keeps the records written before it.

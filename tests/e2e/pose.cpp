@@ -11,7 +11,7 @@ namespace ostrevan::e2e {
 // writes the window's place on the screen ("left top width height") into `signalDir`\rect.txt
 // and waits for `signalDir`\done.txt before closing the program.
 int PoseForScreenshot(const std::string& signalDir) {
-  const std::string folder = Sys(u8"C:\\users\\Public\\録音");
+  const std::string folder = Text(u8"C:\\users\\Public\\録音");
   CreateDirectoryA(folder.c_str(), nullptr);
   const std::string wave = folder + "\\rec_take_01.wav";  // underscores show in the font
   ostrevan::testing::WaveShape shape;  // 44.1 kHz stereo 16-bit, 3 minutes 5 seconds

@@ -166,7 +166,6 @@ int HoldSession(const std::string& file);
 // The progress window's screenshot pose (see progress_pose.cpp).
 int PoseProgressForScreenshot(const std::string& signalDir);
 
-using testing::Sys;
 // A system code page text as 16-bit characters.
 std::wstring Wide(const std::string& text);
 

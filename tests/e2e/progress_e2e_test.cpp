@@ -183,13 +183,13 @@ void ExpectCountsUp(const ProgressSeen& seen, const std::string& total) {
 }
 
 std::string CutStopped(const std::string& clip) {
-  return Sys(u8"取り出しを中止しました。クリップ ") + clip +
-         Sys(u8" は作っていません（前からあったファイルはそのままです）");
+  return Text(u8"取り出しを中止しました。クリップ ") + clip +
+         Text(u8" は作っていません（前からあったファイルはそのままです）");
 }
 
 std::string WriteBackStopped(const std::string& source) {
-  return Sys(u8"置き換えを中止しました。取り出し元 ") + source +
-         Sys(u8" は「実行」を押す前のままです（それより前の記録の置き換えは済んでいます）");
+  return Text(u8"置き換えを中止しました。取り出し元 ") + source +
+         Text(u8" は「実行」を押す前のままです（それより前の記録の置き換えは済んでいます）");
 }
 
 class LongWork : public ::testing::Test {
@@ -242,12 +242,12 @@ TEST_F(LongWork, SlowedTenMinuteCutAndWriteBackKeepTheWindowAnswering) {
   ProgressSeen cut;
   ASSERT_TRUE(WaitForProgressWindow(program, cutStarted, cut));
   FollowUntilGone(program, cut);
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_GE(cut.appearedAfterMs, 950);   // a second of work shows nothing
   EXPECT_LE(cut.appearedAfterMs, 2500);  // and then the window, even on a busy machine
-  EXPECT_EQ(cut.caption, Sys(u8"取り出し中"));
+  EXPECT_EQ(cut.caption, Text(u8"取り出し中"));
   EXPECT_EQ(cut.name, "rec-0-10.wav");
-  EXPECT_EQ(cut.button, Sys(u8"中止"));
+  EXPECT_EQ(cut.button, Text(u8"中止"));
   EXPECT_EQ(cut.owner, program.Form());
   EXPECT_FALSE(cut.formEnabledMeanwhile);
   EXPECT_FALSE(cut.boxBeforeItWent);
@@ -268,7 +268,7 @@ TEST_F(LongWork, SlowedTenMinuteCutAndWriteBackKeepTheWindowAnswering) {
   ProgressSeen writeBack;
   ASSERT_TRUE(WaitForProgressWindow(program, writeBackStarted, writeBack));
   EXPECT_GE(writeBack.appearedAfterMs, 950);
-  EXPECT_EQ(writeBack.caption, Sys(u8"置き換え中"));
+  EXPECT_EQ(writeBack.caption, Text(u8"置き換え中"));
   EXPECT_EQ(writeBack.name, "rec.wav");
 
   const HWND application = program.ApplicationWindow();
@@ -290,7 +290,7 @@ TEST_F(LongWork, SlowedTenMinuteCutAndWriteBackKeepTheWindowAnswering) {
   EXPECT_TRUE(Eventually([&] { return !GetUpdateRect(program.Form(), nullptr, FALSE); }));  // painted
 
   FollowUntilGone(program, writeBack);
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   watch.Stop();
   EXPECT_FALSE(writeBack.formEnabledMeanwhile);
   EXPECT_FALSE(writeBack.boxBeforeItWent);
@@ -331,7 +331,7 @@ TEST_F(LongWork, StoppedCutLeavesNoClipAndTheEarlierOneUntouched) {
 
   program.Click(program.Control("Button2"));
   EXPECT_TRUE(Eventually([&] { return VisibleWindowOf(program, "#32770") != nullptr; }, 30000));
-  ASSERT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  ASSERT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   const auto earlierClip = Snapshot(dir.path());
   ASSERT_EQ(earlierClip.size(), 3u);
 
@@ -350,7 +350,7 @@ TEST_F(LongWork, StoppedWriteBackLeavesEveryFileAsBefore) {
   const std::string wave = LoadRecording(program, PatternBytes(11 * minute, 5));
   program.Click(program.Control("Button2"));
   EXPECT_TRUE(Eventually([&] { return VisibleWindowOf(program, "#32770") != nullptr; }, 30000));
-  ASSERT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  ASSERT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   PutBytes(dir.File("rec-0-10.wav"), 44, PatternBytes(10 * minute, 6));
   program.Drop({dir.File("rec-0-10.ini")});
   ASSERT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).size() == 1; }));
@@ -385,7 +385,7 @@ TEST(ShortWork, NoProgressWindowAndALongPathStaysWholeInLabel6) {
   std::string folder = dir.path();
   for (const char* folderName :
        {u8"\\長いフォルダー名の録音_2026年12月_第一スタジオ", u8"\\ライブ録音_本番_マルチトラック"}) {
-    folder += Sys(folderName);
+    folder += Text(folderName);
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
   }
   const std::string wave = folder + "\\take.wav";
@@ -398,7 +398,7 @@ TEST(ShortWork, NoProgressWindowAndALongPathStaysWholeInLabel6) {
 
   program.Click(program.Control("Button2"));
   EXPECT_TRUE(BoxCameWithoutProgress(program));
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   // Asked in the code page, as the program names it (the library's own conversion may differ).
   EXPECT_NE(GetFileAttributesA((folder + "\\take-0-1.wav").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(Eventually([&] { return program.FocusedWindow() == program.Control("Button2"); }));
@@ -407,7 +407,7 @@ TEST(ShortWork, NoProgressWindowAndALongPathStaysWholeInLabel6) {
   ASSERT_TRUE(Eventually([&] { return ListItems(program.Control("ListBox1")).size() == 1; }));
   program.Click(program.Control("Button3"));
   EXPECT_TRUE(BoxCameWithoutProgress(program));
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_EQ(TextOf(label6), wave);
   EXPECT_EQ(program.Close(), 0u);
 }
@@ -438,7 +438,7 @@ TEST(OpenDialogFolder, TheLoadedRecordingsElseTheLastChosen) {
 
   // A short file dropped from A empties Label6: the dialog goes back to B.
   program.Drop({a + "\\short.wav"});
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"１分以下のWAVEは処理できません")});
   ASSERT_EQ(TextOf(label6), "");
   choose("c.wav", "b.wav");
   EXPECT_TRUE(Eventually([&] { return TextOf(label6) == b + "\\c.wav"; }));

@@ -43,7 +43,7 @@ void Extend(const std::string& path, uint64_t size) {
 // appears it presses "中止", answers the box and closes the program.
 int PoseProgressForScreenshot(const std::string& signalDir) {
   SetEnvironmentVariableA("OSTREVAN_SLOW_BLOCK_MS", "300");
-  const std::string folder = Sys(u8"C:\\users\\Public\\録音");
+  const std::string folder = Text(u8"C:\\users\\Public\\録音");
   CreateDirectoryA(folder.c_str(), nullptr);
   const std::string wave = folder + "\\rec_take_01.wav";
   // Twelve minutes of silence, made without writing them (a sparse file).

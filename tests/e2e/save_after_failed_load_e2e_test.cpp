@@ -13,7 +13,7 @@ namespace {
 using namespace ostrevan::testing;
 
 std::string ChangedSinceLoad(const std::string& path) {
-  return Sys(u8"ファイル ") + path + Sys(u8" は読み込んだ後に変わっています。もう一度読み込んでください");
+  return Text(u8"ファイル ") + path + Text(u8" は読み込んだ後に変わっています。もう一度読み込んでください");
 }
 
 class SaveAfterFailedLoad : public ::testing::Test {
@@ -45,7 +45,7 @@ class SaveAfterFailedLoad : public ::testing::Test {
     program.Drop({path});
     const HWND box = program.WaitForDialog(Program::Dialog::Box);
     if (box) {
-      EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{Sys(u8"ファイル ") + path + Sys(u8" は開けません.")});
+      EXPECT_EQ(program.ReadBox(box).texts, std::vector<std::string>{Text(u8"ファイル ") + path + Text(u8" は開けません.")});
       program.PressOk(box);
     }
     CloseHandle(held);
@@ -97,7 +97,7 @@ TEST_F(SaveAfterFailedLoad, AFileOfAnotherLayoutIsNotCutWithTheLoadedValues) {
     ExpectSaveRefused(dir, b, {{a, aBytes}, {b, bBytes}});
 
     DropAndLoad(b);
-    EXPECT_EQ(SaveAndReadBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+    EXPECT_EQ(SaveAndReadBox().texts, std::vector<std::string>{Text(u8"終わりました")});
     EXPECT_TRUE(Exists(dir.File("b-2-1.ini")));
     const uint64_t minute = BytesPerMinute(replacement.failed);
     EXPECT_EQ(WalkedAudio(dir.File("b-2-1.wav")), Bytes(bAudio.begin() + 2 * minute, bAudio.begin() + 3 * minute));
@@ -112,7 +112,7 @@ TEST_F(SaveAfterFailedLoad, AFileOfAnotherLayoutIsNotCutWithTheLoadedValues) {
 TEST_F(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
   ScratchDir dir;
   const std::string a = dir.File("a.wav");
-  const std::string b = dir.File(Sys(u8"録音ソ.wav"));
+  const std::string b = dir.File(Text(u8"録音ソ.wav"));
   WriteFile(a, MakeWave(TestFormat(), PatternBytes(10 * BytesPerMinute(TestFormat()), 1)));
   WriteFile(b, MakeWave(TestFormat(), Bytes()));
   const Bytes aBytes = ReadFile(a), bBytes = ReadFile(b);
@@ -125,11 +125,11 @@ TEST_F(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
   ASSERT_TRUE(Eventually([&] { return SendMessageA(program.Control("RadioButton2"), BM_GETCHECK, 0, 0); },
                          static_cast<LRESULT>(BST_CHECKED)));
   ExpectSaveRefused(dir, b, {{a, aBytes}, {b, bBytes}});
-  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"a.wav", Sys(u8"録音ソ.wav")}));
+  EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"a.wav", Text(u8"録音ソ.wav")}));
 
   // Dropped again it loads as a file under a minute, told, and Label6 is emptied.
   program.Drop({b});
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"１分以下のWAVEは処理できません")});
   EXPECT_TRUE(Shows(program.Control("Label6"), ""));
   EXPECT_EQ(program.Close(), 0u);
 }

@@ -38,13 +38,13 @@ TEST_F(Undo, AStoppedWriteBackIsFinishedByRunningItAgainAndUndone) {
   {
     HalfWrites half(s.source);
     RecordingUi ui;
-    EXPECT_EQ(ErrorOf([&] { WriteBackClips({s.record}, ui); }), Sys(u8"ストリームへの書き込みエラー"));
+    EXPECT_EQ(ErrorOf([&] { WriteBackClips({s.record}, ui); }), Text(u8"ストリームへの書き込みエラー"));
   }
   ASSERT_NE(Range(), cutAudio);
   ASSERT_NE(Range(), s.editedAudio);
 
   Program program;
-  const std::vector<std::string> finished{Sys(u8"終わりました")};
+  const std::vector<std::string> finished{Text(u8"終わりました")};
   EXPECT_EQ(WriteBack(program, {s.record}), finished);
   EXPECT_EQ(Range(), s.editedAudio);
   EXPECT_EQ(WriteBack(program, {UndoRecordPathOf(s.record)}), finished);
@@ -66,11 +66,11 @@ TEST_F(Undo, ASecondSaveKeepsTheEditedClipAside) {
   program.Click(program.Control("Button2"));
   const std::string aside = s.dir.File("take-0-1 (2).wav");
   EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{FormatText(texts::kKeptAside, aside)});
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_EQ(ReadFile(aside), MakeWave(TestFormat(), s.editedAudio));
   EXPECT_EQ(ReadFile(s.clip), MakeWave(TestFormat(), cutAudio));
   // The pair kept aside still writes back.
-  EXPECT_EQ(WriteBack(program, {s.dir.File("take-0-1 (2).ini")}), std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(WriteBack(program, {s.dir.File("take-0-1 (2).ini")}), std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_EQ(Range(), s.editedAudio);
   EXPECT_EQ(program.Close(), 0u);
 }

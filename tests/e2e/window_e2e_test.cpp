@@ -13,15 +13,15 @@ namespace {
 using namespace ostrevan::testing;
 
 std::string PlayTime(int minutes, int seconds) {
-  return Sys(u8"演奏時間:") + std::to_string(minutes) + Sys(u8"分") + std::to_string(seconds) + Sys(u8"秒");
+  return Text(u8"演奏時間:") + std::to_string(minutes) + Text(u8"分") + std::to_string(seconds) + Text(u8"秒");
 }
 
-std::string CannotOpen(const std::string& path) { return Sys(u8"ファイル ") + path + Sys(u8" は開けません."); }
+std::string CannotOpen(const std::string& path) { return Text(u8"ファイル ") + path + Text(u8" は開けません."); }
 
 // The size a label of the window's font takes for `text` on one line.
 SIZE LabelTextSize(const std::string& text) {
   HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Sys(u8"ＭＳ Ｐゴシック").c_str());
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Text(u8"ＭＳ Ｐゴシック").c_str());
   HDC dc = GetDC(nullptr);
   const HGDIOBJ old = SelectObject(dc, font);
   RECT bounds = {0, 0, 0, 0};
@@ -107,7 +107,7 @@ TEST_F(Window, EveryControlWithItsClassParentPlaceAndText) {
     EXPECT_EQ(lstrcmpiA(ClassOf(control).c_str(), expected.className), 0) << ClassOf(control);
     const HWND parent = expected.parent ? program.Control(expected.parent) : program.Form();
     EXPECT_EQ(GetParent(control), parent);
-    const std::string text = Sys(expected.text);
+    const std::string text = Text(expected.text);
     EXPECT_EQ(TextOf(control), text);
     Placement want = expected.placement;
     if (expected.sizedToText) {  // labels take the size of their text in the font at hand
@@ -183,7 +183,7 @@ TEST_F(Window, SaveWithNothingLoadedShowsTheErrorBoxAndTheProgramGoesOn) {
   ASSERT_NE(box, nullptr);
   const BoxContents error = program.ReadBox(box);
   EXPECT_EQ(error.caption, "ostrevan");
-  EXPECT_EQ(error.texts, std::vector<std::string>{Sys(u8"ファイル  は開けません.")});
+  EXPECT_EQ(error.texts, std::vector<std::string>{Text(u8"ファイル  は開けません.")});
   EXPECT_EQ(error.buttons.size(), 1u);
   EXPECT_TRUE(error.hasIcon);  // the stop icon
   auto formEnabled = [&] { return IsWindowEnabled(program.Form()) != FALSE; };
@@ -198,7 +198,7 @@ TEST_F(Window, SaveWithNothingLoadedShowsTheErrorBoxAndTheProgramGoesOn) {
   program.Drop({wave});
   EXPECT_TRUE(Shows(program.Control("Label6"), wave));
   program.Click(program.Control("Button2"));
-  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_TRUE(Exists(dir.File("rec-0-1.wav")));
   EXPECT_EQ(program.Close(), 0u);
 }
@@ -229,14 +229,14 @@ TEST_F(Window, OpenDialogLoadsAndSaveWritesBothFiles) {
   ASSERT_TRUE(program.ChooseInOpenDialog(dialog, wave));
   EXPECT_TRUE(Shows(program.Control("Label6"), wave));
   EXPECT_TRUE(Shows(program.Control("Label2"), PlayTime(3, 20)));
-  EXPECT_TRUE(Shows(program.Control("Label3"), Sys(u8"WAV属性:stereo/16bit/100Hz")));
+  EXPECT_TRUE(Shows(program.Control("Label3"), Text(u8"WAV属性:stereo/16bit/100Hz")));
   program.PressKey(program.Control("ScrollBar1"), VK_END);
   EXPECT_TRUE(Shows(program.Control("Label4"), "2"));
 
   program.Click(program.Control("Button2"));
   const BoxContents finished = program.AnswerBox();
   EXPECT_EQ(finished.caption, "ostrevan");
-  EXPECT_EQ(finished.texts, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(finished.texts, std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_EQ(finished.buttons, std::vector<std::string>{"OK"});
   const std::string record = dir.File("take-2-1.ini");
   EXPECT_TRUE(Exists(dir.File("take-2-1.wav")));
@@ -274,7 +274,7 @@ TEST_F(Window, OpenDialogCancelledChangesNothingAndAMissingNameFailsAfterLabel6)
   ASSERT_NE(dialog, nullptr);
   program.CancelOpenDialog(dialog);
   EXPECT_TRUE(Shows(program.Control("Label6"), ""));
-  EXPECT_TRUE(Shows(program.Control("Label2"), Sys(u8"演奏時間")));
+  EXPECT_TRUE(Shows(program.Control("Label2"), Text(u8"演奏時間")));
 
   const std::string missing = dir.File("nothing-here.wav");
   program.Click(program.Control("Button1"));
@@ -318,8 +318,8 @@ TEST_F(Window, DropRoutesWavesAndRecordsAndPassesOverTheRest) {
   EXPECT_TRUE(program.ShowsNoDialog());
 
   // Japanese names whose trail bytes are 0x5C ("ソ", "表") arrive whole.
-  const std::string japanese = WriteMinutes(dir, Sys(u8"録音ソ.wav"), 65);
-  const std::string japaneseRecord = dir.File(Sys(u8"表.ini"));
+  const std::string japanese = WriteMinutes(dir, Text(u8"録音ソ.wav"), 65);
+  const std::string japaneseRecord = dir.File(Text(u8"表.ini"));
   program.Drop({japanese, japaneseRecord});
   EXPECT_TRUE(Lists(list, {japaneseRecord}));
   EXPECT_TRUE(Shows(program.Control("Label6"), japanese));
@@ -367,7 +367,7 @@ TEST_F(Window, ShortFileIsToldInTheInformationBoxAndTheDropGoesOn) {
   ASSERT_NE(box, nullptr);
   const BoxContents info = program.ReadBox(box);
   EXPECT_EQ(info.caption, "ostrevan");
-  EXPECT_EQ(info.texts, std::vector<std::string>{Sys(u8"１分以下のWAVEは処理できません")});
+  EXPECT_EQ(info.texts, std::vector<std::string>{Text(u8"１分以下のWAVEは処理できません")});
   EXPECT_EQ(info.buttons, std::vector<std::string>{"OK"});
   EXPECT_FALSE(info.hasIcon);
   // Centred on the monitor.
@@ -416,7 +416,7 @@ TEST_F(Window, Label9HandsItsAddressToTheShell) {
 }
 
 std::string NotInCodePage(const std::string& path) {
-  return Sys(u8"ファイル名 ") + path + Sys(u8" にはこのシステムのコード ページで表せない文字があります.");
+  return Text(u8"ファイル名 ") + path + Text(u8" にはこのシステムのコード ページで表せない文字があります.");
 }
 
 // A name the code page cannot hold is refused with its own message, naming the file with "?"
@@ -438,9 +438,9 @@ TEST_F(Window, DroppedNameTheCodePageCannotHoldIsRefusedAndEndsTheDrop) {
   for (const auto& name : refused) {
     SCOPED_TRACE(name.shown);
     program.Drop(std::vector<std::wstring>{folder + name.name, Wide(record)});
-    EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{NotInCodePage(dir.File(Sys(name.shown)))});
+    EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{NotInCodePage(dir.File(Text(name.shown)))});
     EXPECT_TRUE(Shows(program.Control("Label6"), ""));
-    EXPECT_TRUE(Shows(program.Control("Label2"), Sys(u8"演奏時間")));
+    EXPECT_TRUE(Shows(program.Control("Label2"), Text(u8"演奏時間")));
     EXPECT_TRUE(Lists(program.Control("ListBox1"), {}));
   }
   EXPECT_EQ(program.Close(), 0u);
@@ -457,7 +457,7 @@ TEST_F(Window, OpenDialogNameTheCodePageCannotHoldIsRefused) {
   ASSERT_TRUE(program.ChooseInOpenDialog(dialog, chosen, false));
   EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{NotInCodePage(dir.File("caf?.wav"))});
   EXPECT_TRUE(Shows(program.Control("Label6"), ""));
-  EXPECT_TRUE(Shows(program.Control("Label2"), Sys(u8"演奏時間")));
+  EXPECT_TRUE(Shows(program.Control("Label2"), Text(u8"演奏時間")));
   DeleteFileW(chosen.c_str());
   EXPECT_EQ(program.Close(), 0u);
 }

@@ -98,7 +98,7 @@ int DrawnUnderscores(HWND label, const std::string& text) {
 
   // Where the label draws each character: its text in the window's font, from the left edge.
   HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Sys(u8"ＭＳ Ｐゴシック").c_str());
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Text(u8"ＭＳ Ｐゴシック").c_str());
   HDC dc = GetDC(nullptr);
   const HGDIOBJ old = SelectObject(dc, font);
   auto widthOf = [&](size_t length) {
@@ -127,7 +127,7 @@ int DrawnUnderscores(HWND label, const std::string& text) {
 // it has been painted.
 TEST(WindowAsShown, UnderscoresInLabel6DrawPixels) {
   ScratchDir dir;
-  const std::string wave = Sys(u8"C:\\users\\Public\\rec_take_01.wav");
+  const std::string wave = Text(u8"C:\\users\\Public\\rec_take_01.wav");
   ASSERT_TRUE(CopyFileA(WriteMinutes(dir, "source.wav", 65).c_str(), wave.c_str(), FALSE));
   Program program;
   const HWND label6 = program.Control("Label6");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "texts.h"
 #include "clip_record.h"
 #include "little_endian.h"
 #include "load_wave.h"
@@ -96,12 +97,12 @@ TEST_P(BigWave, LoadsCutsBeyondFourGibAndWritesBackThere) {
   EXPECT_EQ(wave.dataTagPos, source.dataStart - 8);
   EXPECT_EQ(wave.dataSize, c.loadsAudio);
   EXPECT_EQ(wave.wholeMinutes, static_cast<int64_t>(kMinutes));
-  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:8960分0秒"));
-  EXPECT_EQ(outcome.attributesText, c.rf64 ? Sys(u8"WAV属性:mono/8bit/8000Hz") : Sys(u8"WAV属性:mono/16bit/4000Hz"));
+  EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:8960分0秒"));
+  EXPECT_EQ(outcome.attributesText, c.rf64 ? Text(u8"WAV属性:mono/8bit/8000Hz") : Text(u8"WAV属性:mono/16bit/4000Hz"));
 
   SaveClip(wave, "1", std::to_string(kCutMinute), source.path, ClipMode::StartMinute, ui);
   SaveClip(wave, "1", "0", source.path, ClipMode::FromEnd, ui);
-  ASSERT_EQ(ui.infos, std::vector<std::string>(2, Sys(u8"終わりました")));
+  ASSERT_EQ(ui.infos, std::vector<std::string>(2, Text(u8"終わりました")));
   const std::string clip = dir.File("long-8950-1.wav");
   const Bytes clipBytes = ReadFile(clip);
   ASSERT_EQ(clipBytes.size(), 44 + kMono8000Minute);
@@ -125,7 +126,7 @@ TEST_P(BigWave, LoadsCutsBeyondFourGibAndWritesBackThere) {
   const Bytes after = ReadRange(source.path, at + static_cast<int64_t>(kMono8000Minute), 4096);
   ui.infos.clear();
   WriteBackClips({dir.File("long-8950-1.ini")}, ui);
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_EQ(DifferenceOf(ReadRange(source.path, at, kMono8000Minute), edited), "");
   EXPECT_EQ(ReadRange(source.path, at - 4096, 4096), before);
   EXPECT_EQ(ReadRange(source.path, at + static_cast<int64_t>(kMono8000Minute), 4096), after);
@@ -150,7 +151,7 @@ TEST(BigClip, FourGibOrMoreOfAudioIsWrittenAsRf64) {
   RecordingUi ui;
   LoadWave(source.path, TheLoadedWave());
   SaveClip(TheLoadedWave(), std::to_string(kMinutes), "0", source.path, ClipMode::StartMinute, ui);
-  ASSERT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+  ASSERT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
   const std::string clip = dir.File("long-0-8960.wav");
   const WalkedWave walked = WalkWave(clip);
   const Bytes head = ReadRange(clip, 0, 12);

@@ -81,7 +81,7 @@ TEST(ClipRecord, ReadingErrors) {
   ScratchDir dir;
   const std::string path = dir.File("big.ini");
   WriteFile(path, "1\r\n2\r\n/a.wav\r\n" + std::string(static_cast<size_t>(kMaxRecordFileSize), 'x'));
-  EXPECT_EQ(ErrorOf([&] { ReadRecordLines(path); }), Sys(u8"文字列の大きさが メモ の制限を越えました"));
+  EXPECT_EQ(ErrorOf([&] { ReadRecordLines(path); }), Text(u8"文字列の大きさが メモ の制限を越えました"));
 
   const std::string missing = dir.File("missing.ini");
   EXPECT_EQ(ErrorOf([&] { ReadRecordLines(missing); }), FormatText(u8"ファイル %s は開けません", missing));
@@ -138,11 +138,11 @@ TEST(PathWithoutExtension, ShiftJisTrailByteIsNoSeparator) {
 // Shift-JIS bytes above; in UTF-8 no byte of a multi-byte character is a separator.
 TEST(PathWithoutExtension, SystemCodePage) {
 #ifdef _WIN32
-  ASSERT_EQ(Sys(u8"ソ"), "\x83\x5C") << "the tests expect code page 932";
+  ASSERT_EQ(Text(u8"ソ"), "\x83\x5C") << "the tests expect code page 932";
 #endif
-  EXPECT_EQ(PathWithoutExtension(Sys(u8"C:\\rec\\talk.ソ")), Sys(u8"C:\\rec\\talk"));
-  EXPECT_EQ(PathWithoutExtension(Sys(u8"C:\\rec\\a.＝\\talk")), Sys(u8"C:\\rec\\a.＝\\talk"));
-  EXPECT_EQ(PathWithoutExtension(Sys(u8"C:\\表.d\\録音")), Sys(u8"C:\\表.d\\録音"));
+  EXPECT_EQ(PathWithoutExtension(Text(u8"C:\\rec\\talk.ソ")), Text(u8"C:\\rec\\talk"));
+  EXPECT_EQ(PathWithoutExtension(Text(u8"C:\\rec\\a.＝\\talk")), Text(u8"C:\\rec\\a.＝\\talk"));
+  EXPECT_EQ(PathWithoutExtension(Text(u8"C:\\表.d\\録音")), Text(u8"C:\\表.d\\録音"));
 }
 
 }  // namespace

@@ -2,31 +2,50 @@
 
 #include "codepage.h"
 #include "texts.h"
-#include "test_files.h"
 
 namespace ostrevan {
 namespace {
 
-TEST(SystemCodePage, TextsReachTheSystemCodePage) {
+TEST(Utf16Boundary, EveryNameWindowsCanHoldComesBack) {
+  const std::u16string names[] = {
+      u"caf\u00E9.wav", u"\u9332\u97F3\U0001F399.wav", u"\uB179\uC74C.wav", u"plain.wav", u"",
+      // Lone surrogates: Windows file names may hold them.
+      std::u16string(u"a") + char16_t(0xD800) + u"b", std::u16string(1, char16_t(0xDFFF)),
+  };
+  for (const std::u16string& name : names) EXPECT_EQ(Utf16FromUtf8(Utf8FromUtf16(name)), name);
+  EXPECT_EQ(Utf8FromUtf16(u"\u9332\u97F3\U0001F399"), u8"録音🎙");
+  EXPECT_EQ(Utf16FromUtf8("a\xFF" "b"), u"a\uFFFDb");
+}
+
+TEST(Utf16Boundary, WellFormedUtf8) {
+  const std::pair<std::string, bool> cases[] = {
+      {u8"録音🎙.wav", true}, {"plain", true}, {"", true},
+      {"\x83\x5C.wav", false},       // Shift-JIS
+      {"\xC0\xAF", false},           // overlong "/"
+      {"\xED\xA0\x80", false},       // a lone surrogate
+      {"\xE9\x8C", false},           // cut short
+      {"\xF4\x90\x80\x80", false},   // past U+10FFFF
+  };
+  for (const auto& [text, valid] : cases) EXPECT_EQ(IsValidUtf8(text), valid) << text;
+}
+
+TEST(SystemCodePage, ExactOnlyWhenEveryCharacterHasACode) {
 #ifdef _WIN32
-  // The Windows tests run with code page 932: "表" is 0x95 0x5C, a trail byte that looks like "\".
-  EXPECT_EQ(ToSystemCodePage(u8"表"), "\x95\x5C");
-  EXPECT_TRUE(IsSystemLeadByte(0x95));
-  EXPECT_EQ(Text(texts::kFinished), "\x8F\x49\x82\xED\x82\xE8\x82\xDC\x82\xB5\x82\xBD");
-  EXPECT_EQ(FromSystemCodePage(Text(texts::kFinished)), u8"終わりました");
+  // The Windows tests run with code page 932.
+  EXPECT_EQ(ToSystemCodePageExactly(u8"C:\\録音\\表.wav"), std::optional<std::string>("C:\\\x98\x5E\x89\xB9\\\x95\x5C.wav"));
+  EXPECT_EQ(ToSystemCodePageExactly(u8"café.wav"), std::nullopt);
+  EXPECT_EQ(ToSystemCodePageExactly(u8"녹음.wav"), std::nullopt);
+  EXPECT_EQ(FromSystemCodePage("\x95\x5C"), u8"表");
 #else
-  EXPECT_EQ(Text(texts::kFinished), u8"終わりました");
-  EXPECT_FALSE(IsSystemLeadByte(0xE8));
+  EXPECT_EQ(ToSystemCodePageExactly(u8"café.wav"), std::optional<std::string>(u8"café.wav"));
 #endif
-  EXPECT_TRUE(testing::IsShiftJisLeadByte(0x95));
-  EXPECT_FALSE(testing::IsShiftJisLeadByte(0x5C));
+  EXPECT_EQ(Text(texts::kFinished), u8"終わりました");
 }
 
 TEST(FormatText, ReplacesThePlaceholderOnlyOnce) {
   // A path holding "%s" or "%n" is data, never a format.
-  EXPECT_EQ(FormatText(texts::kCannotOpen, "C:\\a%s%n.wav"),
-            ToSystemCodePage(u8"ファイル ") + "C:\\a%s%n.wav" + ToSystemCodePage(u8" は開けません"));
-  EXPECT_EQ(FormatText(texts::kCannotOpen, ""), ToSystemCodePage(u8"ファイル  は開けません"));
+  EXPECT_EQ(FormatText(texts::kCannotOpen, "C:\\a%s%n.wav"), u8"ファイル C:\\a%s%n.wav は開けません");
+  EXPECT_EQ(FormatText(texts::kCannotOpen, ""), u8"ファイル  は開けません");
 }
 
 }  // namespace

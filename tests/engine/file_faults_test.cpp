@@ -79,13 +79,13 @@ struct FileFaultsTest : ::testing::Test {
 TEST_F(FileFaultsTest, ACutThatCannotBeWrittenOrReadWritesNoRecord) {
   for (const char* failing : {"take-1-2.wav.new", "take-1-2.ini.new"}) {
     faults.shortWriteOf = failing;
-    EXPECT_EQ(Cut(), Sys(texts::kWriteError)) << failing;
+    EXPECT_EQ(Cut(), Text(texts::kWriteError)) << failing;
     EXPECT_TRUE(ui.infos.empty()) << failing;
   }
   faults.shortWriteOf.clear();
   RemoveFile(record);
   faults.failedReadOf = "take.wav";
-  EXPECT_EQ(Cut(), Sys(texts::kReadError));
+  EXPECT_EQ(Cut(), Text(texts::kReadError));
   EXPECT_FALSE(Exists(record));
   EXPECT_TRUE(ui.infos.empty());
   EXPECT_EQ(ReadFile(source), original);
@@ -105,12 +105,12 @@ TEST_F(FileFaultsTest, AFailedWriteOrFlushOfTheSourceIsAnErrorAndTheRecordStays)
   const Bytes recordBefore = ReadFile(record);
   for (Faults* f : {&faults}) {
     f->failedFlushOf = "take.wav";
-    EXPECT_EQ(WriteBack(), Sys(texts::kWriteError));
+    EXPECT_EQ(WriteBack(), Text(texts::kWriteError));
     EXPECT_EQ(ReadFile(record), recordBefore);
     f->failedFlushOf.clear();
     WriteFile(source, original);
     f->shortWriteOf = "take.wav";
-    EXPECT_EQ(WriteBack(), Sys(texts::kWriteError));
+    EXPECT_EQ(WriteBack(), Text(texts::kWriteError));
     EXPECT_EQ(ReadFile(record), recordBefore);
     f->shortWriteOf.clear();
   }
@@ -124,7 +124,7 @@ TEST_F(FileFaultsTest, AFailedWriteOrFlushOfTheSourceIsAnErrorAndTheRecordStays)
 TEST_F(FileFaultsTest, AClipThatCannotBeReadLeavesTheSourceUntouched) {
   CutAndEdit();
   faults.failedReadOf = "take-1-2.wav";
-  EXPECT_EQ(WriteBack(), Sys(texts::kReadError));
+  EXPECT_EQ(WriteBack(), Text(texts::kReadError));
   EXPECT_EQ(ReadFile(source), original);
 }
 

@@ -31,7 +31,7 @@ struct Guards : ::testing::Test {
   void CutOneTwo() {
     RecordingUi cutUi;
     CutClip(source, "2", "1", cutUi);
-    ASSERT_EQ(cutUi.infos, std::vector<std::string>{Sys(texts::kFinished)});
+    ASSERT_EQ(cutUi.infos, std::vector<std::string>{Text(texts::kFinished)});
   }
   void Edit(const Bytes& audio) { WriteFile(clip, MakeWave(TestFormat(), audio)); }
   std::string Run(const std::vector<std::string>& records) {
@@ -123,7 +123,7 @@ TEST_F(Guards, EditWriteBackEditAgainWriteBackAgain) {
   // The same list run twice, and an entry listed twice.
   ASSERT_EQ(Run({record, record}), "(no error)");
   ASSERT_EQ(Run({record}), "(no error)");
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(texts::kFinished)});
   EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, second));
   // The record is replaced whole, with nothing left beside it.
   EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"take-1-2.ini", "take-1-2.undo.ini", "take-1-2.undo.wav",

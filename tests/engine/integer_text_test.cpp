@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "texts.h"
 #include "engine_error.h"
 #include "integer_text.h"
 #include "test_files.h"
@@ -7,7 +8,6 @@
 namespace ostrevan {
 namespace {
 
-using testing::Sys;
 
 TEST(ParseIntegerText, AcceptsDecimalWithBlanksAndSign) {
   EXPECT_EQ(ParseIntegerText("0"), 0);
@@ -37,7 +37,7 @@ TEST(ParseIntegerText, RefusesWithTheWholeTextInTheMessage) {
       ParseIntegerText(bad);
       ADD_FAILURE() << "accepted '" << bad << "'";
     } catch (const EngineError& error) {
-      EXPECT_EQ(error.message(), "'" + std::string(bad) + Sys(u8"' は整数ではありません"));
+      EXPECT_EQ(error.message(), "'" + std::string(bad) + Text(u8"' は整数ではありません"));
     }
   }
 }

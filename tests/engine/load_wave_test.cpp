@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "texts.h"
 #include "engine_error.h"
 #include "file.h"
 #include "load_wave.h"
@@ -8,12 +9,12 @@
 namespace ostrevan {
 namespace {
 
+using ostrevan::Text;
 using testing::Bytes;
 using testing::ErrorOf;
 using testing::MakeWave;
 using testing::SampleShape;
 using testing::ScratchDir;
-using testing::Sys;
 using testing::WaveShape;
 
 // A WAV whose audio is `dataSize` bytes, made sparse so large sizes cost nothing.
@@ -50,10 +51,10 @@ TEST(LoadWave, WorkedExamples) {
     SCOPED_TRACE(row.playTime);
     LoadedWave wave;
     const LoadOutcome outcome = LoadWave(BigWave(dir, "w.wav", row.shape, row.dataSize), wave);
-    EXPECT_EQ(outcome.playTimeText, Sys(row.playTime));
-    EXPECT_EQ(outcome.attributesText, Sys(row.attributes));
+    EXPECT_EQ(outcome.playTimeText, Text(row.playTime));
+    EXPECT_EQ(outcome.attributesText, Text(row.attributes));
     if (row.maximum < 0) {
-      EXPECT_EQ(outcome.shortFileMessage, Sys(u8"１分以下のWAVEは処理できません"));
+      EXPECT_EQ(outcome.shortFileMessage, Text(u8"１分以下のWAVEは処理できません"));
       EXPECT_EQ(outcome.wholeMinutes, 0);
     } else {
       EXPECT_FALSE(outcome.IsShortFile());
@@ -71,7 +72,7 @@ TEST(LoadWave, OtherChannelCountsShowTheCount) {
   ScratchDir dir;
   const WaveShape six = SampleShape(1, 6, 48000, 16);
   const LoadOutcome outcome = LoadWave(BigWave(dir, "six.wav", six, 12ull * 48000 * 61), TheLoadedWave());
-  EXPECT_EQ(outcome.attributesText, Sys(u8"WAV属性:6ch/16bit/48000Hz"));
+  EXPECT_EQ(outcome.attributesText, Text(u8"WAV属性:6ch/16bit/48000Hz"));
   EXPECT_EQ(ChannelName(0), "0ch");
 }
 
@@ -121,7 +122,7 @@ TEST(LoadWave, NoUsableDataTagIsAnErrorAndChangesNothing) {
     const std::string path = dir.File("bad.wav");
     testing::WriteFile(path, bytes);
     EXPECT_EQ(ErrorOf([&] { LoadWave(path, wave); }),
-              Sys(u8"ファイル ") + path + Sys(u8" に data チャンクがありません"));
+              Text(u8"ファイル ") + path + Text(u8" に data チャンクがありません"));
     EXPECT_EQ(wave.dataTagPos, before.dataTagPos);
     EXPECT_EQ(wave.dataSize, before.dataSize);
     EXPECT_EQ(wave.header.channels, before.header.channels);
@@ -134,9 +135,9 @@ TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
   LoadedWave wave;
   wave.dataSize = 123;
   const std::string missing = dir.File("missing.wav");
-  EXPECT_EQ(ErrorOf([&] { LoadWave(missing, wave); }), Sys(u8"ファイル ") + missing + Sys(u8" は開けません"));
-  EXPECT_EQ(ErrorOf([&] { LoadWave(dir.path(), wave); }), Sys(u8"ファイル ") + dir.path() + Sys(u8" は開けません"));
-  EXPECT_EQ(ErrorOf([&] { LoadWave("", wave); }), Sys(u8"ファイル  は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(missing, wave); }), Text(u8"ファイル ") + missing + Text(u8" は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(dir.path(), wave); }), Text(u8"ファイル ") + dir.path() + Text(u8" は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave("", wave); }), Text(u8"ファイル  は開けません"));
   EXPECT_EQ(wave.dataSize, 123u);
 
   // A file that another opener holds exclusively cannot be loaded.
@@ -144,7 +145,7 @@ TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
   testing::WriteFile(held, MakeWave({}, testing::PatternBytes(1000)));
   File holder;
   ASSERT_TRUE(holder.Open(held, FileMode::ReadWriteExclusive));
-  EXPECT_EQ(ErrorOf([&] { LoadWave(held, wave); }), Sys(u8"ファイル ") + held + Sys(u8" は開けません"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(held, wave); }), Text(u8"ファイル ") + held + Text(u8" は開けません"));
   holder.Close();
   EXPECT_NO_THROW(LoadWave(held, wave));
 }
@@ -161,7 +162,7 @@ TEST(LoadWave, ZeroRateOrAlignLeavesOnlyTheHeaderPartNew) {
   zeroRate.chunksBeforeData = testing::Chunk("junk", {1, 2});
   const std::string bad = dir.File("bad.wav");
   testing::WriteFile(bad, MakeWave(zeroRate, testing::PatternBytes(500)));
-  EXPECT_EQ(ErrorOf([&] { LoadWave(bad, wave); }), Sys(u8"ゼロによる除算"));
+  EXPECT_EQ(ErrorOf([&] { LoadWave(bad, wave); }), Text(u8"ゼロによる除算"));
   EXPECT_EQ(wave.header.sampleRate, 0u);  // new
   EXPECT_EQ(wave.dataTagPos, 46);         // new
   EXPECT_EQ(wave.dataChunk.dataSize, 500u);
@@ -174,7 +175,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
   LoadedWave wave;
   // 2 GiB of audio is a normal long recording.
   LoadOutcome outcome = LoadWave(BigWave(dir, "big.wav", {}, 2147483648ull), wave);
-  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:202分53秒"));
+  EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:202分53秒"));
   EXPECT_EQ(wave.dataSize, 2147483648ull);
 
   // A recording that was never finished: the stated size runs past the end of the file.
@@ -185,7 +186,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
     const std::string path = dir.File("unfinished.wav");
     testing::WriteFile(path, MakeWave(unfinished, testing::PatternBytes(10584000 + 4000)));
     outcome = LoadWave(path, wave);
-    EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分0秒"));
+    EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:1分0秒"));
     EXPECT_EQ(wave.dataSize, 10584000u + 4000u);
     EXPECT_EQ(wave.dataChunk.dataSize, stated);  // kept as read
   }
@@ -193,7 +194,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
   // 100 hours and more.
   const WaveShape slow = SampleShape(1, 1, 1000, 8);
   outcome = LoadWave(BigWave(dir, "slow.wav", slow, 400000000), wave);
-  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:6666分40秒"));
+  EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:6666分40秒"));
   EXPECT_EQ(outcome.wholeMinutes, 6666);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "texts.h"
 #include "engine_error.h"
 #include "play_time.h"
 #include "test_files.h"
@@ -9,7 +10,6 @@
 namespace ostrevan {
 namespace {
 
-using testing::Sys;
 
 // Hours, minutes, seconds and leftover frames as one code ("%.2d%.2d%.2d%.5d"): a compact
 // way to state every part of a worked example at once.
@@ -66,11 +66,11 @@ TEST(ComputePlayTime, ZeroDivisorsRaiseInDivisionOrder) {
   auto messageOf = [](uint64_t size, uint32_t align, uint32_t rate) {
     return testing::ErrorOf([&] { ComputePlayTime(size, align, rate); });
   };
-  EXPECT_EQ(messageOf(100, 0, 44100), Sys(u8"0 による浮動小数点数除算"));
-  EXPECT_EQ(messageOf(0, 0, 44100), Sys(u8"不正な浮動小数点数演算命令"));
-  EXPECT_EQ(messageOf(100, 4, 0), Sys(u8"ゼロによる除算"));
-  EXPECT_EQ(messageOf(100, 0, 0), Sys(u8"0 による浮動小数点数除算"));
-  EXPECT_EQ(messageOf(0, 0, 0), Sys(u8"不正な浮動小数点数演算命令"));
+  EXPECT_EQ(messageOf(100, 0, 44100), Text(u8"0 による浮動小数点数除算"));
+  EXPECT_EQ(messageOf(0, 0, 44100), Text(u8"不正な浮動小数点数演算命令"));
+  EXPECT_EQ(messageOf(100, 4, 0), Text(u8"ゼロによる除算"));
+  EXPECT_EQ(messageOf(100, 0, 0), Text(u8"0 による浮動小数点数除算"));
+  EXPECT_EQ(messageOf(0, 0, 0), Text(u8"不正な浮動小数点数演算命令"));
 }
 
 }  // namespace

@@ -138,14 +138,14 @@ Bytes SoxAudio(const std::string& path) {
 }
 
 std::string PlayTimeText(uint64_t seconds) {
-  return Sys(u8"演奏時間:") + std::to_string(seconds / 60) + Sys(u8"分") + std::to_string(seconds % 60) + Sys(u8"秒");
+  return Text(u8"演奏時間:") + std::to_string(seconds / 60) + Text(u8"分") + std::to_string(seconds % 60) + Text(u8"秒");
 }
 
 std::string AttributesText(const ToolInfo& info) {
   const std::string channels = info.channels == 1   ? "mono"
                                : info.channels == 2 ? "stereo"
                                                     : std::to_string(info.channels) + "ch";
-  return Sys(u8"WAV属性:") + channels + "/" + std::to_string(info.bits) + "bit/" + std::to_string(info.rate) + "Hz";
+  return Text(u8"WAV属性:") + channels + "/" + std::to_string(info.bits) + "bit/" + std::to_string(info.rate) + "Hz";
 }
 
 struct ToolLayout {
@@ -264,7 +264,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
   const uint64_t minute = uint64_t{8000} * blockAlign * 60;
   SaveClip(wave, "1", "1", source, ClipMode::StartMinute, ui);
   SaveClip(wave, "1", "0", source, ClipMode::FromEnd, ui);
-  ASSERT_EQ(ui.infos, std::vector<std::string>(2, Sys(u8"終わりました")));
+  ASSERT_EQ(ui.infos, std::vector<std::string>(2, Text(u8"終わりました")));
   const std::string clip = dir.File("take-1-1.wav");
   const std::string record = dir.File("take-1-1.ini");
   const struct {
@@ -315,7 +315,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
     std::copy(edited.begin(), edited.end(), expected.begin() + at);
     ui.infos.clear();
     WriteBackClips({record}, ui);
-    EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+    EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
     EXPECT_EQ(DifferenceOf(ReadFile(source), expected), "");
     EXPECT_DOUBLE_EQ(Ffprobe(source).seconds, probe.seconds);
     if (!GetParam().soxLengthWrong) {

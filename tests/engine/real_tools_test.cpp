@@ -172,7 +172,7 @@ class RoundTrip : public ::testing::Test {
     ASSERT_NE(edited, Slice(before, static_cast<size_t>(layout.DataStart()) + minute, minute)) << "the edit changed nothing";
     ui.infos.clear();
     WriteBackClips({record}, ui);
-    EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+    EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
     Bytes expected = before;
     std::copy(edited.begin(), edited.end(), expected.begin() + layout.DataStart() + static_cast<std::ptrdiff_t>(minute));
     EXPECT_EQ(ReadFile(source), expected);
@@ -292,13 +292,13 @@ TEST(LoadWave, FilesFromRealTools) {
   }
   LoadedWave wave;
   LoadOutcome outcome = LoadWave(sox, wave);
-  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
-  EXPECT_EQ(outcome.attributesText, Sys(tools[0].attributes));
+  EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:1分5秒"));
+  EXPECT_EQ(outcome.attributesText, Text(tools[0].attributes));
   EXPECT_EQ(wave.header.formatTag, 0xFFFE);
   EXPECT_EQ(wave.subFormat, 1);
   outcome = LoadWave(ff, wave);
-  EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
-  EXPECT_EQ(outcome.attributesText, Sys(tools[1].attributes));
+  EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:1分5秒"));
+  EXPECT_EQ(outcome.attributesText, Text(tools[1].attributes));
   EXPECT_GT(wave.dataTagPos, 36);  // behind the LIST chunk
 }
 

@@ -106,7 +106,7 @@ TEST(SaveClip, StartMinuteClipHasTheCanonicalHeaderTheSourceBytesAndItsRecord) {
   const std::string record = AsText(ReadFile(s.dir.File("talk-5-3.ini")));
   EXPECT_EQ(RecordLinesOf(s.dir.File("talk-5-3.ini")), Record(5 * kMinute, 3 * kMinute, s.path));
   EXPECT_EQ(s.ui.recordText, record);
-  EXPECT_EQ(s.ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(s.ui.infos, std::vector<std::string>{Text(u8"終わりました")});
   EXPECT_EQ(NamesIn(s.dir.path()), (std::vector<std::string>{"talk-5-3.ini", "talk-5-3.wav", "talk.wav"}));
   EXPECT_EQ(ReadFile(s.path), s.file);
 }
@@ -208,9 +208,9 @@ TEST(SaveClip, ClipOutsideTheAudioIsRefusedWithAMessageAndNothingWritten) {
   s.Cut("11", "0", ClipMode::FromEnd);
   s.Cut("1", "10");
   s.Cut("1", "25");
-  EXPECT_EQ(s.ui.infos, (std::vector<std::string>{Sys(u8"取り出し長さがWAVの長さを越えています"),
-                                                  Sys(u8"取り出し開始位置がWAVの長さを越えています"),
-                                                  Sys(u8"取り出し開始位置がWAVの長さを越えています")}));
+  EXPECT_EQ(s.ui.infos, (std::vector<std::string>{Text(u8"取り出し長さがWAVの長さを越えています"),
+                                                  Text(u8"取り出し開始位置がWAVの長さを越えています"),
+                                                  Text(u8"取り出し開始位置がWAVの長さを越えています")}));
   EXPECT_EQ(NamesIn(s.dir.path()), std::vector<std::string>{"talk.wav"});
 
   // A length of 0 at the end of the audio is no clip outside it: a header-only clip.
@@ -218,7 +218,7 @@ TEST(SaveClip, ClipOutsideTheAudioIsRefusedWithAMessageAndNothingWritten) {
   s.Cut("0", "10");
   EXPECT_EQ(ReadFile(s.dir.File("talk-10-0.wav")), ExpectedHeader(0));
   EXPECT_EQ(RecordLinesOf(s.dir.File("talk-10-0.ini")), Record(10 * kMinute, 0, s.path));
-  EXPECT_EQ(s.ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(s.ui.infos, std::vector<std::string>{Text(u8"終わりました")});
 }
 
 TEST(SaveClip, NamesUseTheTextsAsTyped) {
@@ -240,14 +240,14 @@ TEST(SaveClip, NamesUseTheTextsAsTyped) {
 
 TEST(SaveClip, LengthsThatAreNoCountWriteNothing) {
   SmallSource s;
-  EXPECT_EQ(s.CutError("abc", "0"), Sys(u8"'abc' は整数ではありません"));
-  EXPECT_EQ(s.CutError("3 ", "0"), Sys(u8"'3 ' は整数ではありません"));
-  EXPECT_EQ(s.CutError("", "0", ClipMode::FromEnd), Sys(u8"'' は整数ではありません"));
-  EXPECT_EQ(s.CutError("-1", "0"), Sys(u8"範囲チェックエラー"));
-  EXPECT_EQ(s.CutError("-1", "0", ClipMode::FromEnd), Sys(u8"範囲チェックエラー"));
-  EXPECT_EQ(s.CutError("1", "x"), Sys(u8"'x' は整数ではありません"));
+  EXPECT_EQ(s.CutError("abc", "0"), Text(u8"'abc' は整数ではありません"));
+  EXPECT_EQ(s.CutError("3 ", "0"), Text(u8"'3 ' は整数ではありません"));
+  EXPECT_EQ(s.CutError("", "0", ClipMode::FromEnd), Text(u8"'' は整数ではありません"));
+  EXPECT_EQ(s.CutError("-1", "0"), Text(u8"範囲チェックエラー"));
+  EXPECT_EQ(s.CutError("-1", "0", ClipMode::FromEnd), Text(u8"範囲チェックエラー"));
+  EXPECT_EQ(s.CutError("1", "x"), Text(u8"'x' は整数ではありません"));
   // A start before the audio would cut header bytes as audio.
-  EXPECT_EQ(s.CutError("1", "-1"), Sys(u8"範囲チェックエラー"));
+  EXPECT_EQ(s.CutError("1", "-1"), Text(u8"範囲チェックエラー"));
   EXPECT_TRUE(s.ui.infos.empty());
   EXPECT_EQ(NamesIn(s.dir.path()), std::vector<std::string>{"talk.wav"});
 }
@@ -306,8 +306,8 @@ TEST(SaveClip, NothingLoadedIsAnOpenErrorForAnEmptyName) {
   const std::string error = ErrorOf([&] { SaveClip(LoadedWave{}, "1", "0", "", ClipMode::StartMinute, ui); });
   const std::string fromEnd = ErrorOf([&] { SaveClip(LoadedWave{}, "1", "0", "", ClipMode::FromEnd, ui); });
   fs::current_path(before);
-  EXPECT_EQ(error, Sys(u8"ファイル  は開けません"));
-  EXPECT_EQ(fromEnd, Sys(u8"ファイル  は開けません"));
+  EXPECT_EQ(error, Text(u8"ファイル  は開けません"));
+  EXPECT_EQ(fromEnd, Text(u8"ファイル  は開けません"));
   EXPECT_TRUE(ui.infos.empty());
   EXPECT_TRUE(NamesIn(dir.path()).empty());
 }
@@ -356,7 +356,7 @@ TEST(SaveClip, FilesHeldByAnotherOpenerAreNotTouched) {
 TEST(SaveClip, DoubleByteNameWithBackslashTrailByte) {
   ScratchDir dir;
   // Joined by hand: the name's bytes are in the system code page, not the library's.
-  const std::string path = dir.File(Sys(u8"talk.ソ"));
+  const std::string path = dir.File(Text(u8"talk.ソ"));
   WriteFile(path, MakeWave(TestFormat(), PatternBytes(2 * kMinute)));
   RecordingUi ui;
   SaveClip(Load(path), "1", "0", path, ClipMode::StartMinute, ui);
@@ -405,7 +405,7 @@ TEST(SaveClip, ShortWriteIsAnErrorNotAFinish) {
       try {
         SaveClip(wave, length, "0", path, ClipMode::StartMinute, ui);
       } catch (const EngineError& error) {
-        return error.message() == Sys(u8"ストリームへの書き込みエラー") && ui.infos.empty() ? 0 : 1;
+        return error.message() == Text(u8"ストリームへの書き込みエラー") && ui.infos.empty() ? 0 : 1;
       }
       return 2;
     };

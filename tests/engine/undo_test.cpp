@@ -62,7 +62,7 @@ TEST_F(Undo, EditWriteBackUndoEditWriteBackIsExactAtEveryStep) {
       s.EditClip(step.edit);
     }
     ASSERT_EQ(Run(step.undo ? undoRecord : s.record), "(no error)") << step.what;
-    EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+    EXPECT_EQ(ui.infos, std::vector<std::string>{Text(texts::kFinished)});
     const Bytes expected = step.rangeHolds == 0 ? cutAudio : PatternBytes(kMinute, step.rangeHolds);
     EXPECT_EQ(DifferenceOf(Range(), expected), "") << step.what;
     EXPECT_TRUE(SameOutside(s.sourceBytes, ReadFile(s.source), 44 + kMinute, 44 + 2 * kMinute)) << step.what;
@@ -113,7 +113,7 @@ TEST_F(Undo, EitherRunFinishesOverAHalfWrittenRange) {
     }
     {
       HalfWrites half(s.source);
-      EXPECT_EQ(Run(c.undoStopped ? undoRecord : s.record), Sys(texts::kWriteError));
+      EXPECT_EQ(Run(c.undoStopped ? undoRecord : s.record), Text(texts::kWriteError));
     }
     ASSERT_NE(Range(), cutAudio);
     ASSERT_NE(Range(), s.editedAudio);
@@ -131,7 +131,7 @@ TEST_F(Undo, EitherRunFinishesOverAHalfWrittenRange) {
 TEST_F(Undo, ACutNeverReplacesAnEditedClip) {
   RecordingUi cutUi;
   CutClip(s.source, "1", "1", cutUi);
-  EXPECT_EQ(cutUi.infos, std::vector<std::string>{Sys(texts::kFinished)}) << "not edited: replaced";
+  EXPECT_EQ(cutUi.infos, std::vector<std::string>{Text(texts::kFinished)}) << "not edited: replaced";
 
   s.EditClip(41);
   ASSERT_EQ(Run(s.record), "(no error)");
@@ -140,7 +140,7 @@ TEST_F(Undo, ACutNeverReplacesAnEditedClip) {
   CutClip(s.source, "1", "1", cutUi);
   const std::string aside = s.dir.File("take-1-1 (2).ini");
   EXPECT_EQ(cutUi.infos, (std::vector<std::string>{FormatText(texts::kKeptAside, ClipPathOfRecord(aside)),
-                                                  Sys(texts::kFinished)}));
+                                                  Text(texts::kFinished)}));
   EXPECT_EQ(NamesIn(s.dir.path()),
             (std::vector<std::string>{"take-1-1 (2).ini", "take-1-1 (2).undo.ini", "take-1-1 (2).undo.wav",
                                       "take-1-1 (2).wav", "take-1-1.ini", "take-1-1.wav", "take.wav"}));

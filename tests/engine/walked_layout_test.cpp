@@ -45,14 +45,14 @@ WaveShape ClipShapeOf(const WaveShape& source) {
 
 std::string PlayTimeText(uint64_t audioBytes, const WaveShape& shape) {
   const uint64_t seconds = audioBytes / shape.blockAlign / shape.sampleRate;
-  return Sys(u8"演奏時間:") + std::to_string(seconds / 60) + Sys(u8"分") + std::to_string(seconds % 60) + Sys(u8"秒");
+  return Text(u8"演奏時間:") + std::to_string(seconds / 60) + Text(u8"分") + std::to_string(seconds % 60) + Text(u8"秒");
 }
 
 std::string AttributesText(const WaveShape& shape) {
   const std::string channels = shape.channels == 1   ? "mono"
                                : shape.channels == 2 ? "stereo"
                                                      : std::to_string(shape.channels) + "ch";
-  return Sys(u8"WAV属性:") + channels + "/" + std::to_string(shape.bitsPerSample) + "bit/" +
+  return Text(u8"WAV属性:") + channels + "/" + std::to_string(shape.bitsPerSample) + "bit/" +
          std::to_string(shape.sampleRate) + "Hz";
 }
 
@@ -281,7 +281,7 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
 
   SaveClip(wave, "1", "1", path, ClipMode::StartMinute, ui);
   SaveClip(wave, "1", "0", path, ClipMode::FromEnd, ui);
-  ASSERT_EQ(ui.infos, std::vector<std::string>(2, Sys(u8"終わりました")));
+  ASSERT_EQ(ui.infos, std::vector<std::string>(2, Text(u8"終わりました")));
   const WaveShape clipShape = ClipShapeOf(layout.shape);
   const std::string clip = dir.File("take-1-1.wav");
   EXPECT_EQ(DifferenceOf(ReadFile(clip), MakeWave(clipShape, Slice(audio, minute, minute))), "");
@@ -301,7 +301,7 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
   WriteFile(clip, MakeWave(edited, editedAudio));
   ui.infos.clear();
   WriteBackClips({dir.File("take-1-1.ini")}, ui);
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
   Bytes expected = layout.file;
   expected = With(expected, static_cast<uint64_t>(layout.dataTagPos) + 8 + minute, editedAudio);
   EXPECT_EQ(DifferenceOf(ReadFile(path), expected), "");
@@ -503,7 +503,7 @@ TEST_F(WalkedClips, EveryWayAnEditorSavesTheClipWritesOnlyItsAudio) {
     WriteFile(clip, c.file);
     ui.infos.clear();
     WriteBackClips({record}, ui);
-    EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"終わりました")});
+    EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
     EXPECT_EQ(DifferenceOf(ReadFile(source), SourceWith(edited)), "");
   }
 }

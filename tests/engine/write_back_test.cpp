@@ -54,7 +54,7 @@ class WriteBack : public ::testing::Test {
     return ErrorOf([&] { WriteBackClips(records, ui); });
   }
 
-  std::vector<std::string> Finished() const { return {Sys(u8"終わりました")}; }
+  std::vector<std::string> Finished() const { return {Text(u8"終わりました")}; }
 };
 
 TEST_F(WriteBack, EmptyListFinishesAtOnce) {
@@ -103,7 +103,7 @@ TEST_F(WriteBack, MissingThirdLineStopsWithTheBareMessage) {
   Edit(record, PatternBytes(kMinute, 5));
   WriteFile(record, std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n");
   EXPECT_EQ(Run({record}), "(no error)");
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"取り出し元ファイルがありません")});
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"取り出し元ファイルがありません")});
   EXPECT_EQ(ReadFile(source), original);
 }
 
@@ -119,7 +119,7 @@ TEST_F(WriteBack, MovedSourceEndsTheRunThere) {
   }
   fs::rename(sources[1], dir.File("moved.wav"));
   EXPECT_EQ(Run(records), "(no error)");
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(u8"取り出し元ファイルがありません") + sources[1]});
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"取り出し元ファイルがありません") + sources[1]});
   EXPECT_EQ(ReadFile(sources[0]), With(originals[0], kDataStart + kMinute, edits[0]));
   EXPECT_EQ(ReadFile(dir.File("moved.wav")), originals[1]);
   EXPECT_EQ(ReadFile(sources[2]), originals[2]);
@@ -139,7 +139,7 @@ TEST_F(WriteBack, ShortenedAndLengthenedClips) {
   Bytes clip = MakeWave(TestFormat(), PatternBytes(2 * kMinute, 62));
   clip.resize(44 + 1000);
   WriteFile(ClipOf(record), clip);
-  EXPECT_EQ(Run({record}), Sys(u8"ファイル ") + ClipOf(record) + Sys(u8" は途中で切れています（data チャンクの大きさに足りません）"));
+  EXPECT_EQ(Run({record}), Text(u8"ファイル ") + ClipOf(record) + Text(u8" は途中で切れています（data チャンクの大きさに足りません）"));
   EXPECT_EQ(ReadFile(source), beforeBroken);
 
   // Lengthened: only the recorded count is taken.
@@ -210,7 +210,7 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
   junkFirst.channels = 2;
   junkFirst.blockAlign = 2;
   Edit(record, PatternBytes(kMinute, pattern++), junkFirst);
-  EXPECT_EQ(Run({record}), Sys(u8"ファイル ") + ClipOf(record) + Sys(u8" の形式が取り出し元と違います"));
+  EXPECT_EQ(Run({record}), Text(u8"ファイル ") + ClipOf(record) + Text(u8" の形式が取り出し元と違います"));
   EXPECT_EQ(ReadFile(source), beforeMismatch);
 
   // A size of 0 or 0xFFFFFFFF means "to the end of the file"; a shorter file leaves zero bytes.
@@ -289,11 +289,11 @@ TEST_F(WriteBack, RangesOutsideTheAudioAreRefused) {
 
   // Numbers that are no integers, and a negative count.
   WriteFile(record, "x\r\n1\r\n" + source + "\r\n");
-  EXPECT_EQ(Run({record}), Sys(u8"'x' は整数ではありません"));
+  EXPECT_EQ(Run({record}), Text(u8"'x' は整数ではありません"));
   WriteFile(record, "0\r\n\r\n" + source + "\r\n");
-  EXPECT_EQ(Run({record}), Sys(u8"'' は整数ではありません"));
+  EXPECT_EQ(Run({record}), Text(u8"'' は整数ではありません"));
   recordSays(0, -1);
-  EXPECT_EQ(Run({record}), Sys(u8"範囲チェックエラー"));
+  EXPECT_EQ(Run({record}), Text(u8"範囲チェックエラー"));
   EXPECT_EQ(ReadFile(source), original);
 }
 
@@ -382,10 +382,10 @@ TEST_F(WriteBack, FilesHeldByAnotherOpenerAreRefused) {
 // Shift-JIS names whose trail bytes are 0x5C ("表", "ソ" under code page 932) go through the
 // record byte for byte and name the same files again.
 TEST_F(WriteBack, DoubleByteNames) {
-  const std::string named = dir.File(Sys(u8"表ソ.wav"));
+  const std::string named = dir.File(Text(u8"表ソ.wav"));
   const Bytes namedOriginal = MakeSource(named, TestFormat(), PatternBytes(2 * kMinute, 98));
   const std::string record = CutClip(named, "1", "1");
-  EXPECT_EQ(record, dir.File(Sys(u8"表ソ-1-1.ini")));
+  EXPECT_EQ(record, dir.File(Text(u8"表ソ-1-1.ini")));
   const Bytes edited = PatternBytes(kMinute, 99);
   Edit(record, edited);
   ASSERT_EQ(Run({record}), "(no error)");
@@ -426,7 +426,7 @@ TEST_F(WriteBack, ShortWriteIsAnErrorNotAFinish) {
         RecordingUi childUi;
         const std::string error = ErrorOf([&] { WriteBackClips({record}, childUi); });
         if (error == "(no error)") return 2;
-        return error == Sys(u8"ストリームへの書き込みエラー") && childUi.infos.empty() ? 0 : 1;
+        return error == Text(u8"ストリームへの書き込みエラー") && childUi.infos.empty() ? 0 : 1;
       },
       RunOptions().FileSizeLimit(kDataStart + 2 * kMinute + 100));
   EXPECT_EQ(child.status, 0) << "1: another error, 2: reported as finished";

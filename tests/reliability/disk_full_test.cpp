@@ -15,7 +15,6 @@
 namespace ostrevan {
 namespace {
 
-using testing::Sys;
 
 // Room for a fifth of a clip.
 constexpr int64_t kRoom = testing::kMinute / 5;
@@ -33,7 +32,7 @@ TEST(DiskFull, AClipThatDoesNotFitIsAWriteErrorAndTheSourceIsUntouched) {
       },
       testing::RunOptions().FileSizeLimit(kRoom));
   ASSERT_EQ(child.status, 0);
-  EXPECT_EQ(child.out, Sys(texts::kWriteError));  // and no "終わりました"
+  EXPECT_EQ(child.out, Text(texts::kWriteError));  // and no "終わりました"
   EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
   EXPECT_FALSE(testing::Exists(RecordPathFor(ClipPathFor(files.source, "1", "1", ClipMode::StartMinute))));
 }
@@ -43,8 +42,8 @@ TEST(DiskFull, TheCommandLineCutReportsTheWriteError) {
   const auto run = testing::RunCli({"cut", files.source, "--length", "1", "--start", "1"},
                                    testing::RunOptions().FileSizeLimit(kRoom));
   EXPECT_EQ(run.status, cli::kExitError);
-  EXPECT_EQ(run.err, ErrorText(Sys(texts::kWriteError)) + "\n");
-  EXPECT_EQ(run.out.find(Sys(texts::kFinished)), std::string::npos);
+  EXPECT_EQ(run.err, ErrorText(Text(texts::kWriteError)) + "\n");
+  EXPECT_EQ(run.out.find(Text(texts::kFinished)), std::string::npos);
   EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
 }
 
@@ -55,8 +54,8 @@ TEST(DiskFull, AWriteBackCutShortIsAnErrorAndStaysInItsRange) {
   const int64_t limit = files.DataStart() + files.ClipOffset() + 1000;
   const auto run = testing::RunCli({"writeback", files.record}, testing::RunOptions().FileSizeLimit(limit));
   EXPECT_EQ(run.status, cli::kExitError);
-  EXPECT_EQ(run.err, ErrorText(Sys(texts::kWriteError)) + "\n");
-  EXPECT_EQ(run.out.find(Sys(texts::kFinished)), std::string::npos);
+  EXPECT_EQ(run.err, ErrorText(Text(texts::kWriteError)) + "\n");
+  EXPECT_EQ(run.out.find(Text(texts::kFinished)), std::string::npos);
   const int64_t from = files.DataStart() + files.ClipOffset();
   EXPECT_TRUE(testing::SameOutside(files.sourceBytes, testing::ReadFile(files.source), from, from + testing::kMinute));
 }

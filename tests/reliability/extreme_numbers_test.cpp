@@ -12,7 +12,6 @@
 namespace ostrevan {
 namespace {
 
-using testing::Sys;
 
 // The largest sample rate and block align make a minute more bytes than any position holds:
 // the largest start minute with an empty clip must still compute its position safely.
@@ -33,10 +32,10 @@ TEST(ExtremeNumbers, TheLargestStartMinuteOfTheLargestFormat) {
         [&] { SaveClip(wave, length, "2147483647", source, ClipMode::StartMinute, ui); });
     if (std::string(length) == "0") {
       EXPECT_EQ(message, "(no error)");
-      EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+      EXPECT_EQ(ui.infos, std::vector<std::string>{Text(texts::kFinished)});
       EXPECT_EQ(testing::ReadFile(ClipPathFor(source, "2147483647", "0", ClipMode::StartMinute)).size(), 44u);
     } else {
-      EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kStartBeyondEnd)});
+      EXPECT_EQ(ui.infos, std::vector<std::string>{Text(texts::kStartBeyondEnd)});
     }
     ui.infos.clear();
     EXPECT_EQ(testing::ErrorOf([&] { SaveClip(wave, length, "", source, ClipMode::FromEnd, ui); }), "(no error)");

@@ -12,7 +12,6 @@
 namespace ostrevan {
 namespace {
 
-using testing::Sys;
 
 // A record of 0 bytes whose offset lies beyond the end of the audio data writes nothing.
 // (It once wrote zero bytes past the end of the source without end, growing the file until
@@ -44,7 +43,7 @@ TEST(FuzzFindings, AnEmptyRangeBeyondTheAudioWritesNothing) {
     ASSERT_EQ(child.status, 0);
     outcome = child.out;
 #endif
-    EXPECT_EQ(outcome, "(no error)|" + Sys(texts::kFinished));
+    EXPECT_EQ(outcome, "(no error)|" + Text(texts::kFinished));
     EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
   }
 }

@@ -14,7 +14,6 @@ namespace {
 
 using testing::Bytes;
 using testing::ScratchDir;
-using testing::Sys;
 
 // A record's first two lines for the clip of the first minute.
 const std::string kFirstMinute = "0\r\n" + std::to_string(testing::kMinute) + "\r\n";
@@ -37,7 +36,7 @@ Outcome WriteBack(const std::string& record) {
 TEST(HostileRecord, TenMegabytesIsRefusedAsTooLarge) {
   testing::SourceWithClip cut;
   testing::WriteFile(cut.record, kFirstMinute + cut.source + "\r\n" + std::string(10 << 20, ' '));
-  EXPECT_EQ(WriteBack(cut.record).error, Sys(texts::kTextTooLarge));
+  EXPECT_EQ(WriteBack(cut.record).error, Text(texts::kTextTooLarge));
   EXPECT_EQ(testing::ReadFile(cut.source), cut.sourceBytes);
 }
 
@@ -45,7 +44,7 @@ TEST(HostileRecord, NulEndsTheText) {
   testing::SourceWithClip cut;
   // After the NUL nothing counts, not even the line breaks.
   testing::WriteFile(cut.record, kFirstMinute + cut.source + std::string("\0\r\n\r\nrubbish\r\n", 14));
-  EXPECT_EQ(WriteBack(cut.record).infos, std::vector<std::string>{Sys(texts::kFinished)});
+  EXPECT_EQ(WriteBack(cut.record).infos, std::vector<std::string>{Text(texts::kFinished)});
   EXPECT_EQ(testing::ReadFile(cut.source), cut.sourceBytes);
 
   testing::WriteFile(cut.record, std::string("0\0\r\n", 4) + std::to_string(testing::kMinute) + "\r\n" + cut.source + "\r\n");
@@ -63,7 +62,7 @@ TEST(HostileRecord, LinesOf5000BytesAreCutAt4096) {
   testing::WriteFile(cut.record, kFirstMinute + longPath + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
   EXPECT_EQ(outcome.error, "(no error)");
-  EXPECT_EQ(outcome.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + longPath.substr(0, 4096)});
+  EXPECT_EQ(outcome.infos, std::vector<std::string>{Text(texts::kSourceMissing) + longPath.substr(0, 4096)});
   EXPECT_EQ(testing::ReadFile(cut.source), cut.sourceBytes);
 }
 
@@ -72,7 +71,7 @@ TEST(HostileRecord, AFolderAsTheSourceIsAMissingSource) {
   testing::WriteFile(cut.record, kFirstMinute + cut.dir.path() + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
   EXPECT_EQ(outcome.error, "(no error)");
-  EXPECT_EQ(outcome.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + cut.dir.path()});
+  EXPECT_EQ(outcome.infos, std::vector<std::string>{Text(texts::kSourceMissing) + cut.dir.path()});
 }
 
 TEST(HostileRecord, ARecordNamingItselfOrItsClipChangesNothing) {

@@ -23,7 +23,6 @@ using testing::MakeWave;
 using testing::PatternBytes;
 using testing::ScratchDir;
 using testing::Mono8000;
-using testing::Sys;
 using testing::WaveShape;
 
 constexpr uint64_t kTwoMinutesThree = 123 * 8000;
@@ -115,7 +114,7 @@ TEST(HostileWave, EachGivesItsMessageWithoutHanging) {
       EXPECT_EQ(message, ExpectedError(file, path));
     } else {
       ASSERT_EQ(message, "(no error)");
-      EXPECT_EQ(outcome.playTimeText, Sys(file.playTime));
+      EXPECT_EQ(outcome.playTimeText, Text(file.playTime));
       EXPECT_EQ(outcome.IsShortFile(), file.shortFile);
     }
   }
@@ -158,7 +157,7 @@ TEST(HostileWave, TheCommandLineGivesTheSameTexts) {
       EXPECT_EQ(run.out, "");
     } else {
       EXPECT_EQ(run.status, file.shortFile ? cli::kExitMessage : cli::kExitFinished);
-      EXPECT_EQ(run.out.substr(0, run.out.find('\n')), Sys(file.playTime));
+      EXPECT_EQ(run.out.substr(0, run.out.find('\n')), Text(file.playTime));
       EXPECT_EQ(run.err, "");
     }
   }

@@ -21,16 +21,15 @@
 namespace ostrevan {
 namespace {
 
-using testing::Sys;
 
-std::string CannotOpen(const std::string& path) { return Sys(u8"ファイル ") + path + Sys(u8" は開けません"); }
+std::string CannotOpen(const std::string& path) { return Text(u8"ファイル ") + path + Text(u8" は開けません"); }
 
 TEST(PathSafety, FormatDirectivesInPathsAreOrdinaryCharacters) {
   testing::SourceWithClip files(2, "take%s%n%x%d%%.wav");
   files.EditClip();
   testing::RecordingUi ui;
   WriteBackClips({files.record}, ui);
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(texts::kFinished)});
   const testing::Bytes after = testing::ReadFile(files.source);
   EXPECT_TRUE(std::equal(files.editedAudio.begin(), files.editedAudio.end(), after.begin() + 44));
 
@@ -40,8 +39,8 @@ TEST(PathSafety, FormatDirectivesInPathsAreOrdinaryCharacters) {
   testing::WriteFile(files.record, "0\r\n8\r\n" + missing + "\r\n");
   testing::RecordingUi missingUi;
   WriteBackClips({files.record}, missingUi);
-  EXPECT_EQ(missingUi.infos, std::vector<std::string>{Sys(texts::kSourceMissing) + missing});
-  EXPECT_EQ(testing::ErrorOf([] { ParseIntegerText("%n%s"); }), Sys(u8"'%n%s' は整数ではありません"));
+  EXPECT_EQ(missingUi.infos, std::vector<std::string>{Text(texts::kSourceMissing) + missing});
+  EXPECT_EQ(testing::ErrorOf([] { ParseIntegerText("%n%s"); }), Text(u8"'%n%s' は整数ではありません"));
 
 #ifndef _WIN32
   auto run = testing::RunCli({"info", missing});
@@ -49,7 +48,7 @@ TEST(PathSafety, FormatDirectivesInPathsAreOrdinaryCharacters) {
   EXPECT_EQ(run.err, ErrorText(CannotOpen(missing)) + "\n");
   run = testing::RunCli({"writeback", files.record});
   EXPECT_EQ(run.status, cli::kExitMessage);
-  EXPECT_EQ(run.out, Sys(texts::kSourceMissing) + missing + "\n");
+  EXPECT_EQ(run.out, Text(texts::kSourceMissing) + missing + "\n");
 #endif
 }
 
@@ -92,7 +91,7 @@ TEST(PathSafety, DeepPathsWorkWhereTheSystemAllowsThem) {
   testing::WriteFile(source, before);
   testing::RecordingUi ui;
   WriteBackClips({testing::CutClip(source, "1", "1", ui)}, ui);
-  EXPECT_EQ(ui.infos, (std::vector<std::string>{Sys(texts::kFinished), Sys(texts::kFinished)}));
+  EXPECT_EQ(ui.infos, (std::vector<std::string>{Text(texts::kFinished), Text(texts::kFinished)}));
   EXPECT_EQ(testing::ReadFile(source), before);
 }
 #endif

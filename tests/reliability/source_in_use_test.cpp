@@ -25,7 +25,6 @@
 namespace ostrevan {
 namespace {
 
-using testing::Sys;
 
 // Another process that holds `path` open, shared with nobody, until this object goes.
 class HeldByAnotherProgram {
@@ -74,7 +73,7 @@ TEST(SourceInUse, HeldByAnotherProgramItCannotBeOpenedAndStaysUntouched) {
   // Once the other program lets go, the same write-back goes through.
   testing::RecordingUi ui;
   WriteBackClips({files.record}, ui);
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(texts::kFinished)});
 }
 
 TEST(SourceInUse, AReadOnlySourceIsAnOpenErrorAndNothingIsWritten) {
@@ -148,7 +147,7 @@ TEST(SourceInUse, TwoWriteBacksAtOnceNeverInterleave) {
     int finished = 0;
     for (int i = 0; i < 2; ++i) {
       if (messages[i] == "(no error)") {
-        EXPECT_EQ(infos[i], std::vector<std::string>{Sys(texts::kFinished)});
+        EXPECT_EQ(infos[i], std::vector<std::string>{Text(texts::kFinished)});
         ++finished;
       } else {
         EXPECT_EQ(messages[i], FormatText(texts::kCannotOpen, source));

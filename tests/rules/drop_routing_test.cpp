@@ -7,7 +7,7 @@
 namespace ostrevan::rules {
 namespace {
 
-DropRoute Route(const std::string& name) { return RouteDroppedName(name, testing::IsShiftJisLeadByte); }
+DropRoute Route(const std::string& name) { return RouteDroppedName(name); }
 
 TEST(DropRouting, EndingDecidesWithoutRegardToCase) {
   EXPECT_EQ(Route("C:\\rec\\a.wav"), DropRoute::LoadWave);
@@ -28,13 +28,11 @@ TEST(DropRouting, NoDotNeededAndShortNamesTakenWhole) {
 }
 
 TEST(DropRouting, LastThreeAreCharactersNotBytes) {
-  // "録音x": two double-byte characters and one single byte are the last three.
-  EXPECT_EQ(LastThreeCharacters("a\x98\x5E\x89\xB9x", testing::IsShiftJisLeadByte), "\x98\x5E\x89\xB9x");
-  EXPECT_EQ(LastThreeCharacters("\x89\xB9wav", testing::IsShiftJisLeadByte), "wav");
-  EXPECT_EQ(LastThreeCharacters("\x89\xB9", testing::IsShiftJisLeadByte), "\x89\xB9");
-  // A trail byte that looks like "w" does not make "wav": "\x83w" is one character.
-  EXPECT_EQ(Route("x\x83wav"), DropRoute::PassOver);
-  EXPECT_EQ(Route("x\x83" "Awav"), DropRoute::LoadWave);
+  EXPECT_EQ(LastThreeCharacters(u8"a録音x"), u8"録音x");
+  EXPECT_EQ(LastThreeCharacters(u8"録wav"), "wav");
+  EXPECT_EQ(LastThreeCharacters(u8"🎙"), u8"🎙");
+  EXPECT_EQ(Route(u8"녹음.WAV"), DropRoute::LoadWave);
+  EXPECT_EQ(Route(u8"café"), DropRoute::PassOver);
 }
 
 }  // namespace

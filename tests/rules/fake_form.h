@@ -11,39 +11,40 @@
 #include "form_handlers.h"
 #include "test_files.h"
 #include "texts.h"
+#include "window_texts.h"
 
 namespace ostrevan::rules::testing {
 
 class FakeForm : public FormControls {
  public:
-  std::string label2, label3, label4 = "0", label6, comboBox1 = "1";
-  bool radioButton1 = true;
-  bool scrollBarEnabled = true;
-  ScrollBarRange scrollBar;
-  std::vector<std::string> listBox1;
-  size_t listCapacity = static_cast<size_t>(-1);
-  int label4Writes = 0;
+  std::string playTime, attributes, startMinute = "0", sourcePath, length = "1";
+  bool fromStartMinute = true;
+  bool startMinuteEnabled = true;
+  ScrollBarRange startMinuteRange;
+  std::vector<std::string> recordPaths;
+  size_t recordCapacity = static_cast<size_t>(-1);
+  int startMinuteWrites = 0;
 
-  std::string Label4Text() const override { return label4; }
-  std::string Label6Text() const override { return label6; }
-  std::string ComboBox1Text() const override { return comboBox1; }
-  bool RadioButton1Checked() const override { return radioButton1; }
-  std::vector<std::string> ListBox1Items() const override { return listBox1; }
-  ScrollBarRange ScrollBar1Range() const override { return scrollBar; }
-  void SetLabel2Text(const std::string& text) override { label2 = text; }
-  void SetLabel3Text(const std::string& text) override { label3 = text; }
-  void SetLabel4Text(const std::string& text) override {
-    label4 = text;
-    ++label4Writes;
+  std::string StartMinuteText() const override { return startMinute; }
+  std::string SourcePath() const override { return sourcePath; }
+  std::string LengthText() const override { return length; }
+  bool FromStartMinute() const override { return fromStartMinute; }
+  std::vector<std::string> RecordPaths() const override { return recordPaths; }
+  ScrollBarRange StartMinuteRange() const override { return startMinuteRange; }
+  void SetPlayTimeText(const std::string& text) override { playTime = text; }
+  void SetAttributesText(const std::string& text) override { attributes = text; }
+  void SetStartMinuteText(const std::string& text) override {
+    startMinute = text;
+    ++startMinuteWrites;
   }
-  void SetLabel6Text(const std::string& text) override { label6 = text; }
-  void AddListBox1Item(const std::string& text) override {
-    if (listBox1.size() >= listCapacity) throw EngineError(Text(texts::kListInsert));
-    listBox1.push_back(text);
+  void SetSourcePath(const std::string& text) override { sourcePath = text; }
+  void AddRecordPath(const std::string& text) override {
+    if (recordPaths.size() >= recordCapacity) throw EngineError(Text(texts::kListInsert));
+    recordPaths.push_back(text);
   }
-  void ClearListBox1() override { listBox1.clear(); }
-  void EnableScrollBar1() override { scrollBarEnabled = true; }
-  void SetScrollBar1Range(const ScrollBarRange& range) override { scrollBar = range; }
+  void ClearRecordPaths() override { recordPaths.clear(); }
+  void EnableStartMinute() override { startMinuteEnabled = true; }
+  void SetStartMinuteRange(const ScrollBarRange& range) override { startMinuteRange = range; }
 };
 
 // The stand-in form, the messages it was given and a folder for the files it loads.
@@ -54,8 +55,7 @@ struct StandInWindow {
 
   // Drops `names` on the window, as the shell hands them over.
   void Drop(const std::vector<std::string>& names) {
-    DropFiles(static_cast<uint32_t>(names.size()), [&](uint32_t i) { return names[i]; }, form, ui,
-              IsSystemLeadByte);
+    DropFiles(static_cast<uint32_t>(names.size()), [&](uint32_t i) { return names[i]; }, form, ui);
   }
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "texts.h"
 #include "dialog_placement.h"
 #include "engine_error.h"
 #include "layout_scale.h"
@@ -9,8 +10,8 @@
 namespace ostrevan::rules {
 namespace {
 
+using ostrevan::Text;
 using ostrevan::testing::ErrorOf;
-using ostrevan::testing::Sys;
 
 TEST(ScrollBarMaximum, PositionAboveTheNewMaximumMovesDown) {
   ScrollBarRange range;
@@ -34,7 +35,7 @@ TEST(ScrollBarMaximum, PositionWithinTheRangeStays) {
 TEST(ScrollBarMaximum, BelowTheMinimumOrPageSizeIsRefusedAndChangesNothing) {
   ScrollBarRange range;
   range.position = 7;
-  EXPECT_EQ(ErrorOf([&] { SetScrollBarMaximum(range, -1); }), Sys(u8"スクロールバー プロパティが範囲を越えました"));
+  EXPECT_EQ(ErrorOf([&] { SetScrollBarMaximum(range, -1); }), Text(u8"スクロールバー プロパティが範囲を越えました"));
   EXPECT_EQ(range.maximum, 100);
   EXPECT_EQ(range.position, 7);
   range.pageSize = 5;

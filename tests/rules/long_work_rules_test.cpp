@@ -22,43 +22,43 @@ class LongWorkRules : public ::testing::Test, protected testing::StandInWindow {
 TEST_F(LongWorkRules, TheWorkTakesTheControlsAsTheyWereWhenMade) {
   const std::string wave = WriteMinutes(dir, "rec.wav", 180);
   OpenDialogChosen(wave, form, ui);
-  MoveScrollBar1(form, 1);
-  form.comboBox1 = "2";
-  form.listBox1 = {dir.File("rec-1-2.ini")};
-  const EngineWork cut = Button2Work(form);
-  const EngineWork writeBack = Button3Work(form);
-  form.label4 = "0";
-  form.comboBox1 = "abc";
-  form.label6 = "";
-  form.listBox1.clear();
+  MoveStartMinute(form, 1);
+  form.length = "2";
+  form.recordPaths = {dir.File("rec-1-2.ini")};
+  const EngineWork cut = SaveClipWork(form);
+  const EngineWork writeBack = WriteBackWork(form);
+  form.startMinute = "0";
+  form.length = "abc";
+  form.sourcePath = "";
+  form.recordPaths.clear();
 
   cut(ui);
   ASSERT_TRUE(Exists(dir.File("rec-1-2.wav")));
   const Bytes edited = PatternBytes(2 * kMinute, 7);
   PutBytes(dir.File("rec-1-2.wav"), 44, edited);
   writeBack(ui);
-  EXPECT_EQ(ui.infos, (std::vector<std::string>{Sys(u8"終わりました"), Sys(u8"終わりました")}));
+  EXPECT_EQ(ui.infos, (std::vector<std::string>{Text(u8"終わりました"), Text(u8"終わりました")}));
   EXPECT_EQ(ReadRange(wave, 44 + kMinute, edited.size()), edited);  // over the listed record's range
 }
 
 TEST(ProgressView, CaptionNameAmountAndBar) {
   const ProgressView cut = DescribeProgress(
-      LongWork::Cut, ProgressReport{"C:\\rec\\take-5-3.wav", 412'000'000, 1'382'000'000}, IsShiftJisLeadByte);
-  EXPECT_EQ(cut.caption, Sys(u8"取り出し中"));
+      LongWork::Cut, ProgressReport{"C:\\rec\\take-5-3.wav", 412'000'000, 1'382'000'000});
+  EXPECT_EQ(cut.caption, Text(u8"取り出し中"));
   EXPECT_EQ(cut.name, "take-5-3.wav");
   EXPECT_EQ(cut.amount, "412 / 1,382 MB");
   EXPECT_EQ(cut.position, 298);
 
   const ProgressView writeBack =
-      DescribeProgress(LongWork::WriteBack, ProgressReport{"D:/a/b.wav", 4'800'000, 4'800'000}, IsShiftJisLeadByte);
-  EXPECT_EQ(writeBack.caption, Sys(u8"置き換え中"));
+      DescribeProgress(LongWork::WriteBack, ProgressReport{"D:/a/b.wav", 4'800'000, 4'800'000});
+  EXPECT_EQ(writeBack.caption, Text(u8"置き換え中"));
   EXPECT_EQ(writeBack.name, "b.wav");
   EXPECT_EQ(writeBack.amount, "4,800 / 4,800 KB");
   EXPECT_EQ(writeBack.position, kProgressSteps);
 
   // Before the first report there is nothing to tell but what is being done.
-  const ProgressView waiting = DescribeProgress(LongWork::WriteBack, std::nullopt, IsShiftJisLeadByte);
-  EXPECT_EQ(waiting.caption, Sys(u8"置き換え中"));
+  const ProgressView waiting = DescribeProgress(LongWork::WriteBack, std::nullopt);
+  EXPECT_EQ(waiting.caption, Text(u8"置き換え中"));
   EXPECT_EQ(waiting.name, "");
   EXPECT_EQ(waiting.amount, "");
   EXPECT_EQ(waiting.position, 0);
@@ -67,7 +67,7 @@ TEST(ProgressView, CaptionNameAmountAndBar) {
 // The bar's position for any numbers the engine reports: no overflow, never past the end.
 TEST(ProgressView, BarStaysWithinItsSteps) {
   auto position = [](uint64_t done, uint64_t total) {
-    return DescribeProgress(LongWork::Cut, ProgressReport{"x.wav", done, total}, IsShiftJisLeadByte).position;
+    return DescribeProgress(LongWork::Cut, ProgressReport{"x.wav", done, total}).position;
   };
   EXPECT_EQ(position(5, 0), 0);
   EXPECT_EQ(position(7, 5), kProgressSteps);
@@ -75,16 +75,11 @@ TEST(ProgressView, BarStaysWithinItsSteps) {
   EXPECT_EQ(position(UINT64_MAX, UINT64_MAX), kProgressSteps);
 }
 
-// "ソ" (83 5C) and "表" (95 5C) end in the byte of "\": neither splits the path.
-TEST(ProgressView, NameIsAfterTheLastSeparatorThatIsNoTrailByte) {
-  EXPECT_EQ(FileNameOf("C:\\\x83\x5C\\rec\x95\x5C.wav", IsShiftJisLeadByte), "rec\x95\x5C.wav");
-  EXPECT_EQ(FileNameOf("C:\\x\\\x83\x5C"
-                       "a.wav",
-                       IsShiftJisLeadByte),
-            "\x83\x5C"
-            "a.wav");
-  EXPECT_EQ(FileNameOf("take.wav", IsShiftJisLeadByte), "take.wav");
-  EXPECT_EQ(FileNameOf("C:\\dir\\", IsShiftJisLeadByte), "");
+TEST(ProgressView, NameIsAfterTheLastSeparator) {
+  EXPECT_EQ(FileNameOf(u8"C:\\録音\\녹음🎙.wav"), u8"녹음🎙.wav");
+  EXPECT_EQ(FileNameOf("D:/a/b.wav"), "b.wav");
+  EXPECT_EQ(FileNameOf("take.wav"), "take.wav");
+  EXPECT_EQ(FileNameOf("C:\\dir\\"), "");
 }
 
 TEST(OpenDialogStart, TheLoadedRecordingsFolderElseTheLastChosen) {

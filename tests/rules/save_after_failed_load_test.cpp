@@ -47,14 +47,14 @@ struct TwoFiles : testing::StandInWindow {
     File held;
     ASSERT_TRUE(held.Open(b, FileMode::ReadExclusive));
     EXPECT_EQ(ErrorOf([&] { Load(b, route); }), FormatText(texts::kCannotOpen, b));
-    EXPECT_EQ(form.label6, b);
+    EXPECT_EQ(form.sourcePath, b);
   }
 
   // The save refused with the changed-since-load message for b.wav: no error, nothing new
   // in the folder, both files as they were, no record text shown.
   void ExpectSaveRefused() {
     ui.infos.clear();
-    EXPECT_EQ(ErrorOf([&] { Button2Click(form, ui); }), "(no error)");
+    EXPECT_EQ(ErrorOf([&] { SaveClipPressed(form, ui); }), "(no error)");
     EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, b)});
     EXPECT_EQ(ui.recordText, "");
     EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"a.wav", "b.wav"}));
@@ -72,18 +72,18 @@ TEST(SaveAfterFailedLoad, AFileOfAnotherLayoutIsNotCutWithTheLoadedValues) {
       const Bytes bAudio = PatternBytes(replacement.failedAudioBytes, 2);
       TwoFiles files(replacement.loaded, PatternBytes(10 * BytesPerMinute(replacement.loaded), 1),
                      replacement.failed, bAudio);
-      files.form.radioButton1 = !fromEnd;
+      files.form.fromStartMinute = !fromEnd;
       files.Load(files.a, Route::Drop);
-      ASSERT_EQ(files.form.label6, files.a);
-      MoveScrollBar1(files.form, 2);
+      ASSERT_EQ(files.form.sourcePath, files.a);
+      MoveStartMinute(files.form, 2);
       files.FailToLoadBWhileHeld(Route::Drop);
       files.ExpectSaveRefused();
 
       files.ui.infos.clear();
       files.Load(files.b, Route::Drop);
       ASSERT_TRUE(files.ui.infos.empty()) << files.ui.infos[0];
-      Button2Click(files.form, files.ui);
-      EXPECT_EQ(files.ui.infos, std::vector<std::string>{Sys(texts::kFinished)});
+      SaveClipPressed(files.form, files.ui);
+      EXPECT_EQ(files.ui.infos, std::vector<std::string>{Text(texts::kFinished)});
       const std::string clip = files.dir.File(fromEnd ? "b-L-1.wav" : "b-2-1.wav");
       EXPECT_TRUE(Exists(files.dir.File(fromEnd ? "b-L-1.ini" : "b-2-1.ini")));
       const uint64_t minute = BytesPerMinute(replacement.failed);
@@ -117,15 +117,15 @@ TEST(SaveAfterFailedLoad, ChosenInTheOpenDialogTheSameHolds) {
 TEST(SaveAfterFailedLoad, AFileWithNoAudioIsNotCut) {
   TwoFiles files(TestFormat(), PatternBytes(10 * BytesPerMinute(TestFormat()), 1), TestFormat(), Bytes());
   files.Load(files.a, Route::Drop);
-  MoveScrollBar1(files.form, 2);
+  MoveStartMinute(files.form, 2);
   files.FailToLoadBWhileHeld(Route::Drop);
   files.ExpectSaveRefused();
-  files.form.radioButton1 = false;
+  files.form.fromStartMinute = false;
   files.ExpectSaveRefused();
   // Loaded properly it is a file under a minute, told and forgotten as always.
   files.Load(files.b, Route::Drop);
-  EXPECT_EQ(files.ui.infos.back(), Sys(texts::kShortFile));
-  EXPECT_EQ(files.form.label6, "");
+  EXPECT_EQ(files.ui.infos.back(), Text(texts::kShortFile));
+  EXPECT_EQ(files.form.sourcePath, "");
 }
 
 }  // namespace

@@ -177,8 +177,6 @@ std::string ErrorOf(const std::function<void()>& action) {
   return "(no error)";
 }
 
-std::string Sys(const char* utf8) { return ToSystemCodePage(utf8); }
-
 bool IsShiftJisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }

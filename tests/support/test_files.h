@@ -70,9 +70,6 @@ std::string DifferenceOf(const Bytes& actual, const Bytes& expected);
 // The message of the EngineError that `action` raises, or "(no error)".
 std::string ErrorOf(const std::function<void()>& action);
 
-// A UTF-8 text in the system code page, for comparing with what the engine produced.
-std::string Sys(const char* utf8);
-
 // Shift-JIS (code page 932) lead bytes, whatever the machine's code page: the double-byte
 // rules are checked with it natively too, where the system code page is UTF-8.
 bool IsShiftJisLeadByte(unsigned char byte);
