@@ -1,7 +1,5 @@
 #include "Unit1.h"
 
-#include <cstring>
-
 #include "application.h"
 #include "codepage.h"
 #include "controls.h"
@@ -15,7 +13,6 @@
 #include "win32_text.h"
 
 using ostrevan::Text;
-using ostrevan::ToSystemCodePage;
 using ostrevan::app::Button;
 using ostrevan::app::ComboBox;
 using ostrevan::app::ControlId;
@@ -33,49 +30,37 @@ namespace {
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = 0;
 
-// A dropped name as the system code page holds it: asked for in the code page, as the shell
-// gives it, and in 16-bit characters to tell whether those bytes are the name itself.
-ostrevan::rules::CodePageName DroppedName(HDROP drop, UINT index) {
-  // 261 bytes hold every name of 260 characters or fewer; a longer one is asked for again
-  // in a larger buffer, since a name cut short could stand for another file.
-  std::string name(261, '\0');
-  for (;;) {
-    name.assign(name.size(), '\0');
-    DragQueryFileA(drop, index, name.data(), static_cast<UINT>(name.size()));
-    if (std::strlen(name.c_str()) + 1 < name.size() || name.size() >= 65536) break;
-    name.assign(name.size() * 2, '\0');
-  }
-  name.resize(std::strlen(name.c_str()));
-
+// A dropped name, asked for in 16-bit characters so that any name Windows can hold comes
+// whole, however long.
+std::string DroppedName(HDROP drop, UINT index) {
   std::wstring wide(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
   wide.resize(DragQueryFileW(drop, index, wide.data(), static_cast<UINT>(wide.size())));
-  const ostrevan::rules::CodePageName exact = ostrevan::app::NameInCodePage(wide);
-  if (exact.exact && exact.bytes == name) return name;
-  return ostrevan::rules::CodePageName(exact.bytes, false);  // named in the message as "?"
+  return ostrevan::Narrow(wide);
 }
 
 }  // namespace
 
 TForm1* TForm1::Create(HINSTANCE instance, HWND owner, HICON icon) {
   const auto& layout = ostrevan::app::kForm1Layout;
-  WNDCLASSA windowClass = {};
+  WNDCLASSW windowClass = {};
   windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = icon;
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  windowClass.lpszClassName = layout.className;
-  RegisterClassA(&windowClass);
+  const std::wstring className = ostrevan::Widen(layout.className);
+  windowClass.lpszClassName = className.c_str();
+  RegisterClassW(&windowClass);
 
   auto* form = new TForm1();
   Form1 = form;
   const SIZE size = form->controls_.WindowSize(kFormStyle, kFormExStyle);
   const ostrevan::rules::Point at = ostrevan::rules::CentredOnDesktop(
       GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), size.cx, size.cy);
-  CreateWindowExA(kFormExStyle, layout.className, layout.caption, kFormStyle, at.left, at.top, size.cx, size.cy,
+  CreateWindowExW(kFormExStyle, className.c_str(), ostrevan::Widen(layout.caption).c_str(), kFormStyle, at.left, at.top, size.cx, size.cy,
                   owner, nullptr, instance, form);
-  if (icon) SendMessageA(form->handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  if (icon) SendMessageW(form->handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   return form;
 }
 
@@ -98,7 +83,7 @@ void TForm1::RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::
     TForm1& form;
     ~Finish() {
       form.busy_ = false;
-      if (form.closeAfterWork_) PostMessageA(form.handle_, WM_CLOSE, 0, 0);
+      if (form.closeAfterWork_) PostMessageW(form.handle_, WM_CLOSE, 0, 0);
       form.closeAfterWork_ = false;
     }
   } finish{*this};
@@ -114,15 +99,14 @@ void TForm1::WMDropFiles(HDROP drop) {
     HDROP drop;
     ~Finish() { DragFinish(drop); }
   } finish{drop};
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   ostrevan::rules::DropFiles(
-      count, [drop](uint32_t i) { return DroppedName(drop, i); }, *this, *this, ostrevan::IsSystemLeadByte);
+      count, [drop](uint32_t i) { return DroppedName(drop, i); }, *this, *this);
 }
 
 void TForm1::Button1Click() {
-  openDialog1_.SetFilter(ToSystemCodePage(ostrevan::app::kOpenDialogFilterName),
-                         ostrevan::app::kOpenDialogFilterPattern);
-  if (!openDialog1_.Execute(handle_, ostrevan::app::WideText(SourcePath()))) return;
+  openDialog1_.SetFilter(ostrevan::app::kOpenDialogFilterName, ostrevan::app::kOpenDialogFilterPattern);
+  if (!openDialog1_.Execute(handle_, ostrevan::Widen(SourcePath()))) return;
   ostrevan::rules::OpenDialogChosen(openDialog1_.FileName(), *this, *this);
 }
 
@@ -138,10 +122,10 @@ void TForm1::Button4Click() { ostrevan::rules::ClearRecordsPressed(*this); }
 void TForm1::ScrollBar1Change() { ostrevan::rules::StartMinuteChanged(*this); }
 
 void TForm1::Label9Click(HWND sender) {
-  char className[16] = {};
-  GetClassNameA(sender, className, sizeof(className));
-  if (lstrcmpiA(className, "Static") != 0) return;
-  ShellExecuteA(handle_, "open", WindowText(sender).c_str(), nullptr, nullptr, SW_SHOW);
+  wchar_t className[16] = {};
+  GetClassNameW(sender, className, 16);
+  if (lstrcmpiW(className, L"Static") != 0) return;
+  ShellExecuteW(handle_, L"open", ostrevan::Widen(WindowText(sender)).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 // --- The controls as the handlers see them ------------------------------------------------
@@ -308,17 +292,17 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcA(handle_, message, wParam, lParam);
+  return DefWindowProcW(handle_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     form->handle_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcA(window, message, wParam, lParam);
+  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(window, message, wParam, lParam);
   // No error may unwind through the system's frames: it is shown here and the message ends.
   LRESULT result = 0;
   RunHandler([&] { result = form->HandleMessage(message, wParam, lParam); });

@@ -1,6 +1,6 @@
 #include "application.h"
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "monitor.h"
@@ -12,12 +12,12 @@ namespace ostrevan::app {
 
 namespace {
 
-constexpr const char* kApplicationClass = "OstrevanApplication";
+constexpr const wchar_t* kApplicationClass = L"OstrevanApplication";
 
 std::string LowerWithCharLower(const std::string& text) {
-  std::string out = text;
-  if (!out.empty()) CharLowerBuffA(out.data(), static_cast<DWORD>(out.size()));
-  return out;
+  std::wstring wide = Widen(text);
+  if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
 }
 
 }  // namespace
@@ -34,42 +34,41 @@ HWND ActiveOrMainWindow() {
 
 std::string ComputeApplicationTitle() {
   // The buffer grows until the whole path fits: a cut path would give a wrong title.
-  std::string path(256, '\0');
-  while (GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())) >= path.size() &&
+  std::wstring path(256, L'\0');
+  while (GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())) >= path.size() &&
          path.size() < 65536) {
-    path.assign(path.size() * 2, '\0');
+    path.assign(path.size() * 2, L'\0');
   }
-  path.resize(std::strlen(path.c_str()));
-  OemToCharA(path.data(), path.data());
-  return rules::ApplicationTitle(path, IsSystemLeadByte, LowerWithCharLower);
+  path.resize(std::wcslen(path.c_str()));
+  return rules::ApplicationTitle(Narrow(path), LowerWithCharLower);
 }
 
 void Application::Initialize(HINSTANCE instance) {
   instance_ = instance;
-  icon_ = LoadIconA(instance, "MAINICON");
+  icon_ = LoadIconW(instance, L"MAINICON");
   title_ = ComputeApplicationTitle();
 
-  WNDCLASSA windowClass = {};
+  WNDCLASSW windowClass = {};
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = icon_;
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.lpszClassName = kApplicationClass;
-  RegisterClassA(&windowClass);
+  RegisterClassW(&windowClass);
 
   // A zero-size popup at the screen's centre: shown, it is the taskbar entry, yet never seen.
   const int left = GetSystemMetrics(SM_CXSCREEN) / 2;
   const int top = GetSystemMetrics(SM_CYSCREEN) / 2;
-  handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
+  handle_ = CreateWindowExW(0, kApplicationClass, Widen(title_).c_str(),
                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, left, top,
                             0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 int Application::Run(HWND mainWindow) {
   mainWindow_ = mainWindow;
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  GetStartupInfoA(&startup);
+  GetStartupInfoW(&startup);
   const int showMode = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL;
 
   ShowWindow(handle_, SW_SHOWNOACTIVATE);
@@ -83,16 +82,16 @@ int Application::Run(HWND mainWindow) {
 
   MSG message;
   for (;;) {
-    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       WaitMessage();
       continue;
     }
     if (message.message == WM_QUIT) break;
     // Errors never unwind through the system's frames: each window procedure shows its own
     // in the error box (RunHandler, CatchingWindowProc) and the loop goes on.
-    if (IsWindow(mainWindow_) && IsDialogMessageA(mainWindow_, &message)) continue;
+    if (IsWindow(mainWindow_) && IsDialogMessageW(mainWindow_, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   if (IsWindow(mainWindow_)) DestroyWindow(mainWindow_);
   DestroyWindow(handle_);
@@ -103,7 +102,7 @@ LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wPara
   const HWND mainWindow = TheApplication().mainWindow_;
   switch (message) {
     case WM_CLOSE:  // the taskbar entry's Close; not while a box is up over the window
-      if (IsWindow(mainWindow) && IsWindowEnabled(mainWindow)) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+      if (IsWindow(mainWindow) && IsWindowEnabled(mainWindow)) PostMessageW(mainWindow, WM_CLOSE, 0, 0);
       return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_RESTORE && IsIconic(window)) {
@@ -136,7 +135,7 @@ LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wPara
     default:
       break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 ModalScope::ModalScope() : active_(GetActiveWindow()), focus_(GetFocus()) {
@@ -161,7 +160,7 @@ void ShowErrorBox(const std::string& message) {
   const rules::Point centre = rules::CentredOnMonitor(MonitorOf(ActiveOrMainWindow()), 0, 0);
   SetWindowPos(TheApplication().Handle(), nullptr, centre.left, centre.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  MessageBoxA(TheApplication().Handle(), text.c_str(), TheApplication().Title().c_str(), MB_OK | MB_ICONSTOP);
+  MessageBoxW(TheApplication().Handle(), Widen(text).c_str(), Widen(TheApplication().Title()).c_str(), MB_OK | MB_ICONSTOP);
 }
 
 void ShowCurrentError() { ShowErrorBox(CurrentErrorMessage()); }

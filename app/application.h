@@ -21,7 +21,7 @@ class Application {
   HWND Handle() const { return handle_; }
   HWND MainWindow() const { return mainWindow_; }
   HICON Icon() const { return icon_; }
-  // In the system code page.
+  // In UTF-8.
   const std::string& Title() const { return title_; }
 
  private:
@@ -43,7 +43,7 @@ HWND ActiveOrMainWindow();
 // The application title from the running executable's path.
 std::string ComputeApplicationTitle();
 
-// The error box for a message in the system code page: the final "." rule, the stop icon,
+// The error box for a message (UTF-8): the final "." rule, the stop icon,
 // owned by the application window, the active window and its focus restored afterwards.
 void ShowErrorBox(const std::string& message);
 

@@ -1,6 +1,7 @@
 #pragma once
 // One thin wrapper per kind of control: the messages each kind is driven with, on the
-// window handle it is given. The wrappers own nothing; texts are in the system code page.
+// window handle it is given. The wrappers own nothing; texts are UTF-8 here and 16-bit
+// characters to the window.
 
 #include <windows.h>
 
@@ -56,7 +57,7 @@ class ScrollBar : public Control {
 class ComboBox : public Control {
  public:
   using Control::Control;
-  void AddItem(const char* text) const;
+  void AddItem(const std::string& text) const;
   // The height of the list's items, as the control reports it.
   int ItemHeight() const;
   void SetItemHeight(int height) const;

@@ -1,6 +1,6 @@
 #pragma once
 // The author credit line (Label7) and the home-page address (Label9), kept here so that they
-// are easy to change. UTF-8; shown in the system code page.
+// are easy to change. UTF-8, as every text inside the program.
 
 namespace ostrevan::app {
 

@@ -16,17 +16,17 @@ namespace {
 // --- Subclassing: each kind that needs more than the system's control gets a procedure
 // in front of the system's, which it calls for everything it leaves alone.
 
-constexpr const char* kBaseProcProperty = "OstrevanBaseProc";
+constexpr const wchar_t* kBaseProcProperty = L"OstrevanBaseProc";
 
 void Subclass(HWND window, WNDPROC procedure) {
   const auto base = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-  SetPropA(window, kBaseProcProperty, reinterpret_cast<HANDLE>(base));
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+  SetPropW(window, kBaseProcProperty, reinterpret_cast<HANDLE>(base));
 }
 
 LRESULT CallBase(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto base = reinterpret_cast<WNDPROC>(GetPropA(window, kBaseProcProperty));
-  return CallWindowProcA(base, window, message, wParam, lParam);
+  const auto base = reinterpret_cast<WNDPROC>(GetPropW(window, kBaseProcProperty));
+  return CallWindowProcW(base, window, message, wParam, lParam);
 }
 
 // Group boxes are the parents of their controls: they pass the controls' notifications on
@@ -40,7 +40,7 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR:
-      return SendMessageA(GetParent(window), message, wParam, lParam);
+      return SendMessageW(GetParent(window), message, wParam, lParam);
     case WM_ERASEBKGND: {
       RECT client;
       GetClientRect(window, &client);
@@ -55,7 +55,7 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // A link label shows the hand pointer.
 LRESULT CALLBACK LinkLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETCURSOR) {
-    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
     return TRUE;
   }
   return CallBase(window, message, wParam, lParam);
@@ -96,7 +96,7 @@ std::vector<const ControlLayout*> CreationOrder(const ControlLayout* rows, size_
 }
 
 struct ClassAndStyle {
-  const char* className;
+  const wchar_t* className;
   DWORD style;
   DWORD exStyle;
 };
@@ -104,12 +104,12 @@ struct ClassAndStyle {
 // The system class and the styles of a row's kind. A radio button that follows another in
 // the same parent continues its group.
 ClassAndStyle ClassAndStyleOf(const ControlLayout& row, bool continuesGroup) {
-  ClassAndStyle made = {"Button", WS_CHILD | WS_VISIBLE, 0};
+  ClassAndStyle made = {L"Button", WS_CHILD | WS_VISIBLE, 0};
   if (!continuesGroup) made.style |= WS_GROUP;
   if (row.tabOrder >= 0 && row.kind != ControlKind::GroupBox) made.style |= WS_TABSTOP;
   switch (row.kind) {
     case ControlKind::Label:
-      made.className = "Static";
+      made.className = L"Static";
       made.style |= (row.flags & kRightAligned) ? SS_RIGHT : SS_LEFTNOWORDWRAP;
       // A path too long for the label keeps its drive and its file name; "&" is no access key.
       if (row.flags & kPathEllipsis) made.style |= SS_PATHELLIPSIS | SS_NOPREFIX;
@@ -123,23 +123,23 @@ ClassAndStyle ClassAndStyleOf(const ControlLayout& row, bool continuesGroup) {
       made.style |= BS_AUTORADIOBUTTON;
       break;
     case ControlKind::ScrollBar:
-      made.className = "ScrollBar";
+      made.className = L"ScrollBar";
       made.style |= SBS_HORZ;
       break;
     case ControlKind::ComboBox:
-      made.className = "ComboBox";
+      made.className = L"ComboBox";
       made.style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL;
       break;
     case ControlKind::Button:
       made.style |= BS_PUSHBUTTON;
       break;
     case ControlKind::Memo:
-      made.className = "Edit";
+      made.className = L"Edit";
       made.style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL;
       made.exStyle |= WS_EX_CLIENTEDGE;
       break;
     case ControlKind::ListBox:
-      made.className = "ListBox";
+      made.className = L"ListBox";
       made.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
       made.exStyle |= WS_EX_CLIENTEDGE;
       break;
@@ -191,8 +191,8 @@ std::vector<std::string> LinesOf(const char* text) {
 }
 
 HFONT CreateLayoutFont(const FormLayout& layout, int height, bool underline) {
-  const std::string face = ToSystemCodePage(layout.fontFace);
-  return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
+  const std::wstring face = Widen(layout.fontFace);
+  return CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                      face.c_str());
 }
@@ -203,7 +203,7 @@ int TextHeightOfZero(HFONT font) {
   ScopedGetDC screen(nullptr);
   ScopedSelectObject selected(screen, font);
   SIZE size = {};
-  GetTextExtentPoint32A(screen, "0", 1, &size);
+  GetTextExtentPoint32W(screen, L"0", 1, &size);
   return size.cy;
 }
 
@@ -264,8 +264,8 @@ void FormBuilder::CreateControls(HWND form, const ControlLayout* rows, size_t co
 HWND FormBuilder::CreateOne(const ControlLayout& row, HWND parent, bool continuesGroup) {
   const ClassAndStyle made = ClassAndStyleOf(row, continuesGroup);
   const RECT bounds = scale_.Bounds(row);
-  const std::string text = ToSystemCodePage(row.text);
-  return CreateWindowExA(made.exStyle, made.className, text.c_str(), made.style, bounds.left, bounds.top,
+  const std::wstring text = Widen(row.text);
+  return CreateWindowExW(made.exStyle, made.className, text.c_str(), made.style, bounds.left, bounds.top,
                          bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), nullptr, nullptr);
 }
@@ -288,14 +288,14 @@ void FormBuilder::FinishOne(const ControlLayout& row, HWND window) {
       break;
     case ControlKind::ComboBox: {
       const ComboBox combo(window);
-      for (const std::string& item : LinesOf(row.items)) combo.AddItem(ToSystemCodePage(item).c_str());
+      for (const std::string& item : LinesOf(row.items)) combo.AddItem(item);
       combo.SetItemHeight(scale_(kListItemHeight));
       // The list first: under Wine, a resize of the whole box also resets its closed height,
       // which fitting the field then sets right.
       SizeDroppedList(combo, kComboBox1DroppedItems);
       const RECT bounds = scale_.Bounds(row);
       FitComboBoxField(combo, bounds.bottom - bounds.top);
-      combo.SetText(ToSystemCodePage(row.text));
+      combo.SetText(row.text);
       if (HWND edit = combo.Edit()) Subclass(edit, ComboBoxEditProc);
       break;
     }

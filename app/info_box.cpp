@@ -6,6 +6,7 @@
 
 #include "monitor.h"
 #include "application.h"
+#include "codepage.h"
 #include "dialog_placement.h"
 #include "gdi.h"
 
@@ -24,25 +25,26 @@ struct InfoBoxState {
 
 // The platform's message-box font, or the stock GUI font when it cannot be had.
 void ChooseMessageFont(InfoBoxState& state) {
-  NONCLIENTMETRICSA metrics = {};
+  NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof(metrics);
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    state.madeFont = OwnedFont(CreateFontIndirectA(&metrics.lfMessageFont));
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    state.madeFont = OwnedFont(CreateFontIndirectW(&metrics.lfMessageFont));
   }
   state.font = state.madeFont.Get() ? state.madeFont.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void LayOut(HWND dialog, InfoBoxState& state) {
   ChooseMessageFont(state);
-  TEXTMETRICA metrics = {};
+  const std::wstring text = Widen(*state.text);
+  TEXTMETRICW metrics = {};
   SIZE average = {};
   RECT textRect = {0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
   {
     ScopedGetDC dc(dialog);
     ScopedSelectObject font(dc, state.font);
-    GetTextMetricsA(dc, &metrics);
-    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &average);
-    DrawTextA(dc, state.text->c_str(), static_cast<int>(state.text->size()), &textRect,
+    GetTextMetricsW(dc, &metrics);
+    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &average);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
   }
   const int unitX = (average.cx / 26 + 1) / 2;  // one dialog unit is a quarter of the average width
@@ -57,35 +59,35 @@ void LayOut(HWND dialog, InfoBoxState& state) {
   const int clientWidth = std::max(textWidth, buttonWidth) + 2 * margin;
   const int clientHeight = gap + textHeight + gap + buttonHeight + gap;
 
-  const HWND textControl = CreateWindowExA(0, "Static", state.text->c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
+  const HWND textControl = CreateWindowExW(0, L"Static", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT,
                                            margin, gap, textWidth, textHeight, dialog,
                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)), nullptr, nullptr);
-  const HWND button = CreateWindowExA(0, "Button", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+  const HWND button = CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                       (clientWidth - buttonWidth) / 2, gap + textHeight + gap, buttonWidth,
                                       buttonHeight, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
                                       nullptr, nullptr);
-  SendMessageA(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
-  SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
+  SendMessageW(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
+  SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
 
   RECT frame = {0, 0, clientWidth, clientHeight};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   const rules::Rect area = MonitorOf(state.placeOn);
   const rules::Point at = rules::CentredOnMonitor(area, width, height);
   SetWindowPos(dialog, nullptr, at.left, at.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
+  SendMessageW(dialog, DM_SETDEFID, IDOK, 0);
   SetFocus(button);
 }
 
 INT_PTR CALLBACK InfoBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<InfoBoxState*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* state = reinterpret_cast<InfoBoxState*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       state = reinterpret_cast<InfoBoxState*>(lParam);
-      SetWindowTextA(dialog, TheApplication().Title().c_str());
+      SetWindowTextW(dialog, Widen(TheApplication().Title()).c_str());
       LayOut(dialog, *state);
       return FALSE;  // the focus is set
     case WM_COMMAND:
@@ -118,7 +120,7 @@ void ShowInfoBox(const std::string& text) {
   InfoBoxState state;
   state.text = &text;
   state.placeOn = active;
-  DialogBoxIndirectParamA(TheApplication().Instance(), &dialogTemplate.header, TheApplication().Handle(),
+  DialogBoxIndirectParamW(TheApplication().Instance(), &dialogTemplate.header, TheApplication().Handle(),
                           InfoBoxProc, reinterpret_cast<LPARAM>(&state));
 }
 

@@ -8,7 +8,7 @@ namespace ostrevan::app {
 // Caption = the application title, no icon, no sound; the message-box font, the text wrapped
 // within half the screen width ("&" marks an access key), one centred "OK" that is both the
 // default and the cancel button; centred on the monitor of the active window. Returns when
-// the box is closed. `text` is in the system code page.
+// the box is closed. `text` is UTF-8.
 void ShowInfoBox(const std::string& text);
 
 }  // namespace ostrevan::app

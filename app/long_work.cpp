@@ -18,7 +18,7 @@ namespace ostrevan::app {
 
 namespace {
 
-constexpr const char* kCallWindowClass = "OstrevanWorkCalls";
+constexpr const wchar_t* kCallWindowClass = L"OstrevanWorkCalls";
 constexpr UINT kRunCall = WM_APP + 1;
 constexpr UINT kSystemTimer = 0x0118;  // WM_SYSTIMER: the caret's blinking
 
@@ -29,7 +29,7 @@ struct UiCall {
 };
 
 LRESULT CALLBACK CallWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != kRunCall) return DefWindowProcA(window, message, wParam, lParam);
+  if (message != kRunCall) return DefWindowProcW(window, message, wParam, lParam);
   auto* call = reinterpret_cast<UiCall*>(lParam);
   try {
     call->call();
@@ -44,14 +44,14 @@ class CallWindow {
  public:
   CallWindow() {
     static const bool registered = [] {
-      WNDCLASSA windowClass = {};
+      WNDCLASSW windowClass = {};
       windowClass.lpfnWndProc = CallWindowProc;
       windowClass.hInstance = TheApplication().Instance();
       windowClass.lpszClassName = kCallWindowClass;
-      return RegisterClassA(&windowClass) != 0;
+      return RegisterClassW(&windowClass) != 0;
     }();
     (void)registered;
-    handle_ = CreateWindowExA(0, kCallWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    handle_ = CreateWindowExW(0, kCallWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               TheApplication().Instance(), nullptr);
   }
   ~CallWindow() { DestroyWindow(handle_); }
@@ -96,7 +96,7 @@ class WorkerUi : public EngineUi {
   // engine sees it as it would without the thread.
   void OnUiThread(std::function<void()> call) const {
     UiCall sent{std::move(call), nullptr};
-    SendMessageA(callWindow_, kRunCall, 0, reinterpret_cast<LPARAM>(&sent));
+    SendMessageW(callWindow_, kRunCall, 0, reinterpret_cast<LPARAM>(&sent));
     if (sent.error) std::rethrow_exception(sent.error);
   }
 
@@ -124,7 +124,7 @@ class Watch {
         continue;
       }
       MSG message;
-      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
           quit = true;
           quitCode = message.wParam;
@@ -134,16 +134,16 @@ class Watch {
           held_.push_back(message);
           continue;
         }
-        if (progress_ && progress_->Visible() && IsDialogMessageA(progress_->Handle(), &message)) continue;
+        if (progress_ && progress_->Visible() && IsDialogMessageW(progress_->Handle(), &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
       }
     }
     // What was held goes back into the queue first, then what was posted since: in the order
     // it came, as if the window had been busy all along.
     std::vector<MSG> queued = held_;
     MSG message;
-    while (!quit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
+    while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
       if (message.message == WM_QUIT) {
         quit = true;
         quitCode = message.wParam;
@@ -153,9 +153,9 @@ class Watch {
     }
     for (const MSG& again : queued) {
       if (again.hwnd) {
-        PostMessageA(again.hwnd, again.message, again.wParam, again.lParam);
+        PostMessageW(again.hwnd, again.message, again.wParam, again.lParam);
       } else {
-        PostThreadMessageA(GetCurrentThreadId(), again.message, again.wParam, again.lParam);
+        PostThreadMessageW(GetCurrentThreadId(), again.message, again.wParam, again.lParam);
       }
     }
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
@@ -206,7 +206,7 @@ class Watch {
 
   rules::ProgressView Current() {
     std::lock_guard<std::mutex> lock(shared_.mutex);
-    return rules::DescribeProgress(kind_, shared_.last, IsSystemLeadByte);
+    return rules::DescribeProgress(kind_, shared_.last);
   }
 
   rules::LongWork kind_;
@@ -222,7 +222,7 @@ class Watch {
 // A manual-reset event, closed at the end of its scope.
 class Event {
  public:
-  Event() : handle_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  Event() : handle_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
   ~Event() { CloseHandle(handle_); }
   Event(const Event&) = delete;
   Event& operator=(const Event&) = delete;

@@ -9,7 +9,7 @@
 #include "dialog_placement.h"
 #include "monitor.h"
 #include "open_dialog_start.h"
-#include "win32_text.h"
+#include "codepage.h"
 
 namespace ostrevan::app {
 
@@ -35,7 +35,7 @@ UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) 
 }  // namespace
 
 void OpenDialog::SetFilter(const std::string& description, const std::string& pattern) {
-  filter_ = WideText(description) + L'\0' + WideText(pattern) + L'\0' + L'\0';
+  filter_ = Widen(description) + L'\0' + Widen(pattern) + L'\0' + L'\0';
 }
 
 bool OpenDialog::Execute(HWND owner, const std::wstring& loadedPath) {
@@ -60,6 +60,6 @@ bool OpenDialog::Execute(HWND owner, const std::wstring& loadedPath) {
   return true;
 }
 
-rules::CodePageName OpenDialog::FileName() const { return NameInCodePage(chosen_); }
+std::string OpenDialog::FileName() const { return Narrow(chosen_); }
 
 }  // namespace ostrevan::app

@@ -10,17 +10,15 @@ namespace ostrevan::app {
 
 class OpenDialog {
  public:
-  // Description and pattern of the one filter entry, in the system code page.
+  // Description and pattern of the one filter entry (UTF-8).
   void SetFilter(const std::string& description, const std::string& pattern);
   // Shows the dialog, owned by `owner`, in the folder of `loadedPath` (the recording loaded,
   // if any) or of the file chosen last; true when a file was chosen (its full path is then
   // FileName()). The path chosen last stays in the name field when the dialog starts in its
   // folder.
   bool Execute(HWND owner, const std::wstring& loadedPath);
-  // The chosen path in the system code page. The dialog is asked in 16-bit characters, so
-  // that a name the code page cannot hold is known as such rather than read as a
-  // look-alike name.
-  rules::CodePageName FileName() const;
+  // The chosen path (UTF-8).
+  std::string FileName() const;
 
  private:
   std::wstring filter_;  // pairs of NUL-ended texts, then one more NUL

@@ -13,7 +13,7 @@ namespace ostrevan::app {
 
 namespace {
 
-constexpr const char* kClassName = "OstrevanProgress";
+constexpr const wchar_t* kClassName = L"OstrevanProgress";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr UINT_PTR kRefreshTimer = 1;
@@ -36,22 +36,22 @@ void RegisterOnce(HINSTANCE instance, WNDPROC procedure) {
   static const bool registered = [instance, procedure] {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    WNDCLASSA windowClass = {};
+    WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = kClassName;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassW(&windowClass) != 0;
   }();
   (void)registered;
 }
 
-HWND MakeControl(HWND parent, const char* className, const std::string& text, DWORD style, const Place& place,
+HWND MakeControl(HWND parent, const wchar_t* className, const std::string& text, DWORD style, const Place& place,
                  const LayoutScale& scale, int id, HFONT font) {
   const RECT bounds = {scale(place.left), scale(place.top), scale(place.left + place.width),
                        scale(place.top + place.height)};
-  const HWND control = CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left,
+  const HWND control = CreateWindowExW(0, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left,
                                        bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   Control(control).SetFont(font);
@@ -74,15 +74,15 @@ ProgressWindow::ProgressWindow(HWND owner, HFONT font, const LayoutScale& scale,
   RECT frame = {0, 0, scale(kClientWidth), scale(kClientHeight)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const rules::ProgressView first = current_();
-  handle_ = CreateWindowExA(kExStyle, kClassName, first.caption.c_str(), kStyle, 0, 0, frame.right - frame.left,
+  handle_ = CreateWindowExW(kExStyle, kClassName, Widen(first.caption).c_str(), kStyle, 0, 0, frame.right - frame.left,
                             frame.bottom - frame.top, owner, nullptr, instance, this);
-  name_ = MakeControl(handle_, "Static", first.name, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS, kNamePlace,
+  name_ = MakeControl(handle_, L"Static", first.name, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_ENDELLIPSIS, kNamePlace,
                       scale, kNameId, font);
-  bar_ = MakeControl(handle_, PROGRESS_CLASSA, "", 0, kBarPlace, scale, kBarId, font);
-  amount_ = MakeControl(handle_, "Static", first.amount, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kAmountPlace, scale,
+  bar_ = MakeControl(handle_, PROGRESS_CLASSW, "", 0, kBarPlace, scale, kBarId, font);
+  amount_ = MakeControl(handle_, L"Static", first.amount, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kAmountPlace, scale,
                         kAmountId, font);
   // IDCANCEL: Esc presses it too.
-  stop_ = MakeControl(handle_, "Button", Text(texts::kStopButton), BS_DEFPUSHBUTTON | WS_TABSTOP, kStopPlace, scale,
+  stop_ = MakeControl(handle_, L"Button", Text(texts::kStopButton), BS_DEFPUSHBUTTON | WS_TABSTOP, kStopPlace, scale,
                       IDCANCEL, font);
   ProgressBar(bar_).SetRange(rules::kProgressSteps);
   ProgressBar(bar_).SetPosition(first.position);
@@ -159,17 +159,17 @@ LRESULT ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     default:
       break;
   }
-  return DefWindowProcA(handle_, message, wParam, lParam);
+  return DefWindowProcW(handle_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ProgressWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* created = static_cast<ProgressWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     created->handle_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
   }
-  auto* progress = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!progress) return DefWindowProcA(window, message, wParam, lParam);
+  auto* progress = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!progress) return DefWindowProcW(window, message, wParam, lParam);
   LRESULT result = 0;
   RunHandler([&] { result = progress->HandleMessage(message, wParam, lParam); });
   return result;

@@ -11,8 +11,8 @@ namespace ostrevan::e2e {
 // writes the window's place on the screen ("left top width height") into `signalDir`\rect.txt
 // and waits for `signalDir`\done.txt before closing the program.
 int PoseForScreenshot(const std::string& signalDir) {
-  const std::string folder = Text(u8"C:\\users\\Public\\録音");
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = u8"C:\\users\\Public\\録音";
+  CreateDirectoryW(Wide(folder).c_str(), nullptr);
   const std::string wave = folder + "\\rec_take_01.wav";  // underscores show in the font
   ostrevan::testing::WaveShape shape;  // 44.1 kHz stereo 16-bit, 3 minutes 5 seconds
   ostrevan::testing::WriteFile(wave, ostrevan::testing::MakeWave(shape, ostrevan::testing::Bytes(185u * 176400u)));
@@ -33,11 +33,11 @@ int PoseForScreenshot(const std::string& signalDir) {
          << bounds.bottom - bounds.top << '\n';
   }
   const std::string done = signalDir + "\\done.txt";
-  for (int waited = 0; waited < 60000 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
+  for (int waited = 0; waited < 60000 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
     Sleep(100);
   }
-  DeleteFileA(wave.c_str());
-  RemoveDirectoryA(folder.c_str());
+  DeleteFileW(Wide(wave).c_str());
+  RemoveDirectoryW(Wide(folder).c_str());
   return program.Close() == 0 ? 0 : 1;
 }
 

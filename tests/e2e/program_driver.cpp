@@ -77,12 +77,12 @@ bool WaitUntilGone(HWND window) {
   return Eventually([&] { return !IsWindow(window) || !IsWindowVisible(window); });
 }
 
-// Other processes' texts are read as 16-bit characters (which Wine passes between processes
-// reliably) and brought into the system code page, where the program holds them.
+// Other processes' texts are read as 16-bit characters and brought into UTF-8, as the
+// program and the tests hold them.
 std::string Narrow(const wchar_t* text) {
-  const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(size > 0 ? size : 1), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
   out.resize(std::strlen(out.c_str()));
   return out;
 }
@@ -102,9 +102,9 @@ std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessa
 }  // namespace
 
 std::wstring Wide(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
 }
 
@@ -300,8 +300,7 @@ void Program::PressKey(HWND window, WPARAM key) const {
 }
 
 // The shell's drop block: a DROPFILES header, then the names in 16-bit characters, each
-// ended by a NUL, and one more NUL. The program reads them through DragQueryFileA, which
-// converts them to its code page.
+// ended by a NUL, and one more NUL.
 void Program::Drop(const std::vector<std::string>& names) const {
   std::vector<std::wstring> wide;
   for (const std::string& name : names) wide.push_back(Wide(name));
@@ -458,7 +457,8 @@ bool Program::ChooseInOpenDialog(HWND dialog, const std::string& path, bool sett
   const HWND field = FileNameField(dialog);
   if (!field) return false;
   if (!path.empty()) {
-    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000, nullptr);
+    SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(path).c_str()), SMTO_NORMAL, 5000,
+                        nullptr);
   }
   PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   const bool gone = WaitUntilGone(dialog);

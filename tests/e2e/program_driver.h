@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "test_files.h"
+#include "texts.h"
 
 namespace ostrevan::e2e {
 
@@ -166,7 +167,7 @@ int HoldSession(const std::string& file);
 // The progress window's screenshot pose (see progress_pose.cpp).
 int PoseProgressForScreenshot(const std::string& signalDir);
 
-// A system code page text as 16-bit characters.
+// A UTF-8 text as 16-bit characters.
 std::wstring Wide(const std::string& text);
 
 // The pixels of a window as the screen shows it (the window must be uncovered), rows from

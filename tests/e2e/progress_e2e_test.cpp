@@ -387,7 +387,7 @@ TEST(ShortWork, NoProgressWindowAndALongPathStaysWholeInLabel6) {
   for (const char* folderName :
        {u8"\\長いフォルダー名の録音_2026年12月_第一スタジオ", u8"\\ライブ録音_本番_マルチトラック"}) {
     folder += Text(folderName);
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
   }
   const std::string wave = folder + "\\take.wav";
   WriteFile(wave, MakeWave(TestFormat(), PatternBytes(3 * kMinute, 2)));
@@ -401,7 +401,7 @@ TEST(ShortWork, NoProgressWindowAndALongPathStaysWholeInLabel6) {
   EXPECT_TRUE(BoxCameWithoutProgress(program));
   EXPECT_EQ(program.AnswerBox().texts, std::vector<std::string>{Text(u8"終わりました")});
   // Asked in the code page, as the program names it (the library's own conversion may differ).
-  EXPECT_NE(GetFileAttributesA((folder + "\\take-0-1.wav").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(Wide((folder + "\\take-0-1.wav")).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(Eventually([&] { return program.FocusedWindow() == program.Control("Button2"); }));
 
   program.Drop({folder + "\\take-0-1.ini"});
@@ -418,8 +418,8 @@ TEST(ShortWork, NoProgressWindowAndALongPathStaysWholeInLabel6) {
 TEST(OpenDialogFolder, TheLoadedRecordingsElseTheLastChosen) {
   ScratchDir dir;
   const std::string a = dir.File("A"), b = dir.File("B");
-  ASSERT_TRUE(CreateDirectoryA(a.c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryA(b.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Wide(a).c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Wide(b).c_str(), nullptr));
   for (const std::string& wave : {a + "\\a.wav", a + "\\a2.wav", b + "\\b.wav", b + "\\c.wav"}) {
     WriteFile(wave, MakeWave(TestFormat(), PatternBytes(2 * kMinute, 2)));
   }

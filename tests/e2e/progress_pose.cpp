@@ -27,7 +27,7 @@ BOOL CALLBACK MatchProgressWindow(HWND window, LPARAM parameter) {
 
 // Makes `path` `size` bytes long without writing the new bytes; named in the code page.
 void Extend(const std::string& path, uint64_t size) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   LARGE_INTEGER end;
   end.QuadPart = static_cast<LONGLONG>(size);
   SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
@@ -43,8 +43,8 @@ void Extend(const std::string& path, uint64_t size) {
 // appears it presses "中止", answers the box and closes the program.
 int PoseProgressForScreenshot(const std::string& signalDir) {
   SetEnvironmentVariableA("OSTREVAN_SLOW_BLOCK_MS", "300");
-  const std::string folder = Text(u8"C:\\users\\Public\\録音");
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = u8"C:\\users\\Public\\録音";
+  CreateDirectoryW(Wide(folder).c_str(), nullptr);
   const std::string wave = folder + "\\rec_take_01.wav";
   // Twelve minutes of silence, made without writing them (a sparse file).
   ostrevan::testing::WaveShape shape;  // 44.1 kHz stereo 16-bit
@@ -82,12 +82,12 @@ int PoseProgressForScreenshot(const std::string& signalDir) {
          << '\n';
   }
   const std::string done = signalDir + "\\done.txt";
-  Eventually([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
+  Eventually([&] { return GetFileAttributesW(Wide(done).c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
   program.Click(GetDlgItem(progress, IDCANCEL));
   program.AnswerBox();
   const bool closed = program.Close() == 0;
-  DeleteFileA(wave.c_str());
-  RemoveDirectoryA(folder.c_str());
+  DeleteFileW(Wide(wave).c_str());
+  RemoveDirectoryW(Wide(folder).c_str());
   return closed ? 0 : 1;
 }
 

@@ -40,7 +40,7 @@ class SaveAfterFailedLoad : public ::testing::Test {
   // Drops `path` while this driver holds it open, shared with nobody: the error box names
   // it and Label6 keeps it. The file is let go after the box is closed.
   void FailToLoadWhileHeld(const std::string& path) {
-    const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE held = CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     program.Drop({path});
     const HWND box = program.WaitForDialog(Program::Dialog::Box);

@@ -16,7 +16,7 @@ int HoldSession(const std::string& file) {
   const HWND window = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (!window) return 1;
   std::ofstream(file) << "ready\n";
-  while (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  while (GetFileAttributesW(Wide(file).c_str()) != INVALID_FILE_ATTRIBUTES) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);

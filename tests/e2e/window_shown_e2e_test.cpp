@@ -97,17 +97,18 @@ int DrawnUnderscores(HWND label, const std::string& text) {
   const unsigned background = shot.At(shot.width - 1, shot.height - 1);
 
   // Where the label draws each character: its text in the window's font, from the left edge.
-  HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Text(u8"ＭＳ Ｐゴシック").c_str());
+  HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Wide(u8"ＭＳ Ｐゴシック").c_str());
   HDC dc = GetDC(nullptr);
   const HGDIOBJ old = SelectObject(dc, font);
+  const std::wstring wide = Wide(text);
   auto widthOf = [&](size_t length) {
     SIZE size = {};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(length), &size);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(length), &size);
     return static_cast<int>(size.cx);
   };
   int drawn = 0;
-  for (size_t at = text.find('_'); at != std::string::npos; at = text.find('_', at + 1)) {
+  for (size_t at = wide.find(L'_'); at != std::wstring::npos; at = wide.find(L'_', at + 1)) {
     const int left = widthOf(at);
     const int right = widthOf(at + 1);
     if (right > shot.width) break;
@@ -135,7 +136,7 @@ TEST(WindowAsShown, UnderscoresInLabel6DrawPixels) {
   EXPECT_TRUE(Shows(label6, wave));
   SetForegroundWindow(program.Form());
   EXPECT_TRUE(Eventually([&] { return DrawnUnderscores(label6, wave); }, 2));
-  DeleteFileA(wave.c_str());
+  DeleteFileW(Wide(wave).c_str());
   EXPECT_EQ(program.Close(), 0u);
 }
 

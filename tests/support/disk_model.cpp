@@ -287,7 +287,7 @@ FolderFiles ReadFolder(const std::string& folder) {
   FolderFiles files;
   for (const std::string& name : NamesIn(folder)) {
     const std::string path = Join(folder, name);
-    if (fs::is_regular_file(path)) files[name] = ReadFile(path);
+    if (fs::is_regular_file(PathOf(path))) files[name] = ReadFile(path);
   }
   return files;
 }
@@ -295,7 +295,7 @@ FolderFiles ReadFolder(const std::string& folder) {
 void MaterializeFolder(const FolderFiles& files, const std::string& folder) {
   for (const std::string& name : NamesIn(folder)) {
     const std::string path = Join(folder, name);
-    if (files.count(name) == 0 && fs::is_regular_file(path) && !fs::remove(path)) {
+    if (files.count(name) == 0 && fs::is_regular_file(PathOf(path)) && !fs::remove(PathOf(path))) {
       throw std::runtime_error("cannot remove " + path);
     }
   }
@@ -303,7 +303,7 @@ void MaterializeFolder(const FolderFiles& files, const std::string& folder) {
   // new ones when thousands of states are written.
   for (const auto& file : files) {
     const std::string path = Join(folder, file.first);
-    if (!fs::is_regular_file(path)) {
+    if (!fs::is_regular_file(PathOf(path))) {
       WriteFile(path, file.second);
       continue;
     }

@@ -5,12 +5,16 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine_ui.h"
 
 namespace ostrevan::testing {
+
+// A UTF-8 path as the library names files (on Windows, in 16-bit characters).
+std::filesystem::path PathOf(const std::string& utf8);
 
 using Bytes = std::vector<unsigned char>;
 

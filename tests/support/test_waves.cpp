@@ -107,7 +107,7 @@ Bytes MakeRf64(WaveShape shape, const Bytes& audio, const char* magic, int64_t s
 
 WalkedWave WalkWave(const std::string& path) {
   WalkedWave wave;
-  const int64_t length = static_cast<int64_t>(fs::file_size(path));
+  const int64_t length = static_cast<int64_t>(fs::file_size(PathOf(path)));
   const Bytes head = ReadRange(path, 0, 12);
   if (head.size() < 12 || !std::equal(head.begin() + 8, head.end(), "WAVE")) return wave;
   const std::string magic(head.begin(), head.begin() + 4);
