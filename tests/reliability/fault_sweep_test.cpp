@@ -135,7 +135,8 @@ TEST(FaultSweep, EveryFileOperationFailsInTurn) {
   std::string summary = "fault sweep:";
   for (const Operation& operation : operations) {
     SCOPED_TRACE(operation.what);
-    SourceWithClip s(3, "take.wav", 1);
+    // In memory where there is a memory-backed folder: each point writes the folder afresh.
+    SourceWithClip s(3, "take.wav", 1, MemoryBackedFolder());
     operation.prepare(s);
     LoadedWave wave;
     LoadWave(s.source, wave);
