@@ -2,8 +2,9 @@
 // second, and so on until a run makes no more of that kind (a short write, a failed read,
 // flush, create or rename). Each run either ends with an error, the source as it was outside
 // the clip's range, or finishes with exactly what a clean run leaves. After an error, the same
-// operation run again leaves exactly what a clean run leaves, and so does the run that undoes
-// it (the undo of a write-back, the write-back of an undo) from where the error left off.
+// operation run again leaves exactly what a clean run leaves; the run that undoes it (the undo
+// of a write-back, the write-back of an undo), from where the error left off, leaves exactly
+// what it leaves after a clean run.
 
 #include <gtest/gtest.h>
 
