@@ -20,9 +20,10 @@ void SetFileFaults(FileFaults* faults) { installed.store(faults); }
 
 bool File::Open(const std::string& path, FileMode mode) {
   Close();
+  FileFaults* faults = installed.load();
+  if (faults && mode == FileMode::CreateEmpty && faults->CreateFails(path)) return false;
   if (path.empty() || !PlatformOpen(path, mode)) return false;
   path_ = path;
-  FileFaults* faults = installed.load();
   if (faults && mode == FileMode::CreateEmpty) faults->Created(path);
   return true;
 }
@@ -70,8 +71,9 @@ bool File::Flush() {
 }
 
 bool ReplaceFileWith(const std::string& from, const std::string& to, bool durable) {
-  if (!platform::ReplaceFileWith(from, to)) return false;
   FileFaults* faults = installed.load();
+  if (faults && faults->RenameFails(from, to)) return false;
+  if (!platform::ReplaceFileWith(from, to)) return false;
   if (faults) faults->Renamed(from, to);
   // The rename is on the disk once the folder that holds it is.
   if (durable) SyncFolderOf(to);

@@ -1,9 +1,9 @@
 #pragma once
 // A seam for tests: file operations that fail on demand, in-process, with the same engine
 // code on every platform (a short write as on a full disk, a failed flush, an I/O error on
-// read), and that tell a recorder what reaches the files and their names, so that a test can
-// build every state a power loss may leave. Nothing is installed outside tests, and then
-// every operation goes straight through.
+// read, a file that cannot be made or renamed), and that tell a recorder what reaches the
+// files and their names, so that a test can build every state a power loss may leave.
+// Nothing is installed outside tests, and then every operation goes straight through.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +20,10 @@ class FileFaults {
   virtual bool ReadFails(const std::string& /*path*/, int64_t /*position*/) { return false; }
   // Told of every flush of `path`; true to fail it.
   virtual bool FlushFails(const std::string& /*path*/) { return false; }
+  // True to refuse making or emptying `path` (FileMode::CreateEmpty), as a full folder does.
+  virtual bool CreateFails(const std::string& /*path*/) { return false; }
+  // True to fail the rename of `from` over `to`, `to` then unchanged.
+  virtual bool RenameFails(const std::string& /*from*/, const std::string& /*to*/) { return false; }
 
   // Told before every read and write of `size` bytes; may take its time, as a slow disk does.
   virtual void BeforeTransfer(const std::string& /*path*/, size_t /*size*/) {}

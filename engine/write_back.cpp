@@ -150,13 +150,26 @@ std::vector<std::string> JournalCandidates(const WriteBack& wb) {
           UndoClipPathOf(wb.mainRecordPath)};
 }
 
+// The record at `path`; none when there is none, or when it holds no record. One that is
+// there but cannot be read (an I/O error) raises: taken for none, the pair's undo would be
+// moved aside, or left naming audio the range no longer holds.
+std::optional<ClipRecord> RecordIfThere(const std::string& path) {
+  if (!FileExists(path)) return std::nullopt;
+  const RecordLines lines = ReadRecordLines(path);
+  try {
+    return ParseClipRecord(path, lines);
+  } catch (const EngineError&) {
+    return std::nullopt;
+  }
+}
+
 // The undo record of `recordPath`, when there is one that belongs to its range. One that
-// names another range or source (or cannot be read) is moved aside with its undo clip, so
+// names another range or source (or holds no record) is moved aside with its undo clip, so
 // that this record gets an undo of its own.
 std::optional<ClipRecord> UndoRecordFor(const WriteBack& wb) {
   const std::string undoRecordPath = UndoRecordPathOf(wb.recordPath);
   if (!FileExists(undoRecordPath)) return std::nullopt;
-  const std::optional<ClipRecord> undo = TryReadClipRecord(undoRecordPath);
+  const std::optional<ClipRecord> undo = RecordIfThere(undoRecordPath);
   if (undo && SameRange(*undo, wb.record)) return undo;
   MovePair(wb.recordPath, FreeRecordPathBeside(wb.recordPath), true);
   return std::nullopt;
@@ -210,7 +223,12 @@ void RenewRecords(const WriteBack& wb) {
   };
   // The other record of the pair: the undo record of a record, or the record of an undo.
   const std::string otherPath = wb.isUndo ? MainRecordPathOf(wb.recordPath) : UndoRecordPathOf(wb.recordPath);
-  const std::optional<ClipRecord> other = TryReadClipRecord(otherPath);
+  std::optional<ClipRecord> other;
+  try {
+    other = RecordIfThere(otherPath);
+  } catch (const EngineError&) {
+    throw EngineError(FormatText(texts::kRecordNotUpdated, otherPath));
+  }
   const bool sameRange = other && SameRange(*other, wb.record);
   if (wb.isUndo) {
     renew(wb.recordPath, wb.record);

@@ -1,7 +1,9 @@
 // Files that fail on demand, in-process, on every platform: a full disk, a flush that does
 // not reach the disk, an I/O error on read. Whatever fails, nothing is reported as done, no
 // record names bytes that are not on the disk, and a source is written only after its
-// record passed every check.
+// record passed every check. Here, the messages and the files left; that the next run
+// finishes what failed is checked for every file operation by the fault sweep
+// (tests/reliability/fault_sweep_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -103,22 +105,15 @@ TEST_F(FileFaultsTest, TheSourceIsOnTheDiskBeforeItsRecordIsReplaced) {
 TEST_F(FileFaultsTest, AFailedWriteOrFlushOfTheSourceIsAnErrorAndTheRecordStays) {
   CutAndEdit();
   const Bytes recordBefore = ReadFile(record);
-  for (Faults* f : {&faults}) {
-    f->failedFlushOf = "take.wav";
-    EXPECT_EQ(WriteBack(), Text(texts::kWriteError));
-    EXPECT_EQ(ReadFile(record), recordBefore);
-    f->failedFlushOf.clear();
-    WriteFile(source, original);
-    f->shortWriteOf = "take.wav";
-    EXPECT_EQ(WriteBack(), Text(texts::kWriteError));
-    EXPECT_EQ(ReadFile(record), recordBefore);
-    f->shortWriteOf.clear();
-  }
+  faults.failedFlushOf = "take.wav";
+  EXPECT_EQ(WriteBack(), Text(texts::kWriteError));
+  EXPECT_EQ(ReadFile(record), recordBefore);
+  faults.failedFlushOf.clear();
+  WriteFile(source, original);
+  faults.shortWriteOf = "take.wav";
+  EXPECT_EQ(WriteBack(), Text(texts::kWriteError));
+  EXPECT_EQ(ReadFile(record), recordBefore);
   EXPECT_TRUE(ui.infos.empty());
-  // The disk working again, the half-written range is neither the cut nor the clip, but every
-  // byte is one or the other, and the undo clip holds the cut: the next run finishes it.
-  EXPECT_EQ(WriteBack(), "(no error)");
-  EXPECT_EQ(ReadFile(source), With(original, 44 + kMinute, PatternBytes(2 * kMinute, 9)));
 }
 
 TEST_F(FileFaultsTest, AClipThatCannotBeReadLeavesTheSourceUntouched) {
@@ -139,11 +134,6 @@ TEST_F(FileFaultsTest, ARecordThatCannotBeReplacedIsAnErrorAndNothingIsLeftBesid
     EXPECT_EQ(ReadFile(record), recordBefore) << how;
     EXPECT_FALSE(Exists(record + ".new")) << how;
   }
-  // The source holds the clip by now; the next run accepts that and renews the record.
-  faults.shortWriteOf.clear();
-  faults.failedFlushOf.clear();
-  EXPECT_EQ(WriteBack(), "(no error)");
-  EXPECT_NE(ReadFile(record), recordBefore);
 }
 
 }  // namespace

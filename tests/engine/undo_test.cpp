@@ -100,31 +100,6 @@ TEST_F(Undo, AWriteBackWhoseUndoCannotBeWrittenWritesNothing) {
   EXPECT_EQ(Range(), s.editedAudio);
 }
 
-// A write-back or an undo stopped half way by a failing disk: either one, run next, finishes
-// over the half-written range.
-TEST_F(Undo, EitherRunFinishesOverAHalfWrittenRange) {
-  struct Case {
-    bool undoStopped, undoNext;
-  };
-  for (const Case c : {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
-    s.EditClip(c.undoStopped ? 51 : 52);
-    if (c.undoStopped) {
-      ASSERT_EQ(Run(s.record), "(no error)");
-    }
-    {
-      HalfWrites half(s.source);
-      EXPECT_EQ(Run(c.undoStopped ? undoRecord : s.record), Text(texts::kWriteError));
-    }
-    ASSERT_NE(Range(), cutAudio);
-    ASSERT_NE(Range(), s.editedAudio);
-    ASSERT_EQ(Run(c.undoNext ? undoRecord : s.record), "(no error)") << c.undoStopped << c.undoNext;
-    EXPECT_EQ(Range(), c.undoNext ? cutAudio : s.editedAudio) << c.undoStopped << c.undoNext;
-    EXPECT_TRUE(SameOutside(s.sourceBytes, ReadFile(s.source), 44 + kMinute, 44 + 2 * kMinute));
-    // Back to the audio as cut for the next case.
-    ASSERT_EQ(Run(undoRecord), "(no error)");
-  }
-}
-
 // A second cut with the same settings: an edited clip that was not written back is kept
 // aside with its record and undo files, as a pair that still writes back; a clip as it was
 // cut is simply replaced.

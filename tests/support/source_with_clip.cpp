@@ -27,8 +27,8 @@ std::vector<std::string> RecordHead(const std::string& recordPath) {
   return {lines.lines[0], lines.lines[1], lines.lines[2]};
 }
 
-SourceWithClip::SourceWithClip(int minutes, const std::string& name, int startMinute)
-    : source(dir.File(name)), startMinute_(startMinute) {
+SourceWithClip::SourceWithClip(int minutes, const std::string& name, int startMinute, const std::string& parent)
+    : dir(parent), source(dir.File(name)), startMinute_(startMinute) {
   sourceBytes = MakeWave(TestFormat(), PatternBytes(uint64_t{kMinute} * static_cast<uint64_t>(minutes)));
   WriteFile(source, sourceBytes);
   const std::string start = std::to_string(startMinute);

@@ -32,8 +32,9 @@ struct SourceWithClip {
   Bytes editedAudio;  // what the clip's audio holds after EditClip
 
   // A source of `minutes` minutes named `name`, and a one-minute clip of its minute
-  // `startMinute`.
-  explicit SourceWithClip(int minutes = 2, const std::string& name = "take.wav", int startMinute = 0);
+  // `startMinute`; in a scratch folder inside `parent` when one is given.
+  explicit SourceWithClip(int minutes = 2, const std::string& name = "take.wav", int startMinute = 0,
+                          const std::string& parent = "");
   // Overwrites the clip's audio with bytes that differ from the source's.
   void EditClip(uint32_t pattern = 77);
   int64_t DataStart() const { return 44; }
