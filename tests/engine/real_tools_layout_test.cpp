@@ -258,8 +258,8 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
   const LoadOutcome outcome = LoadWave(source, wave);
   EXPECT_EQ(outcome.playTimeText, PlayTimeText(static_cast<uint64_t>(std::floor(probe.seconds))));
   EXPECT_EQ(outcome.attributesText, AttributesText(probe));
-  EXPECT_EQ(wave.dataSize, audio.size());
-  EXPECT_EQ(wave.dataTagPos, WalkWave(source).dataTagPos);
+  EXPECT_EQ(wave.layout.AudioSize(), audio.size());
+  EXPECT_EQ(wave.layout.dataTagPos, WalkWave(source).dataTagPos);
 
   const uint64_t minute = uint64_t{8000} * blockAlign * 60;
   SaveClip(wave, "1", "1", source, ClipMode::StartMinute, ui);
@@ -275,7 +275,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
     SCOPED_TRACE(c.path);
     const Bytes bytes = ReadFile(c.path);
     // An extensible source's 40-byte fmt chunk is kept; any other becomes the canonical 16.
-    const bool extensible = wave.header.formatTag == kExtensibleFormat;
+    const bool extensible = wave.layout.fmt.formatTag == kExtensibleFormat;
     const size_t header = extensible ? 68 : 44;
     ASSERT_EQ(bytes.size(), header + minute);
     EXPECT_EQ(Slice(bytes, 0, 16),

@@ -100,9 +100,9 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
     const Bytes audio = AudioOf(path);
     LoadedWave wave;
     LoadWave(path, wave);
-    ASSERT_EQ(wave.wholeMinutes, 2);
-    const size_t minute = size_t{8000} * wave.blockAlign * 60;
-    const size_t wholeFrames = audio.size() - audio.size() % wave.blockAlign;
+    ASSERT_EQ(wave.playTime.wholeMinutes, 2);
+    const size_t minute = size_t{8000} * wave.layout.format.blockAlign * 60;
+    const size_t wholeFrames = audio.size() - audio.size() % wave.layout.format.blockAlign;
     RecordingUi ui;
     SaveClip(wave, "1", "1", path, ClipMode::StartMinute, ui);
     SaveClip(wave, "2", "0", path, ClipMode::FromEnd, ui);
@@ -120,7 +120,7 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
       const std::string clipPath = dir.File(clip.name);
       const Bytes bytes = ReadFile(clipPath);
       // An extensible source's fmt chunk is kept whole; any other becomes the canonical 16 bytes.
-      const bool extensible = wave.header.formatTag == kExtensibleFormat;
+      const bool extensible = wave.layout.fmt.formatTag == kExtensibleFormat;
       const size_t header = extensible ? 68 : 44;
       ASSERT_EQ(bytes.size(), header + clip.bytes);
       EXPECT_EQ(Slice(bytes, header, clip.bytes), Slice(audio, clip.offset, clip.bytes));
@@ -134,7 +134,7 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
       const bool read = samples != nullptr && std::fgets(line, sizeof line, samples) != nullptr;
       const bool succeeded = samples != nullptr && pclose(samples) == 0;
       ASSERT_TRUE(read && succeeded) << "soxi refused the clip";
-      EXPECT_EQ(std::stoull(line), clip.bytes / wave.blockAlign);
+      EXPECT_EQ(std::stoull(line), clip.bytes / wave.layout.format.blockAlign);
     }
   }
 }
@@ -166,7 +166,7 @@ class RoundTrip : public ::testing::Test {
   void ExpectWrittenBack(const std::string& source, const std::string& record) {
     const Bytes before = ReadFile(source);
     const AudioLayout layout = LayoutOf(source);
-    const size_t minute = size_t{8000} * layout.header.blockAlign * 60;
+    const size_t minute = size_t{8000} * layout.fmt.blockAlign * 60;
     const Bytes edited = AudioOf(PathWithoutExtension(record) + ".wav");
     ASSERT_EQ(edited.size(), minute);
     ASSERT_NE(edited, Slice(before, static_cast<size_t>(layout.DataStart()) + minute, minute)) << "the edit changed nothing";
@@ -294,12 +294,12 @@ TEST(LoadWave, FilesFromRealTools) {
   LoadOutcome outcome = LoadWave(sox, wave);
   EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
   EXPECT_EQ(outcome.attributesText, Sys(tools[0].attributes));
-  EXPECT_EQ(wave.header.formatTag, 0xFFFE);
-  EXPECT_EQ(wave.subFormat, 1);
+  EXPECT_EQ(wave.layout.fmt.formatTag, 0xFFFE);
+  EXPECT_EQ(wave.layout.fmt.subFormat, 1);
   outcome = LoadWave(ff, wave);
   EXPECT_EQ(outcome.playTimeText, Sys(u8"演奏時間:1分5秒"));
   EXPECT_EQ(outcome.attributesText, Sys(tools[1].attributes));
-  EXPECT_GT(wave.dataTagPos, 36);  // behind the LIST chunk
+  EXPECT_GT(wave.layout.dataTagPos, 36);  // behind the LIST chunk
 }
 
 }  // namespace

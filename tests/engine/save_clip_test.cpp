@@ -127,7 +127,7 @@ TEST(SaveClip, FullSizeExampleCutsTheRightBytes) {
   const Bytes list = Chunk("LIST", Bytes(20, 'x'));
   PutBytes(path, 44 + dataSize + 512, list);  // after the marks that run past the audio's end
   const LoadedWave wave = Load(path);
-  ASSERT_EQ(wave.dataSize, dataSize);
+  ASSERT_EQ(wave.layout.AudioSize(), dataSize);
 
   RecordingUi ui;
   SaveClip(wave, "3", "5", path, ClipMode::StartMinute, ui);
