@@ -43,19 +43,6 @@ WaveShape ClipShapeOf(const WaveShape& source) {
   return clip;
 }
 
-std::string PlayTimeText(uint64_t audioBytes, const WaveShape& shape) {
-  const uint64_t seconds = audioBytes / shape.blockAlign / shape.sampleRate;
-  return Sys(u8"演奏時間:") + std::to_string(seconds / 60) + Sys(u8"分") + std::to_string(seconds % 60) + Sys(u8"秒");
-}
-
-std::string AttributesText(const WaveShape& shape) {
-  const std::string channels = shape.channels == 1   ? "mono"
-                               : shape.channels == 2 ? "stereo"
-                                                     : std::to_string(shape.channels) + "ch";
-  return Sys(u8"WAV属性:") + channels + "/" + std::to_string(shape.bitsPerSample) + "bit/" +
-         std::to_string(shape.sampleRate) + "Hz";
-}
-
 struct Layout {
   Bytes file;
   WaveShape shape;      // the format values of its fmt chunk
@@ -275,8 +262,8 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
   const LoadOutcome outcome = LoadWave(path, wave);
   EXPECT_EQ(wave.layout.dataTagPos, layout.dataTagPos);
   EXPECT_EQ(wave.layout.AudioSize(), layout.audioSize);
-  EXPECT_EQ(outcome.playTimeText, PlayTimeText(layout.audioSize, layout.shape));
-  EXPECT_EQ(outcome.attributesText, AttributesText(layout.shape));
+  EXPECT_EQ(outcome.playTimeText, PlayTimeText(layout.audioSize / layout.shape.blockAlign / layout.shape.sampleRate));
+  EXPECT_EQ(outcome.attributesText, AttributesText(layout.shape.channels, layout.shape.bitsPerSample, layout.shape.sampleRate));
   ASSERT_EQ(wave.playTime.wholeMinutes, 2);
 
   SaveClip(wave, "1", "1", path, ClipMode::StartMinute, ui);

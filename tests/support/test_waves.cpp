@@ -76,6 +76,16 @@ Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
   return file;
 }
 
+std::string PlayTimeText(uint64_t totalSeconds) {
+  return Sys(u8"演奏時間:") + std::to_string(totalSeconds / 60) + Sys(u8"分") + std::to_string(totalSeconds % 60) +
+         Sys(u8"秒");
+}
+
+std::string AttributesText(unsigned channels, unsigned bitsPerSample, uint64_t sampleRate) {
+  const std::string named = channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + "ch";
+  return Sys(u8"WAV属性:") + named + "/" + std::to_string(bitsPerSample) + "bit/" + std::to_string(sampleRate) + "Hz";
+}
+
 Bytes Chunk(const std::string& tag, const Bytes& body) {
   Bytes out;
   AppendText(out, tag.c_str());

@@ -67,6 +67,12 @@ Bytes BextChunk(const std::string& description);
 // and the sample offset.
 Bytes CueChunk(const std::vector<uint32_t>& positions);
 
+// What a load shows, as the window and the command line word it: "演奏時間:" with the whole
+// minutes and seconds of `totalSeconds`, and "WAV属性:" with the channels ("mono", "stereo",
+// or the count and "ch"), the bits and the rate. Native code page texts.
+std::string PlayTimeText(uint64_t totalSeconds);
+std::string AttributesText(unsigned channels, unsigned bitsPerSample, uint64_t sampleRate);
+
 // Where the audio of a WAV file lies, by this test suite's own walk of its chunks (not the
 // engine's): "RIFF", "RF64" or "BW64", then chunks from 12; the first fmt chunk's values, the
 // first data chunk's contents. ds64 sizes for RF64; 0 or 0xFFFFFFFF as the last chunk's size
