@@ -41,6 +41,9 @@ inline constexpr uint32_t kMono8000Minute = 480000;
 
 // A WAV file with `audio` as its data, laid out as `shape` says.
 Bytes MakeWave(const WaveShape& shape, const Bytes& audio);
+// What MakeWave puts before `audioSize` bytes of audio (the sizes it states cut to 32 bits),
+// for files too big to hold in memory.
+Bytes WaveHead(const WaveShape& shape, uint64_t audioSize);
 
 // A TestFormat file `seconds` long, written as `name` in `dir`; returns its path.
 std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds);
