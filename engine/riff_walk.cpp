@@ -112,7 +112,6 @@ ChunkWalk WalkChunks(File& file, int64_t fileLength) {
       walk.fmt = ReadFmt(reader, pos, size);
     } else if (IdIs(chunk, "data") && !walk.dataTagPos) {
       walk.dataTagPos = pos;
-      walk.dataSize = size;
       if (walk.fmt) return walk;
       // A fmt chunk may follow the audio: walk on past it.
       if (size == UINT32_MAX && walk.ds64DataSize) bodySize = *walk.ds64DataSize;

@@ -25,7 +25,6 @@ struct ChunkWalk {
   Container container = Container::Other;
   std::optional<FmtChunk> fmt;        // the first fmt chunk
   std::optional<int64_t> dataTagPos;  // the first data chunk reached
-  uint32_t dataSize = 0;              // its 32-bit size as stated
   std::optional<uint64_t> ds64DataSize;
   std::optional<uint64_t> ds64SampleCount;
   // True when the chain broke (a size running past the end of the file, an id that is not
