@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
 #include "little_endian.h"
+#include "test_waves.h"
 
 namespace ostrevan::bench {
 
@@ -39,19 +39,8 @@ void WriteAll(int fd, int64_t position, const void* bytes, size_t size) {
   }
 }
 
-// A 36-byte RIFF header with a 16-byte fmt chunk; `riffSize` as given.
-void WriteRiffAndFmt(unsigned char* b, uint32_t riffSize) {
-  std::memcpy(b, "RIFF", 4);
-  WriteU32(b + 4, riffSize);
-  std::memcpy(b + 8, "WAVEfmt ", 8);
-  WriteU32(b + 16, 16);
-  WriteU16(b + 20, 1);
-  WriteU16(b + 22, 2);
-  WriteU32(b + 24, kSampleRate);
-  WriteU32(b + 28, kSampleRate * kBlockAlign);
-  WriteU16(b + 32, kBlockAlign);
-  WriteU16(b + 34, 16);
-}
+// The recordings the benchmarks stand for, as the test toolkit writes them.
+ostrevan::testing::WaveShape BenchShape() { return ostrevan::testing::SampleShape(1, 2, kSampleRate, 16); }
 
 uint32_t Clamp32(uint64_t value) { return static_cast<uint32_t>(std::min<uint64_t>(value, UINT32_MAX)); }
 
@@ -68,40 +57,38 @@ ScratchFile::ScratchFile(const std::string& name)
 ScratchFile::~ScratchFile() { std::remove(path_.c_str()); }
 
 void WriteSparseWave(const std::string& path, uint64_t dataSize) {
-  unsigned char header[kCanonicalHeaderSize];
-  WriteRiffAndFmt(header, Clamp32(dataSize + 36));
-  std::memcpy(header + 36, "data", 4);
-  WriteU32(header + 40, Clamp32(dataSize));
+  const ostrevan::testing::Bytes header = ostrevan::testing::WaveHead(BenchShape(), dataSize);
   Fd fd(path, O_RDWR | O_CREAT | O_TRUNC);
-  WriteAll(fd.get(), 0, header, sizeof header);
-  if (::ftruncate(fd.get(), static_cast<off_t>(kCanonicalHeaderSize + dataSize)) != 0) {
+  WriteAll(fd.get(), 0, header.data(), header.size());
+  if (::ftruncate(fd.get(), static_cast<off_t>(header.size() + dataSize)) != 0) {
     throw std::runtime_error("cannot size " + path);
   }
 }
 
 void WriteWaveWithFiller(const std::string& path, uint64_t fillerSize, uint64_t dataSize) {
-  unsigned char header[36 + 8];
-  WriteRiffAndFmt(header, Clamp32(36 + 8 + fillerSize + 8 + dataSize - 8));
-  std::memcpy(header + 36, "junk", 4);
-  WriteU32(header + 40, Clamp32(fillerSize));
+  // The toolkit's header with a junk chunk's header before the data chunk's; the junk chunk's
+  // body goes between them.
+  ostrevan::testing::WaveShape shape = BenchShape();
+  shape.chunksBeforeData = {'j', 'u', 'n', 'k', 0, 0, 0, 0};
+  WriteU32(&shape.chunksBeforeData[4], Clamp32(fillerSize));
+  ostrevan::testing::Bytes head = ostrevan::testing::WaveHead(shape, dataSize);
+  WriteU32(&head[4], Clamp32(head.size() - 8 + fillerSize + dataSize));
+  const size_t dataChunkAt = head.size() - 8;
   Fd fd(path, O_RDWR | O_CREAT | O_TRUNC);
-  WriteAll(fd.get(), 0, header, sizeof header);
+  WriteAll(fd.get(), 0, head.data(), dataChunkAt);
   // Letters of "dat" but never "data": every position makes the scan compare a few bytes.
   static const char kPattern[] = "datdadaatdatdta";
   constexpr size_t kPatternSize = sizeof kPattern - 1;
   std::vector<unsigned char> block(kIoBlock / kPatternSize * kPatternSize);  // whole repeats only
   for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<unsigned char>(kPattern[i % kPatternSize]);
-  int64_t position = sizeof header;
+  auto position = static_cast<int64_t>(dataChunkAt);
   for (uint64_t left = fillerSize; left > 0;) {
     const size_t piece = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
     WriteAll(fd.get(), position, block.data(), piece);
     position += static_cast<int64_t>(piece);
     left -= piece;
   }
-  unsigned char chunk[8];
-  std::memcpy(chunk, "data", 4);
-  WriteU32(chunk + 4, Clamp32(dataSize));
-  WriteAll(fd.get(), position, chunk, sizeof chunk);
+  WriteAll(fd.get(), position, head.data() + dataChunkAt, 8);
   if (::ftruncate(fd.get(), static_cast<off_t>(position + 8 + static_cast<int64_t>(dataSize))) != 0) {
     throw std::runtime_error("cannot size " + path);
   }

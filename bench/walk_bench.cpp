@@ -101,7 +101,7 @@ void LoadLoop(benchmark::State& state, const std::string& path, int64_t dataTagP
   for (auto _ : state) {
     LoadedWave wave;
     benchmark::DoNotOptimize(LoadWave(path, wave));
-    if (wave.dataTagPos != dataTagPos) {
+    if (wave.layout.dataTagPos != dataTagPos) {
       state.SkipWithError("the data chunk was found at the wrong place");
       break;
     }

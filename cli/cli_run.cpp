@@ -207,7 +207,7 @@ int Cut(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
 
   if (!LoadAndPrint(wav, out, false)) return kExitMessage;
   // The start minutes the window's scroll bar could reach: 0 to whole minutes - 1.
-  if (start && std::stoll(*startText) >= TheLoadedWave().wholeMinutes) throw UsageError{};
+  if (start && std::stoll(*startText) >= TheLoadedWave().playTime.wholeMinutes) throw UsageError{};
 
   PrintingUi ui(out, err);
   StopOnInterrupt stop;

@@ -31,11 +31,14 @@ void AppendU64(std::string& out, uint64_t value) {
 constexpr uint64_t kMaxPlainClipBytes = UINT32_MAX - 1;
 constexpr uint32_t kDs64Size = 28;
 
-std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, const std::string& extensibleFmt,
-                        uint64_t clipBytes) {
+}  // namespace
+
+std::string ClipHeaderBytes(const AudioLayout& layout, uint64_t clipBytes) {
+  const FmtChunk& fmt = layout.fmt;
   // An extensible source's fmt chunk is kept byte for byte: its channel layout and valid bits
   // mean something to editors. Every other source gets the canonical 16-byte chunk.
-  const uint32_t fmtSize = extensibleFmt.empty() ? 16 : static_cast<uint32_t>(extensibleFmt.size());
+  const std::string& kept = fmt.extensibleBody;
+  const uint32_t fmtSize = kept.empty() ? 16 : static_cast<uint32_t>(kept.size());
   const uint32_t fmtPad = fmtSize & 1;
   const uint64_t beforeAudio = 4 + 8 + fmtSize + fmtPad + 8;  // WAVE, fmt, data headers
   const bool rf64 = clipBytes > kMaxPlainClipBytes;
@@ -48,7 +51,7 @@ std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, const std::stri
     AppendU32(out, kDs64Size);
     AppendU64(out, clipBytes + beforeAudio + 8 + kDs64Size);  // everything after the RIFF size field
     AppendU64(out, clipBytes);
-    AppendU64(out, h.blockAlign == 0 ? 0 : clipBytes / h.blockAlign);
+    AppendU64(out, fmt.blockAlign == 0 ? 0 : clipBytes / fmt.blockAlign);
     AppendU32(out, 0);  // no table of other chunk sizes
   } else {
     Append(out, "RIFF");
@@ -58,31 +61,21 @@ std::string HeaderBytes(const WaveHeader& h, uint16_t subFormat, const std::stri
   }
   Append(out, "fmt ");
   AppendU32(out, fmtSize);
-  if (!extensibleFmt.empty()) {
-    out += extensibleFmt;
+  if (!kept.empty()) {
+    out += kept;
     if (fmtPad) out += '\0';
   } else {
     // Without the extensible chunk (one too short to keep), the clip names the real encoding.
-    AppendU16(out, h.formatTag == kExtensibleFormat ? subFormat : h.formatTag);
-    AppendU16(out, h.channels);
-    AppendU32(out, h.sampleRate);
-    AppendU32(out, h.byteRate);
-    AppendU16(out, h.blockAlign);
-    AppendU16(out, h.bitsPerSample);
+    AppendU16(out, layout.format.encoding);
+    AppendU16(out, fmt.channels);
+    AppendU32(out, fmt.sampleRate);
+    AppendU32(out, fmt.byteRate);
+    AppendU16(out, fmt.blockAlign);
+    AppendU16(out, fmt.bitsPerSample);
   }
   Append(out, "data");
   AppendU32(out, rf64 ? UINT32_MAX : static_cast<uint32_t>(clipBytes));
   return out;
-}
-
-}  // namespace
-
-std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes) {
-  return HeaderBytes(wave.header, wave.subFormat, wave.extensibleFmt, clipBytes);
-}
-
-std::string ClipHeaderBytes(const AudioLayout& layout, uint64_t clipBytes) {
-  return HeaderBytes(layout.header, layout.subFormat, layout.extensibleFmt, clipBytes);
 }
 
 }  // namespace ostrevan

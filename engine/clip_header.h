@@ -7,14 +7,12 @@
 #include <cstdint>
 #include <string>
 
-#include "load_wave.h"
+#include "wave_format.h"
 
 namespace ostrevan {
 
-// The clip header's bytes for `clipBytes` bytes of audio in the format of `wave`: 44 bytes,
-// or 80 for RF64, and 24 more with a 40-byte extensible fmt chunk.
-std::string ClipHeaderBytes(const LoadedWave& wave, uint64_t clipBytes);
-// The same for audio in the format of a file's layout.
+// The clip header's bytes for `clipBytes` bytes of audio in the format of a file's layout:
+// 44 bytes, or 80 for RF64, and 24 more with a 40-byte extensible fmt chunk.
 std::string ClipHeaderBytes(const AudioLayout& layout, uint64_t clipBytes);
 
 }  // namespace ostrevan

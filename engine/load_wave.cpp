@@ -34,28 +34,24 @@ LoadOutcome LoadWave(const std::string& path, LoadedWave& wave) {
     layout = ReadCuttableLayout(file, path);
   }  // the file is closed before anything below can fail
 
-  wave.header = layout.header;
-  wave.format = layout.format;
-  wave.dataChunk = layout.dataChunk;
-  wave.dataTagPos = layout.dataTagPos;
-  wave.subFormat = layout.subFormat;
-  wave.extensibleFmt = layout.extensibleFmt;
-
+  // The new layout at once; the play time only once it comes out, and the failure on record
+  // until then.
+  wave.layout = layout;
+  wave.playTimeFailed = true;
   const uint64_t dataSize = layout.AudioSize();
-  const PlayTime time = ComputePlayTime(dataSize, layout.header.blockAlign, layout.header.sampleRate);
-  wave.wholeMinutes = static_cast<int64_t>(time.WholeMinutes());
-  wave.seconds = static_cast<int64_t>(time.seconds);
-  wave.dataSize = dataSize;
-  wave.sampleRate = layout.header.sampleRate;
-  wave.blockAlign = layout.header.blockAlign;
+  const PlayTime time = ComputePlayTime(dataSize, layout.format.blockAlign, layout.format.sampleRate);
+  wave.playTime = {dataSize, layout.format.sampleRate, layout.format.blockAlign,
+                   static_cast<int64_t>(time.WholeMinutes()), static_cast<int64_t>(time.seconds)};
+  wave.playTimeFailed = false;
 
   LoadOutcome outcome;
-  outcome.playTimeText = Text(texts::kPlayTimePrefix) + DecimalText(wave.wholeMinutes) + Text(texts::kMinutes) +
-                         DecimalText(wave.seconds) + Text(texts::kSeconds);
-  outcome.attributesText = Text(texts::kAttributesPrefix) + ChannelName(wave.header.channels) + "/" +
-                           DecimalText(wave.header.bitsPerSample) + "bit/" + DecimalText(wave.sampleRate) + "Hz";
-  outcome.wholeMinutes = wave.wholeMinutes;
-  if (wave.wholeMinutes == 0) outcome.shortFileMessage = Text(texts::kShortFile);
+  const LoadedPlayTime& shown = wave.playTime;
+  outcome.playTimeText = Text(texts::kPlayTimePrefix) + DecimalText(shown.wholeMinutes) + Text(texts::kMinutes) +
+                         DecimalText(shown.seconds) + Text(texts::kSeconds);
+  outcome.attributesText = Text(texts::kAttributesPrefix) + ChannelName(layout.format.channels) + "/" +
+                           DecimalText(layout.format.bitsPerSample) + "bit/" + DecimalText(shown.sampleRate) + "Hz";
+  outcome.wholeMinutes = shown.wholeMinutes;
+  if (shown.wholeMinutes == 0) outcome.shortFileMessage = Text(texts::kShortFile);
   return outcome;
 }
 

@@ -8,22 +8,24 @@
 
 namespace ostrevan {
 
-// The record of the loaded file, all zeros until the first load, overwritten by each load.
-// Clip extraction takes every format value from here.
-struct LoadedWave {
-  int64_t dataTagPos = 0;
+// The play time a load showed and the numbers it was computed from. A cut measures its
+// minutes with these: they are what the window's minutes came from.
+struct LoadedPlayTime {
+  uint64_t audioSize = 0;
   uint32_t sampleRate = 0;
   uint32_t blockAlign = 0;
   int64_t wholeMinutes = 0;
   int64_t seconds = 0;
-  // The audio data's size: as stated in the file, but ending no later than the file does.
-  uint64_t dataSize = 0;
-  // The RIFF header and the real fmt chunk's values in the canonical 36-byte shape.
-  WaveHeader header;
-  DataChunkHeader dataChunk;  // as read, the stated size included
-  uint16_t subFormat = 0;     // the extensible format's real encoding
-  std::string extensibleFmt;  // the extensible fmt chunk's body, which clips keep
-  SampleFormat format;        // what the samples are, from the fmt chunk
+};
+
+// The record of the loaded file, all zeros until the first load, overwritten by each load.
+// Clip extraction takes every format value from here.
+struct LoadedWave {
+  AudioLayout layout;  // of the file the last load walked
+  LoadedPlayTime playTime;
+  // The last load walked its file but failed in the play time (a zero block align or sample
+  // rate): `layout` is that file's, `playTime` still the file's before. No clip is cut then.
+  bool playTimeFailed = false;
 };
 
 // The one process-wide record that the window and the command line work on.
@@ -46,8 +48,8 @@ AudioLayout ReadCuttableLayout(File& file, const std::string& path);
 // Loads `path` (system code page) into `wave` and returns what the load shows.
 // Raises "ファイル %s は開けません" when the file cannot be opened and the errors of
 // ReadCuttableLayout (nothing changes in either case), and the play-time errors for a zero
-// block align or sample rate (the header, data chunk, format and tag position are then those
-// of the new file, the rest unchanged).
+// block align or sample rate (the layout is then the new file's, the play time unchanged, and
+// playTimeFailed set).
 LoadOutcome LoadWave(const std::string& path, LoadedWave& wave);
 
 // The attributes text's channel part: "mono", "stereo", or the count followed by "ch".

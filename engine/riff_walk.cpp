@@ -1,7 +1,5 @@
 #include "riff_walk.h"
 
-#include "wave_format.h"
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -57,18 +55,11 @@ Container ContainerOf(const unsigned char* head) {
 
 FmtChunk ReadFmt(CachedReader& reader, int64_t position, uint32_t size) {
   // The fields used end with the sub-format code at byte 24 of the extensible layout.
-  unsigned char body[26] = {};
-  reader.Read(position + 8, body, std::min<size_t>(size, sizeof body));
-  FmtChunk fmt;
+  unsigned char body[26];
+  const size_t got = reader.Read(position + 8, body, std::min<size_t>(size, sizeof body));
+  FmtChunk fmt = DecodeFmtBody(body, got);
   fmt.position = position;
   fmt.size = size;
-  fmt.formatTag = ReadU16(body);
-  fmt.channels = ReadU16(body + 2);
-  fmt.sampleRate = ReadU32(body + 4);
-  fmt.byteRate = ReadU32(body + 8);
-  fmt.blockAlign = ReadU16(body + 12);
-  fmt.bitsPerSample = ReadU16(body + 14);
-  fmt.subFormat = size >= sizeof body ? ReadU16(body + 24) : 0;
   // The extensible chunk whole, so that a clip can keep the channel layout and valid bits.
   if (fmt.formatTag == kExtensibleFormat && size >= kExtensibleFmtSize && size <= kMaxKeptFmtSize) {
     fmt.extensibleBody.resize(size);
@@ -121,7 +112,6 @@ ChunkWalk WalkChunks(File& file, int64_t fileLength) {
       walk.fmt = ReadFmt(reader, pos, size);
     } else if (IdIs(chunk, "data") && !walk.dataTagPos) {
       walk.dataTagPos = pos;
-      walk.dataSize = size;
       if (walk.fmt) return walk;
       // A fmt chunk may follow the audio: walk on past it.
       if (size == UINT32_MAX && walk.ds64DataSize) bodySize = *walk.ds64DataSize;

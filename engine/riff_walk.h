@@ -9,6 +9,7 @@
 #include <string>
 
 #include "file.h"
+#include "wave_format.h"
 
 namespace ostrevan {
 
@@ -20,31 +21,10 @@ enum class Container {
   Other  // anything else: no chunk chain to walk
 };
 
-// The values of a fmt chunk, wherever it stands.
-struct FmtChunk {
-  int64_t position = 0;  // of its id
-  uint32_t size = 0;
-  uint16_t formatTag = 0;
-  uint16_t channels = 0;
-  uint32_t sampleRate = 0;
-  uint32_t byteRate = 0;
-  uint16_t blockAlign = 0;
-  uint16_t bitsPerSample = 0;
-  // For the extensible format: the first two bytes of the sub-format GUID, the real
-  // encoding. 0 when the chunk is too short to hold it.
-  uint16_t subFormat = 0;
-  // For the extensible format: the chunk's whole body (valid bits, channel mask, sub-format).
-  std::string extensibleBody;
-};
-
-inline constexpr uint32_t kExtensibleFmtSize = 40;
-inline constexpr uint32_t kMaxKeptFmtSize = 1024;
-
 struct ChunkWalk {
   Container container = Container::Other;
   std::optional<FmtChunk> fmt;        // the first fmt chunk
   std::optional<int64_t> dataTagPos;  // the first data chunk reached
-  uint32_t dataSize = 0;              // its 32-bit size as stated
   std::optional<uint64_t> ds64DataSize;
   std::optional<uint64_t> ds64SampleCount;
   // True when the chain broke (a size running past the end of the file, an id that is not

@@ -28,12 +28,14 @@ int64_t MinutesToBytes(int64_t minutes, uint64_t bytesPerMinute) {
   return minutes < 0 ? -bytes : bytes;
 }
 
-// The source as it is now has the layout that was loaded: the cut's numbers still apply.
+// The source as it is now has the layout that was loaded, and its play time came out: the
+// cut's numbers still apply.
 bool IsTheLoadedFile(File& source, const LoadedWave& wave) {
+  if (wave.playTimeFailed) return false;
   const std::optional<AudioLayout> layout = ReadAudioLayout(source);
-  return layout && layout->dataTagPos == wave.dataTagPos && layout->AudioSize() == wave.dataSize &&
-         layout->format == wave.format && layout->format.sampleRate == wave.sampleRate &&
-         layout->format.blockAlign == wave.blockAlign;
+  const AudioLayout& loaded = wave.layout;
+  return layout && layout->dataTagPos == loaded.dataTagPos && layout->AudioSize() == loaded.AudioSize() &&
+         layout->format == loaded.format;
 }
 
 // The audio of the clip at `clipPath` and the fingerprint of it, or none when it cannot be read.
@@ -108,32 +110,37 @@ std::string ClipPathFor(const std::string& sourcePath, const std::string& startM
 
 std::string RecordPathFor(const std::string& clipPath) { return PathWithoutExtension(clipPath) + ".ini"; }
 
-void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
-              const std::string& sourcePath, ClipMode mode, EngineUi& ui) {
+ClipPlan PlanClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
+                  ClipMode mode) {
+  const LoadedPlayTime& time = wave.playTime;
   const int32_t lengthMinutes = ParseIntegerText(lengthText);
-  const uint64_t bytesPerMinute = static_cast<uint64_t>(wave.sampleRate) * wave.blockAlign * 60;
+  const uint64_t bytesPerMinute = static_cast<uint64_t>(time.sampleRate) * time.blockAlign * 60;
   int64_t clipBytes = MinutesToBytes(lengthMinutes, bytesPerMinute);
   if (clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
 
-  const auto dataSize = static_cast<int64_t>(wave.dataSize);
+  const auto dataSize = static_cast<int64_t>(time.audioSize);
   int64_t clipOffset = 0;
   if (mode == ClipMode::StartMinute) {
     clipOffset = MinutesToBytes(ParseIntegerText(startMinuteText), bytesPerMinute);
     if (clipOffset < 0) throw EngineError(Text(texts::kRangeCheck));
-    if (clipBytes > 0 && clipOffset >= dataSize) {
-      ui.ShowInfo(Text(texts::kStartBeyondEnd));
-      return;
-    }
+    if (clipBytes > 0 && clipOffset >= dataSize) return {0, 0, Text(texts::kStartBeyondEnd)};
     // A clip holds only audio: it ends where the audio data ends.
     clipBytes = std::min(clipBytes, std::max<int64_t>(0, dataSize - clipOffset));
   } else {
     // Counted from the last whole frame, so the clip's samples stay aligned.
-    const int64_t wholeFrames = wave.blockAlign == 0 ? dataSize : dataSize - dataSize % wave.blockAlign;
-    if (clipBytes > wholeFrames) {
-      ui.ShowInfo(Text(texts::kClipTooLong));
-      return;
-    }
+    const int64_t wholeFrames = time.blockAlign == 0 ? dataSize : dataSize - dataSize % time.blockAlign;
+    if (clipBytes > wholeFrames) return {0, 0, Text(texts::kClipTooLong)};
     clipOffset = wholeFrames - clipBytes;
+  }
+  return {clipOffset, clipBytes, ""};
+}
+
+void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
+              const std::string& sourcePath, ClipMode mode, EngineUi& ui) {
+  const ClipPlan plan = PlanClip(wave, lengthText, startMinuteText, mode);
+  if (!plan.refusal.empty()) {
+    ui.ShowInfo(plan.refusal);
+    return;
   }
   if (HoldsLineBreakOrNul(sourcePath)) throw EngineError(FormatText(texts::kPathNotRecordable, sourcePath));
   const std::string clipPath = ClipPathFor(sourcePath, startMinuteText, lengthText, mode);
@@ -154,18 +161,18 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     // Written under a new name and renamed into place: a cut stopped half way leaves no half
     // clip, and the clip it replaces stays whole until the new one is complete.
     NewFile clip(clipPath);
-    const std::string header = ClipHeaderBytes(wave, static_cast<uint64_t>(clipBytes));
+    const auto count = static_cast<uint64_t>(plan.bytes);
+    const std::string header = ClipHeaderBytes(wave.layout, count);
     // Hashed as it is copied, so the record's fingerprint costs no extra read.
     WriteExactly(clip.file(), 0, header.data(), header.size());
-    const auto count = static_cast<uint64_t>(clipBytes);
     // An empty clip reads nothing; its offset may lie beyond any position a file can have.
     if (count > 0) {
       WorkMeter meter(ui, clipPath, count);
-      CopyRange(source, wave.dataTagPos + 8 + clipOffset, count, clip.file(), static_cast<int64_t>(header.size()),
-                count, &cut, &meter);
+      CopyRange(source, wave.layout.DataStart() + plan.offset, count, clip.file(),
+                static_cast<int64_t>(header.size()), count, &cut, &meter);
     }
     source.Close();
-    keptAside = KeepEditedClipAside(recordPath, {clipOffset, clipBytes, sourcePath, cut.Text()});
+    keptAside = KeepEditedClipAside(recordPath, {plan.offset, plan.bytes, sourcePath, cut.Text()});
     // Not flushed: the source still holds what a clip lost to a power cut would hold.
     clip.Commit(false);
   } catch (const StopRequested&) {
@@ -174,7 +181,7 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     return;
   }
 
-  const ClipRecord record{clipOffset, clipBytes, sourcePath, cut.Text()};
+  const ClipRecord record{plan.offset, plan.bytes, sourcePath, cut.Text()};
   ui.ShowRecordText(ComposeRecordText(record));
   WriteRecordFile(recordPath, record);
   if (!keptAside.empty()) ui.ShowInfo(FormatText(texts::kKeptAside, keptAside));

@@ -19,9 +19,23 @@ std::string ClipPathFor(const std::string& sourcePath, const std::string& startM
 // The record's path: the clip's path with its extension replaced by ".ini".
 std::string RecordPathFor(const std::string& clipPath);
 
+// What a cut takes from the loaded file's audio data, or why it takes nothing.
+struct ClipPlan {
+  int64_t offset = 0;  // from the start of the audio data
+  int64_t bytes = 0;
+  std::string refusal;  // the information message when nothing is cut, else empty
+};
+
+// The range the typed texts name, in minutes of the play time `wave` showed: from the start
+// minute up to the audio's end at most, or the last whole minutes before its last whole
+// frame. A range outside the audio is refused with a message. Raises the integer texts'
+// errors, and "範囲チェックエラー" for a negative count.
+ClipPlan PlanClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
+                  ClipMode mode);
+
 // Cuts the clip described by the typed texts from `sourcePath`, with the format values of
-// `wave`, and shows "終わりました" when both files are written. A clip that would lie outside
-// the audio data is refused with an information message and nothing is written.
+// `wave`, and shows "終わりました" when both files are written. A refused plan is shown as an
+// information message and nothing is written; so is a file that is not the one loaded.
 // Errors are raised; what exists afterwards depends on the step that failed.
 void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
               const std::string& sourcePath, ClipMode mode, EngineUi& ui);

@@ -11,54 +11,35 @@ namespace ostrevan {
 
 namespace {
 
-Tag ReadTag(const unsigned char* p) { return {p[0], p[1], p[2], p[3]}; }
-void WriteTag(unsigned char* p, const Tag& tag) { std::memcpy(p, tag.data(), tag.size()); }
-
 constexpr size_t kScanBlock = 64 * 1024;
 constexpr unsigned char kDataTag[4] = {'d', 'a', 't', 'a'};
 
 }  // namespace
 
-WaveHeader WaveHeader::Decode(const unsigned char* b) {
-  WaveHeader h;
-  h.riffTag = ReadTag(b);
-  h.riffSize = ReadU32(b + 4);
-  h.waveTag = ReadTag(b + 8);
-  h.fmtTag = ReadTag(b + 12);
-  h.fmtSize = ReadU32(b + 16);
-  h.formatTag = ReadU16(b + 20);
-  h.channels = ReadU16(b + 22);
-  h.sampleRate = ReadU32(b + 24);
-  h.byteRate = ReadU32(b + 28);
-  h.blockAlign = ReadU16(b + 32);
-  h.bitsPerSample = ReadU16(b + 34);
-  return h;
+FmtChunk DecodeFmtBody(const unsigned char* body, size_t got) {
+  // Short bodies read as zeros past their end: one zero-filled copy, then fixed offsets.
+  unsigned char b[26] = {};
+  std::memcpy(b, body, std::min(got, sizeof b));
+  FmtChunk fmt;
+  fmt.formatTag = ReadU16(b);
+  fmt.channels = ReadU16(b + 2);
+  fmt.sampleRate = ReadU32(b + 4);
+  fmt.byteRate = ReadU32(b + 8);
+  fmt.blockAlign = ReadU16(b + 12);
+  fmt.bitsPerSample = ReadU16(b + 14);
+  fmt.validBits = ReadU16(b + 18);
+  fmt.channelMask = ReadU32(b + 20);
+  fmt.subFormat = ReadU16(b + 24);
+  return fmt;
 }
 
-void WaveHeader::Encode(unsigned char* b) const {
-  WriteTag(b, riffTag);
-  WriteU32(b + 4, riffSize);
-  WriteTag(b + 8, waveTag);
-  WriteTag(b + 12, fmtTag);
-  WriteU32(b + 16, fmtSize);
-  WriteU16(b + 20, formatTag);
-  WriteU16(b + 22, channels);
-  WriteU32(b + 24, sampleRate);
-  WriteU32(b + 28, byteRate);
-  WriteU16(b + 32, blockAlign);
-  WriteU16(b + 34, bitsPerSample);
+SampleFormat SampleFormat::Of(const FmtChunk& fmt) {
+  return {fmt.channels, fmt.sampleRate, fmt.blockAlign, fmt.bitsPerSample,
+          fmt.formatTag == kExtensibleFormat ? fmt.subFormat : fmt.formatTag};
 }
 
-DataChunkHeader DataChunkHeader::Decode(const unsigned char* b) {
-  DataChunkHeader d;
-  d.dataTag = ReadTag(b);
-  d.dataSize = ReadU32(b + 4);
-  return d;
-}
-
-void DataChunkHeader::Encode(unsigned char* b) const {
-  WriteTag(b, dataTag);
-  WriteU32(b + 4, dataSize);
+bool IsCuttableEncoding(uint16_t encoding) {
+  return encoding == 1 || encoding == 3 || encoding == 6 || encoding == 7;
 }
 
 std::optional<int64_t> FindDataTag(File& file) {
@@ -77,15 +58,6 @@ std::optional<int64_t> FindDataTag(File& file) {
   }
 }
 
-SampleFormat SampleFormatOf(const WaveHeader& header, uint16_t subFormat) {
-  return {header.channels, header.sampleRate, header.blockAlign, header.bitsPerSample,
-          header.formatTag == kExtensibleFormat ? subFormat : header.formatTag};
-}
-
-bool IsCuttableEncoding(uint16_t encoding) {
-  return encoding == 1 || encoding == 3 || encoding == 6 || encoding == 7;
-}
-
 namespace {
 
 WaveKind KindOf(Container container) {
@@ -98,24 +70,21 @@ WaveKind KindOf(Container container) {
   return WaveKind::Unknown;
 }
 
-// The fmt chunk's values over the canonical header read from the first 36 bytes.
-void TakeFmt(const FmtChunk& fmt, AudioLayout& layout) {
-  WaveHeader& h = layout.header;
-  h.fmtTag = {'f', 'm', 't', ' '};
-  h.fmtSize = fmt.size;
-  h.formatTag = fmt.formatTag;
-  h.channels = fmt.channels;
-  h.sampleRate = fmt.sampleRate;
-  h.byteRate = fmt.byteRate;
-  h.blockAlign = fmt.blockAlign;
-  h.bitsPerSample = fmt.bitsPerSample;
-  layout.subFormat = fmt.subFormat;
-  layout.extensibleFmt = fmt.extensibleBody;
+// Without a fmt chunk in the chain, the values where a canonical header keeps them: the fmt
+// chunk's size at 16, its body from 20 (the sub-format code at 44).
+FmtChunk CanonicalFmt(File& file) {
+  constexpr size_t kBodyAt = 20;
+  unsigned char head[kBodyAt + 26] = {};
+  const size_t got = file.ReadAt(0, head, sizeof head);
+  FmtChunk fmt = DecodeFmtBody(head + kBodyAt, got > kBodyAt ? got - kBodyAt : 0);
+  fmt.position = 12;
+  fmt.size = ReadU32(head + 16);
+  return fmt;
 }
 
 // Resolves the audio's byte count from the stated size, the ds64 size and the file's end.
 void ResolveAudioSize(File& file, const ChunkWalk& walk, AudioLayout& layout) {
-  const uint32_t stated32 = layout.dataChunk.dataSize;
+  const uint32_t stated32 = layout.statedDataSize;
   const bool sizedByDs64 = layout.kind == WaveKind::Rf64 && stated32 == UINT32_MAX && walk.ds64DataSize;
   uint64_t stated = sizedByDs64 ? *walk.ds64DataSize : stated32;
   const auto toEnd = static_cast<uint64_t>(std::max<int64_t>(0, layout.fileLength - layout.DataStart()));
@@ -158,20 +127,16 @@ std::optional<AudioLayout> ReadAudioLayout(File& file) {
   layout.kind = KindOf(walk.container);
   if (layout.kind == WaveKind::BigEndian) return layout;
 
-  unsigned char head[kSubFormatOffset + 2] = {};
-  file.ReadAt(0, head, sizeof head);
-  layout.header = WaveHeader::Decode(head);
-  layout.subFormat = ReadU16(head + kSubFormatOffset);
-  if (walk.fmt) TakeFmt(*walk.fmt, layout);
-  layout.format = SampleFormatOf(layout.header, layout.subFormat);
+  layout.fmt = walk.fmt ? *walk.fmt : CanonicalFmt(file);
+  layout.format = SampleFormat::Of(layout.fmt);
 
   std::optional<int64_t> tagPos = walk.dataTagPos;
   if (!tagPos && walk.broken) tagPos = FindDataTag(file);
   if (!tagPos) return std::nullopt;
-  unsigned char chunk[DataChunkHeader::kSize];
+  unsigned char chunk[kChunkHeaderSize];
   if (file.ReadAt(*tagPos, chunk, sizeof chunk) < sizeof chunk) return std::nullopt;
   layout.dataTagPos = *tagPos;
-  layout.dataChunk = DataChunkHeader::Decode(chunk);
+  layout.statedDataSize = ReadU32(chunk + 4);
   ResolveAudioSize(file, walk, layout);
   return layout;
 }

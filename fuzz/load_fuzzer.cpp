@@ -37,23 +37,21 @@ bool IsLetters(const uint8_t* p) {
 // A record that differs from anything a load could produce, to see what a failure changed.
 LoadedWave Sentinel() {
   LoadedWave wave;
-  wave.dataTagPos = -7;
-  wave.sampleRate = 12345;
-  wave.blockAlign = 77;
-  wave.wholeMinutes = -3;
-  wave.seconds = -4;
-  wave.dataSize = 99;
-  wave.header.channels = 5;
-  wave.dataChunk.dataSize = 1234;
-  wave.subFormat = 9;
+  wave.layout.dataTagPos = -7;
+  wave.layout.audioSize = 99;
+  wave.layout.format.channels = 5;
+  wave.layout.fmt.subFormat = 9;
+  wave.playTime = {99, 12345, 77, -3, -4};
   return wave;
 }
 
 bool SameRecord(const LoadedWave& a, const LoadedWave& b) {
-  return a.dataTagPos == b.dataTagPos && a.sampleRate == b.sampleRate && a.blockAlign == b.blockAlign &&
-         a.wholeMinutes == b.wholeMinutes && a.seconds == b.seconds && a.dataSize == b.dataSize &&
-         a.header.channels == b.header.channels && a.dataChunk.dataSize == b.dataChunk.dataSize &&
-         a.subFormat == b.subFormat;
+  const LoadedPlayTime& x = a.playTime;
+  const LoadedPlayTime& y = b.playTime;
+  return a.layout.dataTagPos == b.layout.dataTagPos && a.layout.AudioSize() == b.layout.AudioSize() &&
+         a.layout.format == b.layout.format && a.layout.fmt.subFormat == b.layout.fmt.subFormat &&
+         x.audioSize == y.audioSize && x.sampleRate == y.sampleRate && x.blockAlign == y.blockAlign &&
+         x.wholeMinutes == y.wholeMinutes && x.seconds == y.seconds && a.playTimeFailed == b.playTimeFailed;
 }
 
 // What a clean chain says, read here without the engine.
@@ -136,28 +134,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     const LoadOutcome outcome = LoadWave(path, wave);
     // Wherever it was found, the audio is a data chunk's contents inside the file.
-    FUZZ_CHECK(wave.dataTagPos >= 0 && static_cast<uint64_t>(wave.dataTagPos) + 8 <= size);
-    FUZZ_CHECK(std::memcmp(data + wave.dataTagPos, "data", 4) == 0);
-    FUZZ_CHECK(wave.dataChunk.dataSize == Le(data, size, static_cast<size_t>(wave.dataTagPos) + 4, 4));
-    FUZZ_CHECK(wave.dataSize <= size - static_cast<uint64_t>(wave.dataTagPos) - 8);
-    FUZZ_CHECK(wave.blockAlign != 0 && wave.sampleRate != 0);
-    const uint64_t totalSeconds = wave.dataSize / wave.blockAlign / wave.sampleRate;
-    FUZZ_CHECK(wave.wholeMinutes == static_cast<int64_t>(totalSeconds / 60));
-    FUZZ_CHECK(wave.seconds == static_cast<int64_t>(totalSeconds % 60));
-    const std::string playTime = Text(texts::kPlayTimePrefix) + DecimalText(wave.wholeMinutes) +
-                                 Text(texts::kMinutes) + DecimalText(wave.seconds) + Text(texts::kSeconds);
+    FUZZ_CHECK(wave.layout.dataTagPos >= 0 && static_cast<uint64_t>(wave.layout.dataTagPos) + 8 <= size);
+    FUZZ_CHECK(std::memcmp(data + wave.layout.dataTagPos, "data", 4) == 0);
+    FUZZ_CHECK(wave.playTime.audioSize <= size - static_cast<uint64_t>(wave.layout.dataTagPos) - 8);
+    FUZZ_CHECK(!wave.playTimeFailed);
+    FUZZ_CHECK(wave.playTime.blockAlign != 0 && wave.playTime.sampleRate != 0);
+    const uint64_t totalSeconds = wave.playTime.audioSize / wave.playTime.blockAlign / wave.playTime.sampleRate;
+    FUZZ_CHECK(wave.playTime.wholeMinutes == static_cast<int64_t>(totalSeconds / 60));
+    FUZZ_CHECK(wave.playTime.seconds == static_cast<int64_t>(totalSeconds % 60));
+    const std::string playTime = Text(texts::kPlayTimePrefix) + DecimalText(wave.playTime.wholeMinutes) +
+                                 Text(texts::kMinutes) + DecimalText(wave.playTime.seconds) + Text(texts::kSeconds);
     FUZZ_CHECK(outcome.playTimeText == playTime);
-    FUZZ_CHECK(outcome.attributesText == Text(texts::kAttributesPrefix) + ChannelName(wave.header.channels) + "/" +
-                                             DecimalText(wave.header.bitsPerSample) + "bit/" +
-                                             DecimalText(wave.sampleRate) + "Hz");
-    FUZZ_CHECK(outcome.IsShortFile() == (wave.wholeMinutes == 0));
-    FUZZ_CHECK(outcome.wholeMinutes == wave.wholeMinutes);
+    FUZZ_CHECK(outcome.attributesText == Text(texts::kAttributesPrefix) + ChannelName(wave.layout.format.channels) + "/" +
+                                             DecimalText(wave.layout.format.bitsPerSample) + "bit/" +
+                                             DecimalText(wave.playTime.sampleRate) + "Hz");
+    FUZZ_CHECK(outcome.IsShortFile() == (wave.playTime.wholeMinutes == 0));
+    FUZZ_CHECK(outcome.wholeMinutes == wave.playTime.wholeMinutes);
     if (clean) {
       FUZZ_CHECK(Cuttable(clean->encoding));
-      FUZZ_CHECK(wave.dataTagPos == static_cast<int64_t>(clean->dataTagPos));
-      if (clean->sizeCertain) FUZZ_CHECK(wave.dataSize == clean->audioSize);
-      FUZZ_CHECK(wave.sampleRate == clean->sampleRate && wave.blockAlign == clean->blockAlign);
-      FUZZ_CHECK(wave.header.channels == clean->channels && wave.header.bitsPerSample == clean->bits);
+      FUZZ_CHECK(wave.layout.dataTagPos == static_cast<int64_t>(clean->dataTagPos));
+      if (clean->sizeCertain) FUZZ_CHECK(wave.playTime.audioSize == clean->audioSize);
+      FUZZ_CHECK(wave.playTime.sampleRate == clean->sampleRate && wave.playTime.blockAlign == clean->blockAlign);
+      FUZZ_CHECK(wave.layout.format.channels == clean->channels && wave.layout.format.bitsPerSample == clean->bits);
     }
   } catch (const EngineError& error) {
     const std::string message = error.message();
@@ -169,6 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                message == Text(texts::kInvalidFloatOperation);
     FUZZ_CHECK(refusal || playTimeError);
     if (refusal) FUZZ_CHECK(SameRecord(wave, before));
+    if (playTimeError) FUZZ_CHECK(wave.playTimeFailed);
     if (size >= 12 && std::memcmp(data, "RIFX", 4) == 0 && std::memcmp(data + 8, "WAVE", 4) == 0) {
       FUZZ_CHECK(message == FormatText(texts::kBigEndianFormat, path));
     }
@@ -178,7 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       } else {
         // A clean chain with a cuttable format fails only on a zero block align or rate.
         FUZZ_CHECK(playTimeError && (clean->blockAlign == 0 || clean->sampleRate == 0));
-        FUZZ_CHECK(wave.dataTagPos == static_cast<int64_t>(clean->dataTagPos));
+        FUZZ_CHECK(wave.layout.dataTagPos == static_cast<int64_t>(clean->dataTagPos));
       }
     }
   }

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../rules/replaced_source.h"
 #include "program_driver.h"
+#include "replaced_source.h"
 #include "test_waves.h"
 
 namespace ostrevan::e2e {

@@ -12,10 +12,6 @@ namespace {
 
 using namespace ostrevan::testing;
 
-std::string PlayTime(int minutes, int seconds) {
-  return Text(u8"演奏時間:") + std::to_string(minutes) + Text(u8"分") + std::to_string(seconds) + Text(u8"秒");
-}
-
 std::string CannotOpen(const std::string& path) { return Text(u8"ファイル ") + path + Text(u8" は開けません."); }
 
 // The size a label of the window's font takes for `text` on one line.
@@ -229,7 +225,7 @@ TEST_F(Window, OpenDialogLoadsAndSaveWritesBothFiles) {
 
   ASSERT_TRUE(program.ChooseInOpenDialog(dialog, wave));
   EXPECT_TRUE(Shows(program.Control("Label6"), wave));
-  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTime(3, 20)));
+  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTimeText(3 * 60 + 20)));
   EXPECT_TRUE(Shows(program.Control("Label3"), Text(u8"WAV属性:stereo/16bit/100Hz")));
   program.PressKey(program.Control("ScrollBar1"), VK_END);
   EXPECT_TRUE(Shows(program.Control("Label4"), "2"));
@@ -302,14 +298,14 @@ TEST_F(Window, DropRoutesWavesAndRecordsAndPassesOverTheRest) {
   EXPECT_TRUE(Lists(list, {record}));
   EXPECT_TRUE(program.ShowsNoDialog());
   EXPECT_TRUE(Shows(program.Control("Label6"), wave));
-  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTime(2, 5)));
+  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTimeText(2 * 60 + 5)));
 
   // Upper-case endings route the same way.
   const std::string upper = WriteMinutes(dir, "REC.WAV", 61);
   program.Drop({upper, dir.File("X.INI")});
   EXPECT_TRUE(Lists(list, {record, dir.File("X.INI")}));
   EXPECT_TRUE(Shows(program.Control("Label6"), upper));
-  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTime(1, 1)));
+  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTimeText(1 * 60 + 1)));
 
   // Three records join after the items there, in the order of the drop; Button4 empties the list.
   program.Drop({dir.File("r3.ini"), dir.File("r1.ini"), dir.File("r2.ini")});
@@ -324,7 +320,7 @@ TEST_F(Window, DropRoutesWavesAndRecordsAndPassesOverTheRest) {
   program.Drop({japanese, japaneseRecord});
   EXPECT_TRUE(Lists(list, {japaneseRecord}));
   EXPECT_TRUE(Shows(program.Control("Label6"), japanese));
-  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTime(1, 5)));
+  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTimeText(1 * 60 + 5)));
   EXPECT_EQ(program.Close(), 0u);
 }
 
@@ -335,7 +331,7 @@ TEST_F(Window, DropOfTwoWavesKeepsTheSecond) {
   program.PressKey(program.Control("ScrollBar1"), VK_END);
   program.Drop({first, second});
   EXPECT_TRUE(Shows(program.Control("Label6"), second));
-  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTime(3, 5)));
+  EXPECT_TRUE(Shows(program.Control("Label2"), PlayTimeText(3 * 60 + 5)));
   EXPECT_TRUE(Shows(program.Control("Label4"), "2"));  // 100, then 9, then 2
   EXPECT_EQ(program.Close(), 0u);
 }
@@ -435,7 +431,7 @@ TEST_F(Window, AnyFileNameLoadsCutsAndWritesBack) {
         ASSERT_TRUE(program.ChooseInOpenDialog(dialog, wave));
       }
       ASSERT_TRUE(Shows(program.Control("Label6"), wave));
-      EXPECT_TRUE(Shows(program.Control("Label2"), PlayTime(2, 30)));
+      EXPECT_TRUE(Shows(program.Control("Label2"), PlayTimeText(2 * 60 + 30)));
       program.PressKey(program.Control("ScrollBar1"), VK_END);
       ASSERT_TRUE(Shows(program.Control("Label4"), "1"));
 

@@ -94,9 +94,9 @@ TEST_P(BigWave, LoadsCutsBeyondFourGibAndWritesBackThere) {
 
   LoadedWave& wave = TheLoadedWave();
   const LoadOutcome outcome = LoadWave(source.path, wave);
-  EXPECT_EQ(wave.dataTagPos, source.dataStart - 8);
-  EXPECT_EQ(wave.dataSize, c.loadsAudio);
-  EXPECT_EQ(wave.wholeMinutes, static_cast<int64_t>(kMinutes));
+  EXPECT_EQ(wave.layout.dataTagPos, source.dataStart - 8);
+  EXPECT_EQ(wave.layout.AudioSize(), c.loadsAudio);
+  EXPECT_EQ(wave.playTime.wholeMinutes, static_cast<int64_t>(kMinutes));
   EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:8960分0秒"));
   EXPECT_EQ(outcome.attributesText, c.rf64 ? Text(u8"WAV属性:mono/8bit/8000Hz") : Text(u8"WAV属性:mono/16bit/4000Hz"));
 

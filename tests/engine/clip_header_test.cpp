@@ -14,17 +14,21 @@
 namespace ostrevan::testing {
 namespace {
 
-LoadedWave ExtensibleSource() {
-  LoadedWave wave;
-  wave.header.formatTag = kExtensibleFormat;
-  wave.subFormat = 3;  // IEEE float
-  wave.header.channels = 6;
-  wave.header.sampleRate = 48000;
-  wave.header.byteRate = 48000 * 24;
-  wave.header.blockAlign = 24;
-  wave.header.bitsPerSample = 32;
-  wave.header.fmtSize = 40;
-  return wave;
+// An extensible fmt chunk whose body was not kept (too long, say): the clip gets the
+// canonical 16 bytes naming the real encoding.
+AudioLayout ExtensibleSource() {
+  AudioLayout layout;
+  FmtChunk& fmt = layout.fmt;
+  fmt.formatTag = kExtensibleFormat;
+  fmt.subFormat = 3;  // IEEE float
+  fmt.channels = 6;
+  fmt.sampleRate = 48000;
+  fmt.byteRate = 48000 * 24;
+  fmt.blockAlign = 24;
+  fmt.bitsPerSample = 32;
+  fmt.size = 40;
+  layout.format = SampleFormat::Of(fmt);
+  return layout;
 }
 
 // Writes `header` and makes the file `header.size() + audioBytes` long (sparse).

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "texts.h"
 #include "engine_error.h"
 #include "file.h"
 #include "load_wave.h"
+#include "save_clip.h"
+#include "texts.h"
 #include "test_waves.h"
 
 namespace ostrevan {
 namespace {
 
-using ostrevan::Text;
 using testing::Bytes;
 using testing::ErrorOf;
 using testing::MakeWave;
@@ -60,11 +60,11 @@ TEST(LoadWave, WorkedExamples) {
       EXPECT_FALSE(outcome.IsShortFile());
       EXPECT_EQ(outcome.wholeMinutes, row.maximum + 1);
     }
-    EXPECT_EQ(wave.dataTagPos, 36);
-    EXPECT_EQ(wave.dataSize, row.dataSize);
-    EXPECT_EQ(wave.sampleRate, row.shape.sampleRate);
-    EXPECT_EQ(wave.blockAlign, row.shape.blockAlign);
-    EXPECT_EQ(wave.header.channels, row.shape.channels);
+    EXPECT_EQ(wave.layout.dataTagPos, 36);
+    EXPECT_EQ(wave.layout.AudioSize(), row.dataSize);
+    EXPECT_EQ(wave.layout.format.sampleRate, row.shape.sampleRate);
+    EXPECT_EQ(wave.layout.format.blockAlign, row.shape.blockAlign);
+    EXPECT_EQ(wave.layout.format.channels, row.shape.channels);
   }
 }
 
@@ -100,7 +100,7 @@ TEST(LoadWave, FindsTheDataChunkByWalkingTheChunks) {
     testing::WriteFile(path, MakeWave(shape, testing::PatternBytes(4000)));
     LoadedWave wave;
     LoadWave(path, wave);
-    EXPECT_EQ(wave.dataTagPos, c.expected) << "fmt " << c.fmtSize;
+    EXPECT_EQ(wave.layout.dataTagPos, c.expected) << "fmt " << c.fmtSize;
   }
 }
 
@@ -123,22 +123,21 @@ TEST(LoadWave, NoUsableDataTagIsAnErrorAndChangesNothing) {
     testing::WriteFile(path, bytes);
     EXPECT_EQ(ErrorOf([&] { LoadWave(path, wave); }),
               Text(u8"ファイル ") + path + Text(u8" に data チャンクがありません"));
-    EXPECT_EQ(wave.dataTagPos, before.dataTagPos);
-    EXPECT_EQ(wave.dataSize, before.dataSize);
-    EXPECT_EQ(wave.header.channels, before.header.channels);
-    EXPECT_EQ(wave.dataChunk.dataSize, before.dataChunk.dataSize);
+    EXPECT_EQ(wave.layout.dataTagPos, before.layout.dataTagPos);
+    EXPECT_EQ(wave.layout.AudioSize(), before.layout.AudioSize());
+    EXPECT_EQ(wave.layout.format.channels, before.layout.format.channels);
   }
 }
 
 TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
   ScratchDir dir;
   LoadedWave wave;
-  wave.dataSize = 123;
+  wave.layout.audioSize = 123;
   const std::string missing = dir.File("missing.wav");
   EXPECT_EQ(ErrorOf([&] { LoadWave(missing, wave); }), Text(u8"ファイル ") + missing + Text(u8" は開けません"));
   EXPECT_EQ(ErrorOf([&] { LoadWave(dir.path(), wave); }), Text(u8"ファイル ") + dir.path() + Text(u8" は開けません"));
   EXPECT_EQ(ErrorOf([&] { LoadWave("", wave); }), Text(u8"ファイル  は開けません"));
-  EXPECT_EQ(wave.dataSize, 123u);
+  EXPECT_EQ(wave.layout.AudioSize(), 123u);
 
   // A file that another opener holds exclusively cannot be loaded.
   const std::string held = dir.File("held.wav");
@@ -150,12 +149,16 @@ TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
   EXPECT_NO_THROW(LoadWave(held, wave));
 }
 
-TEST(LoadWave, ZeroRateOrAlignLeavesOnlyTheHeaderPartNew) {
+// A load that fails in the play time walks the new file but keeps the old play time, and says
+// so: no cut is made with the mixture, even where the new file's layout alone would allow one
+// (a zero rate makes every count of minutes 0 bytes). The next good load clears it.
+TEST(LoadWave, AFailedPlayTimeKeepsTheOldPlayTimeAndRefusesCuts) {
   ScratchDir dir;
   LoadedWave wave;
   const std::string good = dir.File("good.wav");
   testing::WriteFile(good, MakeWave({}, testing::PatternBytes(200000)));
   LoadWave(good, wave);
+  EXPECT_FALSE(wave.playTimeFailed);
 
   WaveShape zeroRate;
   zeroRate.sampleRate = 0;
@@ -163,11 +166,23 @@ TEST(LoadWave, ZeroRateOrAlignLeavesOnlyTheHeaderPartNew) {
   const std::string bad = dir.File("bad.wav");
   testing::WriteFile(bad, MakeWave(zeroRate, testing::PatternBytes(500)));
   EXPECT_EQ(ErrorOf([&] { LoadWave(bad, wave); }), Text(u8"ゼロによる除算"));
-  EXPECT_EQ(wave.header.sampleRate, 0u);  // new
-  EXPECT_EQ(wave.dataTagPos, 46);         // new
-  EXPECT_EQ(wave.dataChunk.dataSize, 500u);
-  EXPECT_EQ(wave.sampleRate, 44100u);  // the previous file's
-  EXPECT_EQ(wave.dataSize, 200000u);
+  EXPECT_TRUE(wave.playTimeFailed);
+  EXPECT_EQ(wave.layout.format.sampleRate, 0u);  // new
+  EXPECT_EQ(wave.layout.dataTagPos, 46);         // new
+  EXPECT_EQ(wave.layout.AudioSize(), 500u);      // new
+  EXPECT_EQ(wave.playTime.sampleRate, 44100u);   // the previous file's
+  EXPECT_EQ(wave.playTime.audioSize, 200000u);
+  EXPECT_EQ(wave.playTime.seconds, 1);
+
+  for (const ClipMode mode : {ClipMode::StartMinute, ClipMode::FromEnd}) {
+    testing::RecordingUi ui;
+    EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "0", "0", bad, mode, ui); }), "(no error)");
+    EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, bad)});
+  }
+  EXPECT_EQ(testing::NamesIn(dir.path()), (std::vector<std::string>{"bad.wav", "good.wav"}));
+
+  LoadWave(good, wave);
+  EXPECT_FALSE(wave.playTimeFailed);
 }
 
 TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
@@ -176,7 +191,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
   // 2 GiB of audio is a normal long recording.
   LoadOutcome outcome = LoadWave(BigWave(dir, "big.wav", {}, 2147483648ull), wave);
   EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:202分53秒"));
-  EXPECT_EQ(wave.dataSize, 2147483648ull);
+  EXPECT_EQ(wave.layout.AudioSize(), 2147483648ull);
 
   // A recording that was never finished: the stated size runs past the end of the file.
   for (uint32_t stated : {0xFFFFFFFFu, 2000000000u}) {
@@ -187,8 +202,7 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
     testing::WriteFile(path, MakeWave(unfinished, testing::PatternBytes(10584000 + 4000)));
     outcome = LoadWave(path, wave);
     EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:1分0秒"));
-    EXPECT_EQ(wave.dataSize, 10584000u + 4000u);
-    EXPECT_EQ(wave.dataChunk.dataSize, stated);  // kept as read
+    EXPECT_EQ(wave.layout.AudioSize(), 10584000u + 4000u);  // kept as read
   }
 
   // 100 hours and more.
@@ -207,9 +221,9 @@ TEST(LoadWave, ExtensibleFormatKeepsItsSubFormat) {
   testing::WriteFile(path, MakeWave(extensible, testing::PatternBytes(800)));
   LoadedWave wave;
   LoadWave(path, wave);
-  EXPECT_EQ(wave.header.formatTag, 0xFFFE);
-  EXPECT_EQ(wave.subFormat, 3);
-  EXPECT_EQ(wave.dataTagPos, 60);
+  EXPECT_EQ(wave.layout.fmt.formatTag, 0xFFFE);
+  EXPECT_EQ(wave.layout.fmt.subFormat, 3);
+  EXPECT_EQ(wave.layout.dataTagPos, 60);
 }
 
 }  // namespace

@@ -11,8 +11,6 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +21,7 @@
 #include "save_clip.h"
 #include "test_waves.h"
 #include "texts.h"
+#include "tool_probes.h"
 #include "write_back.h"
 
 namespace ostrevan::testing {
@@ -78,74 +77,6 @@ void Unfinish(const std::string& path, uint32_t statedSize) {
   WriteU32(&file[4], statedSize);
   file.push_back(0x5A);
   WriteFile(path, file);
-}
-
-struct ToolInfo {
-  double seconds = -1;
-  int channels = 0;
-  int rate = 0;
-  int bits = 0;
-  std::string codec;
-};
-
-ToolInfo Soxi(const std::string& path) {
-  ToolInfo info;
-  bool ok = false;
-  std::istringstream out(RunShell("soxi -D " + ShellQuoted(path) + " && soxi -c " + ShellQuoted(path) + " && soxi -r " + ShellQuoted(path) +
-                                      " && soxi -b " + ShellQuoted(path),
-                                  &ok));
-  if (ok) out >> info.seconds >> info.channels >> info.rate >> info.bits;
-  return info;
-}
-
-ToolInfo Ffprobe(const std::string& path) {
-  ToolInfo info;
-  bool ok = false;
-  std::istringstream out(RunShell("ffprobe -v error -select_streams a:0 -show_entries "
-                                  "stream=codec_name,sample_rate,channels,bits_per_sample,duration -of default=nw=1 " +
-                                      ShellQuoted(path),
-                                  &ok));
-  std::map<std::string, std::string> fields;
-  for (std::string line; std::getline(out, line);) {
-    const size_t equals = line.find('=');
-    if (equals != std::string::npos) fields[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  if (!ok || fields.count("duration") == 0) return info;
-  info.codec = fields["codec_name"];
-  info.seconds = std::stod(fields["duration"]);
-  info.channels = std::stoi(fields["channels"]);
-  info.rate = std::stoi(fields["sample_rate"]);
-  info.bits = std::stoi(fields["bits_per_sample"]);
-  return info;
-}
-
-// The audio bytes as ffmpeg reads them, whole frames only (ffmpeg keeps a last half frame).
-Bytes FfmpegAudio(const std::string& path, uint16_t blockAlign) {
-  const std::string raw = path + ".ffmpeg.raw";
-  if (!ShellSucceeds("ffmpeg -nostdin -v error -y -i " + ShellQuoted(path) + " -map 0:a -c:a copy -f data " + ShellQuoted(raw))) return {};
-  Bytes bytes = ReadFile(raw);
-  fs::remove(raw);
-  bytes.resize(bytes.size() - bytes.size() % blockAlign);
-  return bytes;
-}
-
-Bytes SoxAudio(const std::string& path) {
-  const std::string raw = path + ".sox.raw";
-  if (!ShellSucceeds("sox " + ShellQuoted(path) + " -t raw " + ShellQuoted(raw))) return {};
-  Bytes bytes = ReadFile(raw);
-  fs::remove(raw);
-  return bytes;
-}
-
-std::string PlayTimeText(uint64_t seconds) {
-  return Text(u8"演奏時間:") + std::to_string(seconds / 60) + Text(u8"分") + std::to_string(seconds % 60) + Text(u8"秒");
-}
-
-std::string AttributesText(const ToolInfo& info) {
-  const std::string channels = info.channels == 1   ? "mono"
-                               : info.channels == 2 ? "stereo"
-                                                    : std::to_string(info.channels) + "ch";
-  return Text(u8"WAV属性:") + channels + "/" + std::to_string(info.bits) + "bit/" + std::to_string(info.rate) + "Hz";
 }
 
 struct ToolLayout {
@@ -257,9 +188,9 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
   LoadedWave& wave = TheLoadedWave();
   const LoadOutcome outcome = LoadWave(source, wave);
   EXPECT_EQ(outcome.playTimeText, PlayTimeText(static_cast<uint64_t>(std::floor(probe.seconds))));
-  EXPECT_EQ(outcome.attributesText, AttributesText(probe));
-  EXPECT_EQ(wave.dataSize, audio.size());
-  EXPECT_EQ(wave.dataTagPos, WalkWave(source).dataTagPos);
+  EXPECT_EQ(outcome.attributesText, AttributesText(probe.channels, probe.bits, probe.rate));
+  EXPECT_EQ(wave.layout.AudioSize(), audio.size());
+  EXPECT_EQ(wave.layout.dataTagPos, WalkWave(source).dataTagPos);
 
   const uint64_t minute = uint64_t{8000} * blockAlign * 60;
   SaveClip(wave, "1", "1", source, ClipMode::StartMinute, ui);
@@ -275,7 +206,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
     SCOPED_TRACE(c.path);
     const Bytes bytes = ReadFile(c.path);
     // An extensible source's 40-byte fmt chunk is kept; any other becomes the canonical 16.
-    const bool extensible = wave.header.formatTag == kExtensibleFormat;
+    const bool extensible = wave.layout.fmt.formatTag == kExtensibleFormat;
     const size_t header = extensible ? 68 : 44;
     ASSERT_EQ(bytes.size(), header + minute);
     EXPECT_EQ(Slice(bytes, 0, 16),

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -16,13 +14,13 @@
 
 #include "clip_record.h"
 #include "engine_error.h"
-#include "file.h"
 #include "little_endian.h"
 #include "load_wave.h"
 #include "processes.h"
 #include "save_clip.h"
 #include "test_waves.h"
 #include "texts.h"
+#include "tool_probes.h"
 #include "wave_format.h"
 #include "write_back.h"
 
@@ -31,23 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-AudioLayout LayoutOf(const std::string& path) {
-  File file;
-  if (!file.Open(path, FileMode::ReadExclusive)) throw std::runtime_error("cannot open " + path);
-  const std::optional<AudioLayout> layout = ReadAudioLayout(file);
-  if (!layout) throw std::runtime_error("no data chunk in " + path);
-  return *layout;
-}
-
-// The audio data of a WAV file, found through its own data chunk.
-Bytes AudioOf(const std::string& path) {
-  const AudioLayout layout = LayoutOf(path);
-  const Bytes file = ReadFile(path);
-  const auto start = file.begin() + layout.DataStart();
-  return Bytes(start, start + static_cast<std::ptrdiff_t>(layout.AudioSize()));
-}
-
-// A source made by a tool: its path, and the file's layout.
+// A source made by a tool.
 struct ToolSource {
   const char* what;
   std::string command;  // %s: the output path
@@ -97,12 +79,18 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
     SCOPED_TRACE(tool.what);
     ScratchDir dir;
     const std::string path = MakeSource(dir, tool, "take.wav");
-    const Bytes audio = AudioOf(path);
+    // The source's audio and format as sox decodes them, not as the engine reads them.
+    const Bytes audio = SoxAudio(path);
+    const ToolInfo source = Soxi(path);
+    const uint16_t frame = source.BlockAlign();
+    ASSERT_EQ(source.rate, 8000);
+    ASSERT_EQ(source.samples, 130u * 8000u);
+    ASSERT_EQ(audio.size(), source.samples * frame);
     LoadedWave wave;
     LoadWave(path, wave);
-    ASSERT_EQ(wave.wholeMinutes, 2);
-    const size_t minute = size_t{8000} * wave.blockAlign * 60;
-    const size_t wholeFrames = audio.size() - audio.size() % wave.blockAlign;
+    ASSERT_EQ(wave.playTime.wholeMinutes, 2);
+    const size_t minute = size_t{8000} * frame * 60;
+    const size_t wholeFrames = audio.size() - audio.size() % frame;
     RecordingUi ui;
     SaveClip(wave, "1", "1", path, ClipMode::StartMinute, ui);
     SaveClip(wave, "2", "0", path, ClipMode::FromEnd, ui);
@@ -115,26 +103,27 @@ TEST(RealTools, ClipsHoldTheSourceBytesAndOpenInTheTools) {
     } clips[] = {{"take-1-1.wav", minute, minute},
                  {"take-L-2.wav", wholeFrames - 2 * minute, 2 * minute},
                  {"take-1-5.wav", minute, audio.size() - minute}};
+    const WalkedWave walked = WalkWave(path);
     for (const auto& clip : clips) {
       SCOPED_TRACE(clip.name);
       const std::string clipPath = dir.File(clip.name);
       const Bytes bytes = ReadFile(clipPath);
       // An extensible source's fmt chunk is kept whole; any other becomes the canonical 16 bytes.
-      const bool extensible = wave.header.formatTag == kExtensibleFormat;
+      const bool extensible = walked.formatTag == kExtensibleFormat;
       const size_t header = extensible ? 68 : 44;
       ASSERT_EQ(bytes.size(), header + clip.bytes);
       EXPECT_EQ(Slice(bytes, header, clip.bytes), Slice(audio, clip.offset, clip.bytes));
       EXPECT_EQ(ReadU32(&bytes[16]), extensible ? 40u : 16u);
-      EXPECT_EQ(ReadU16(&bytes[20]), extensible ? kExtensibleFormat : LayoutOf(path).format.encoding);
+      EXPECT_EQ(ReadU16(&bytes[20]), extensible ? kExtensibleFormat : walked.encoding);
       if (&clip != &clips[0]) continue;  // the tools are slow to start: one clip per source
-      // The tools accept the clip and count its samples as we do.
+      // The tools accept the clip: the source's format, and its samples counted as we do.
       EXPECT_TRUE(ShellSucceeds("ffprobe -v error " + ShellQuoted(clipPath)));
-      FILE* samples = popen(("soxi -s " + ShellQuoted(clipPath) + " 2>/dev/null").c_str(), "r");
-      char line[64] = {};
-      const bool read = samples != nullptr && std::fgets(line, sizeof line, samples) != nullptr;
-      const bool succeeded = samples != nullptr && pclose(samples) == 0;
-      ASSERT_TRUE(read && succeeded) << "soxi refused the clip";
-      EXPECT_EQ(std::stoull(line), clip.bytes / wave.blockAlign);
+      const ToolInfo read = Soxi(clipPath);
+      ASSERT_GT(read.seconds, 0) << "soxi refused the clip";
+      EXPECT_EQ(read.samples, clip.bytes / frame);
+      EXPECT_EQ(read.channels, source.channels);
+      EXPECT_EQ(read.rate, source.rate);
+      EXPECT_EQ(read.bits, source.bits);
     }
   }
 }
@@ -165,16 +154,16 @@ class RoundTrip : public ::testing::Test {
   // edited audio.
   void ExpectWrittenBack(const std::string& source, const std::string& record) {
     const Bytes before = ReadFile(source);
-    const AudioLayout layout = LayoutOf(source);
-    const size_t minute = size_t{8000} * layout.header.blockAlign * 60;
-    const Bytes edited = AudioOf(PathWithoutExtension(record) + ".wav");
+    const int64_t dataStart = WalkWave(source).dataStart;
+    const size_t minute = size_t{8000} * Soxi(source).BlockAlign() * 60;
+    const Bytes edited = SoxAudio(PathWithoutExtension(record) + ".wav");
     ASSERT_EQ(edited.size(), minute);
-    ASSERT_NE(edited, Slice(before, static_cast<size_t>(layout.DataStart()) + minute, minute)) << "the edit changed nothing";
+    ASSERT_NE(edited, Slice(before, static_cast<size_t>(dataStart) + minute, minute)) << "the edit changed nothing";
     ui.infos.clear();
     WriteBackClips({record}, ui);
     EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
     Bytes expected = before;
-    std::copy(edited.begin(), edited.end(), expected.begin() + layout.DataStart() + static_cast<std::ptrdiff_t>(minute));
+    std::copy(edited.begin(), edited.end(), expected.begin() + dataStart + static_cast<std::ptrdiff_t>(minute));
     EXPECT_EQ(ReadFile(source), expected);
   }
 };
@@ -199,7 +188,7 @@ TEST_F(RoundTrip, SoxAndFfmpegEditsGoBackIntoTheSource) {
 
     // ffmpeg adds a LIST chunk (and for 24 bits an extensible fmt chunk) before the audio.
     EditInPlace(clip, std::string("ffmpeg -nostdin -v error -y -i %s -af volume=0.5 -c:a ") + c.codec + " %o");
-    ASSERT_GT(LayoutOf(clip).DataStart(), 44);
+    ASSERT_GT(WalkWave(clip).dataStart, 44);
     ExpectWrittenBack(source, record);
   }
 }
@@ -225,7 +214,7 @@ TEST_F(RoundTrip, AnRf64ClipWithAPeakChunkWritesOnlyItsSamples) {
   decoded.resize(minute * 50 / 60);
 
   const Bytes before = ReadFile(source);
-  const int64_t dataStart = LayoutOf(source).DataStart();
+  const int64_t dataStart = WalkWave(source).dataStart;
   WriteBackClips({record}, ui);
   Bytes range = decoded;
   range.resize(minute, 0);
@@ -294,12 +283,12 @@ TEST(LoadWave, FilesFromRealTools) {
   LoadOutcome outcome = LoadWave(sox, wave);
   EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:1分5秒"));
   EXPECT_EQ(outcome.attributesText, Text(tools[0].attributes));
-  EXPECT_EQ(wave.header.formatTag, 0xFFFE);
-  EXPECT_EQ(wave.subFormat, 1);
+  EXPECT_EQ(wave.layout.fmt.formatTag, 0xFFFE);
+  EXPECT_EQ(wave.layout.fmt.subFormat, 1);
   outcome = LoadWave(ff, wave);
   EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:1分5秒"));
   EXPECT_EQ(outcome.attributesText, Text(tools[1].attributes));
-  EXPECT_GT(wave.dataTagPos, 36);  // behind the LIST chunk
+  EXPECT_GT(wave.layout.dataTagPos, 36);  // behind the LIST chunk
 }
 
 }  // namespace

@@ -94,6 +94,52 @@ struct SmallSource {
   }
 };
 
+// The plan alone, from the play time's numbers and the typed texts: no files. TestFormat's
+// minute is 24,000 bytes; the audio is ten minutes and three bytes (a partial frame).
+TEST(PlanClip, RangesAndRefusalsFromThePlayTimeAndTheTypedTexts) {
+  LoadedWave wave;
+  wave.playTime = {10 * kMinute + 3, 100, 4, 10, 0};
+  const std::string beyondEnd = Text(texts::kStartBeyondEnd);
+  const std::string tooLong = Text(texts::kClipTooLong);
+  const int64_t m = kMinute;
+  const struct {
+    const char* length;
+    const char* start;
+    ClipMode mode;
+    int64_t offset, bytes;
+    const std::string& refusal;
+  } cases[] = {
+      {"2", "1", ClipMode::StartMinute, m, 2 * m, ""},
+      {"3", "9", ClipMode::StartMinute, 9 * m, m + 3, ""},  // ends with the audio, partial frame and all
+      {"1", "10", ClipMode::StartMinute, 10 * m, 3, ""},    // only the partial frame is left
+      {"0", "11", ClipMode::StartMinute, 11 * m, 0, ""},    // nothing is never outside the audio
+      {"1", "11", ClipMode::StartMinute, 0, 0, beyondEnd},
+      {"1", "2147483647", ClipMode::StartMinute, 0, 0, beyondEnd},  // saturated, not wrapped
+      {"2", "x", ClipMode::FromEnd, 8 * m, 2 * m, ""},              // from the last whole frame
+      {"10", "0", ClipMode::FromEnd, 0, 10 * m, ""},
+      {"11", "0", ClipMode::FromEnd, 0, 0, tooLong},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.length) + " from " + c.start);
+    const ClipPlan plan = PlanClip(wave, c.length, c.start, c.mode);
+    EXPECT_EQ(plan.refusal, c.refusal);
+    EXPECT_EQ(plan.offset, c.offset);
+    EXPECT_EQ(plan.bytes, c.bytes);
+  }
+  for (const ClipMode mode : {ClipMode::StartMinute, ClipMode::FromEnd}) {
+    EXPECT_EQ(ErrorOf([&] { PlanClip(wave, "-1", "0", mode); }), Text(texts::kRangeCheck));
+    EXPECT_EQ(ErrorOf([&] { PlanClip(wave, "1 ", "0", mode); }), Text(u8"'1 ' は整数ではありません"));
+  }
+  EXPECT_EQ(ErrorOf([&] { PlanClip(wave, "1", "-1", ClipMode::StartMinute); }), Text(texts::kRangeCheck));
+
+  // The numbers are the play time's, whatever the layout holds: nothing loaded measures 0 bytes.
+  wave.layout.audioSize = 99 * kMinute;
+  wave.playTime = {};
+  const ClipPlan empty = PlanClip(wave, "5", "3", ClipMode::StartMinute);
+  EXPECT_EQ(empty.offset + empty.bytes, 0);
+  EXPECT_EQ(empty.refusal, "");
+}
+
 TEST(SaveClip, StartMinuteClipHasTheCanonicalHeaderTheSourceBytesAndItsRecord) {
   SmallSource s;
   s.Cut("3", "5");
@@ -127,7 +173,7 @@ TEST(SaveClip, FullSizeExampleCutsTheRightBytes) {
   const Bytes list = Chunk("LIST", Bytes(20, 'x'));
   PutBytes(path, 44 + dataSize + 512, list);  // after the marks that run past the audio's end
   const LoadedWave wave = Load(path);
-  ASSERT_EQ(wave.dataSize, dataSize);
+  ASSERT_EQ(wave.layout.AudioSize(), dataSize);
 
   RecordingUi ui;
   SaveClip(wave, "3", "5", path, ClipMode::StartMinute, ui);

@@ -43,19 +43,6 @@ WaveShape ClipShapeOf(const WaveShape& source) {
   return clip;
 }
 
-std::string PlayTimeText(uint64_t audioBytes, const WaveShape& shape) {
-  const uint64_t seconds = audioBytes / shape.blockAlign / shape.sampleRate;
-  return Text(u8"演奏時間:") + std::to_string(seconds / 60) + Text(u8"分") + std::to_string(seconds % 60) + Text(u8"秒");
-}
-
-std::string AttributesText(const WaveShape& shape) {
-  const std::string channels = shape.channels == 1   ? "mono"
-                               : shape.channels == 2 ? "stereo"
-                                                     : std::to_string(shape.channels) + "ch";
-  return Text(u8"WAV属性:") + channels + "/" + std::to_string(shape.bitsPerSample) + "bit/" +
-         std::to_string(shape.sampleRate) + "Hz";
-}
-
 struct Layout {
   Bytes file;
   WaveShape shape;      // the format values of its fmt chunk
@@ -273,11 +260,11 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
 
   LoadedWave& wave = TheLoadedWave();
   const LoadOutcome outcome = LoadWave(path, wave);
-  EXPECT_EQ(wave.dataTagPos, layout.dataTagPos);
-  EXPECT_EQ(wave.dataSize, layout.audioSize);
-  EXPECT_EQ(outcome.playTimeText, PlayTimeText(layout.audioSize, layout.shape));
-  EXPECT_EQ(outcome.attributesText, AttributesText(layout.shape));
-  ASSERT_EQ(wave.wholeMinutes, 2);
+  EXPECT_EQ(wave.layout.dataTagPos, layout.dataTagPos);
+  EXPECT_EQ(wave.layout.AudioSize(), layout.audioSize);
+  EXPECT_EQ(outcome.playTimeText, PlayTimeText(layout.audioSize / layout.shape.blockAlign / layout.shape.sampleRate));
+  EXPECT_EQ(outcome.attributesText, AttributesText(layout.shape.channels, layout.shape.bitsPerSample, layout.shape.sampleRate));
+  ASSERT_EQ(wave.playTime.wholeMinutes, 2);
 
   SaveClip(wave, "1", "1", path, ClipMode::StartMinute, ui);
   SaveClip(wave, "1", "0", path, ClipMode::FromEnd, ui);
@@ -312,9 +299,12 @@ INSTANTIATE_TEST_SUITE_P(Layouts, WalkedLayout, ::testing::ValuesIn(LayoutCases(
 
 // The fields a failed load must leave alone.
 std::vector<int64_t> Fields(const LoadedWave& wave) {
-  return {wave.dataTagPos,          wave.sampleRate,         wave.blockAlign,  wave.wholeMinutes,
-          wave.seconds,             static_cast<int64_t>(wave.dataSize), wave.header.channels,
-          wave.header.formatTag,    wave.dataChunk.dataSize, wave.subFormat};
+  const AudioLayout& layout = wave.layout;
+  const LoadedPlayTime& time = wave.playTime;
+  return {layout.dataTagPos,      static_cast<int64_t>(layout.AudioSize()), layout.format.channels,
+          layout.fmt.formatTag,   layout.fmt.subFormat,                      time.sampleRate,
+          time.blockAlign,        time.wholeMinutes,                         time.seconds,
+          wave.playTimeFailed};
 }
 
 TEST(WalkedLayoutFormats, OnlyFormatsCutAsBytesLoad) {
@@ -363,7 +353,7 @@ TEST(WalkedLayoutFormats, OnlyFormatsCutAsBytesLoad) {
     const std::string error = ErrorOf([&] { LoadWave(path, TheLoadedWave()); });
     if (c.loads) {
       EXPECT_EQ(error, "(no error)");
-      EXPECT_EQ(TheLoadedWave().dataSize, kSeconds * 8000 * shape.blockAlign);
+      EXPECT_EQ(TheLoadedWave().layout.AudioSize(), kSeconds * 8000 * shape.blockAlign);
     } else {
       EXPECT_EQ(error, FormatText(texts::kCompressedFormat, path));
       EXPECT_EQ(Fields(TheLoadedWave()), before);
@@ -409,8 +399,8 @@ TEST(WalkedLayoutLimits, HundredThousandChunksBeforeFmtEndQuickly) {
   const std::string error = ErrorOf([&] { LoadWave(path, wave); });
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   if (error == "(no error)") {
-    EXPECT_EQ(wave.dataTagPos, layout.dataTagPos);
-    EXPECT_EQ(wave.dataSize, kSeconds * 8000);
+    EXPECT_EQ(wave.layout.dataTagPos, layout.dataTagPos);
+    EXPECT_EQ(wave.layout.AudioSize(), kSeconds * 8000);
   } else {
     EXPECT_NE(error, "") << "a refusal must say why";
   }

@@ -133,10 +133,10 @@ TEST(HostileWave, AFailedLoadLeavesTheLoadedFileAsItWas) {
     const std::string path = dir.File(std::string(file.name) + ".wav");
     testing::WriteFile(path, file.bytes);
     EXPECT_EQ(testing::ErrorOf([&] { LoadWave(path, wave); }), ExpectedError(file, path));
-    EXPECT_EQ(wave.dataTagPos, before.dataTagPos);
-    EXPECT_EQ(wave.dataSize, before.dataSize);
-    EXPECT_EQ(wave.wholeMinutes, before.wholeMinutes);
-    EXPECT_EQ(wave.header.sampleRate, before.header.sampleRate);
+    EXPECT_EQ(wave.layout.dataTagPos, before.layout.dataTagPos);
+    EXPECT_EQ(wave.layout.AudioSize(), before.layout.AudioSize());
+    EXPECT_EQ(wave.playTime.wholeMinutes, before.playTime.wholeMinutes);
+    EXPECT_EQ(wave.layout.fmt.sampleRate, before.layout.fmt.sampleRate);
   }
 }
 

@@ -60,9 +60,9 @@ TEST(SourceInUse, HeldByAnotherProgramItCannotBeOpenedAndStaysUntouched) {
     EXPECT_EQ(testing::ErrorOf([&] { LoadWave(files.source, wave); }), cannotOpen);
     testing::RecordingUi ui;
     wave = LoadedWave();
-    wave.blockAlign = testing::TestFormat().blockAlign;
-    wave.sampleRate = testing::TestFormat().sampleRate;
-    wave.dataSize = 2 * testing::kMinute;
+    wave.playTime.blockAlign = testing::TestFormat().blockAlign;
+    wave.playTime.sampleRate = testing::TestFormat().sampleRate;
+    wave.playTime.audioSize = 2 * testing::kMinute;
     EXPECT_EQ(testing::ErrorOf([&] { SaveClip(wave, "1", "1", files.source, ClipMode::StartMinute, ui); }),
               cannotOpen);
     EXPECT_FALSE(testing::Exists(ClipPathFor(files.source, "1", "1", ClipMode::StartMinute)));

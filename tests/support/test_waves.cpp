@@ -1,5 +1,7 @@
 #include "test_waves.h"
 
+#include "texts.h"
+
 #include <algorithm>
 #include <filesystem>
 
@@ -38,7 +40,7 @@ std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_
   return path;
 }
 
-Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
+Bytes WaveHead(const WaveShape& shape, uint64_t audioSize) {
   Bytes fmt;
   AppendU16(fmt, shape.formatTag);
   AppendU16(fmt, shape.channels);
@@ -57,23 +59,37 @@ Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
   }
   fmt.resize(shape.fmtSize, 0);
 
-  Bytes body;
-  AppendText(body, "WAVE");
-  Append(body, shape.chunksBeforeFmt);
-  AppendText(body, "fmt ");
-  AppendU32(body, shape.fmtSize);
-  Append(body, fmt);
-  Append(body, shape.chunksBeforeData);
-  AppendText(body, "data");
-  AppendU32(body, shape.statedSizeOverride ? shape.statedSize : static_cast<uint32_t>(audio.size()));
-  Append(body, audio);
-  Append(body, shape.trailer);
+  const auto clamp32 = [](uint64_t value) { return static_cast<uint32_t>(std::min<uint64_t>(value, UINT32_MAX)); };
+  Bytes head;
+  AppendText(head, "RIFF");
+  AppendU32(head, 0);  // filled in below
+  AppendText(head, "WAVE");
+  Append(head, shape.chunksBeforeFmt);
+  AppendText(head, "fmt ");
+  AppendU32(head, shape.fmtSize);
+  Append(head, fmt);
+  Append(head, shape.chunksBeforeData);
+  AppendText(head, "data");
+  AppendU32(head, shape.statedSizeOverride ? shape.statedSize : clamp32(audioSize));
+  WriteU32(&head[4], clamp32(head.size() - 8 + audioSize + shape.trailer.size()));
+  return head;
+}
 
-  Bytes file;
-  AppendText(file, "RIFF");
-  AppendU32(file, static_cast<uint32_t>(body.size()));
-  Append(file, body);
+Bytes MakeWave(const WaveShape& shape, const Bytes& audio) {
+  Bytes file = WaveHead(shape, audio.size());
+  Append(file, audio);
+  Append(file, shape.trailer);
   return file;
+}
+
+std::string PlayTimeText(uint64_t totalSeconds) {
+  return Text(u8"演奏時間:") + std::to_string(totalSeconds / 60) + Text(u8"分") + std::to_string(totalSeconds % 60) +
+         Text(u8"秒");
+}
+
+std::string AttributesText(unsigned channels, unsigned bitsPerSample, uint64_t sampleRate) {
+  const std::string named = channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + "ch";
+  return Text(u8"WAV属性:") + named + "/" + std::to_string(bitsPerSample) + "bit/" + std::to_string(sampleRate) + "Hz";
 }
 
 Bytes Chunk(const std::string& tag, const Bytes& body) {

@@ -41,6 +41,9 @@ inline constexpr uint32_t kMono8000Minute = 480000;
 
 // A WAV file with `audio` as its data, laid out as `shape` says.
 Bytes MakeWave(const WaveShape& shape, const Bytes& audio);
+// What MakeWave puts before `audioSize` bytes of audio (the sizes it states cut to 32 bits),
+// for files too big to hold in memory.
+Bytes WaveHead(const WaveShape& shape, uint64_t audioSize);
 
 // A TestFormat file `seconds` long, written as `name` in `dir`; returns its path.
 std::string WriteMinutes(const ScratchDir& dir, const std::string& name, uint64_t seconds);
@@ -66,6 +69,12 @@ Bytes BextChunk(const std::string& description);
 // its position, the four bytes "data" (the chunk it points into), chunk start, block start
 // and the sample offset.
 Bytes CueChunk(const std::vector<uint32_t>& positions);
+
+// What a load shows, as the window and the command line word it: "演奏時間:" with the whole
+// minutes and seconds of `totalSeconds`, and "WAV属性:" with the channels ("mono", "stereo",
+// or the count and "ch"), the bits and the rate. Native code page texts.
+std::string PlayTimeText(uint64_t totalSeconds);
+std::string AttributesText(unsigned channels, unsigned bitsPerSample, uint64_t sampleRate);
 
 // Where the audio of a WAV file lies, by this test suite's own walk of its chunks (not the
 // engine's): "RIFF", "RF64" or "BW64", then chunks from 12; the first fmt chunk's values, the
