@@ -21,19 +21,23 @@ namespace ostrevan::testing {
 
 namespace {
 std::atomic<int> counter{0};
+
+// Paths are UTF-8 as in the engine; on Windows the library then opens them by their UTF-16
+// name, whatever the system code page.
+fs::path PathOf(const std::string& utf8) { return fs::u8path(utf8); }
 }  // namespace
 
 ScratchDir::ScratchDir(const std::string& parent) {
   std::random_device random;
-  fs::path dir = (parent.empty() ? fs::temp_directory_path() : fs::path(parent)) /
+  fs::path dir = (parent.empty() ? fs::temp_directory_path() : PathOf(parent)) /
                  ("ostrevan-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
   fs::create_directories(dir);
-  path_ = dir.string();
+  path_ = dir.u8string();
 }
 
 ScratchDir::~ScratchDir() {
   std::error_code ignored;
-  fs::remove_all(path_, ignored);
+  fs::remove_all(PathOf(path_), ignored);
 }
 
 std::string ScratchDir::File(const std::string& name) const {
@@ -45,18 +49,18 @@ std::string ScratchDir::File(const std::string& name) const {
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const std::string& path) {
   // In one read where the size is known: the crash-state tests read thousands of files.
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::ifstream in(PathOf(path), std::ios::binary | std::ios::ate);
   const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
   if (size < 0) return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   Bytes bytes(static_cast<size_t>(size));
@@ -67,23 +71,23 @@ Bytes ReadFile(const std::string& path) {
 }
 
 std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool Exists(const std::string& path) { return fs::exists(path); }
+bool Exists(const std::string& path) { return fs::exists(PathOf(path)); }
 
 std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
 #ifdef _WIN32
-  // As the system code page spells them (the library's own conversion may differ).
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  // In UTF-8 through the engine's own conversion, which keeps every name Windows can hold.
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(Widen(folder + "\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
+      const std::string name = Narrow(found.cFileName);
       if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
 #else
@@ -94,7 +98,7 @@ std::vector<std::string> NamesIn(const std::string& folder) {
 }
 
 Bytes ReadRange(const std::string& path, int64_t position, size_t count) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   in.seekg(position);
   Bytes out(count);
   in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(count));
@@ -103,12 +107,12 @@ Bytes ReadRange(const std::string& path, int64_t position, size_t count) {
 }
 
 void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
-  std::fstream io(path, std::ios::binary | std::ios::in | std::ios::out);
+  std::fstream io(PathOf(path), std::ios::binary | std::ios::in | std::ios::out);
   io.seekp(position);
   io.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void ResizeFile(const std::string& path, uint64_t size) { fs::resize_file(path, size); }
+void ResizeFile(const std::string& path, uint64_t size) { fs::resize_file(PathOf(path), size); }
 
 Bytes PatternBytes(uint64_t count, uint32_t variant) {
   Bytes out(static_cast<size_t>(count));
@@ -175,10 +179,6 @@ std::string ErrorOf(const std::function<void()>& action) {
     return error.message();
   }
   return "(no error)";
-}
-
-bool IsShiftJisLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 }  // namespace ostrevan::testing
