@@ -23,8 +23,15 @@ namespace {
 std::atomic<int> counter{0};
 
 // Paths are UTF-8 as in the engine; on Windows the library then opens them by their UTF-16
-// name, whatever the system code page.
-fs::path PathOf(const std::string& utf8) { return fs::u8path(utf8); }
+// name, whatever the system code page, with the engine's own conversion, which keeps a lone
+// surrogate as NTFS does.
+fs::path PathOf(const std::string& utf8) {
+#ifdef _WIN32
+  return fs::path(Widen(utf8));
+#else
+  return fs::u8path(utf8);
+#endif
+}
 }  // namespace
 
 ScratchDir::ScratchDir(const std::string& parent) {
