@@ -78,9 +78,9 @@ inline ProcessResult RunCli(const std::vector<std::string>& args, const RunOptio
 #endif
 
 #ifdef _WIN32
-// Runs `program` with `args` on a console of its own, made for it in this process, and gives
-// the console's text as it ends (UTF-8, each row's trailing blanks cut, rows joined with
-// "\n") in `out`, or `timedOut`/-1 when no console can be had.
+// Runs `program` with `args` on a console made for it in this process, and gives the
+// console's text as the program left it in `out` (UTF-8, each row's trailing blanks cut, rows
+// joined with "\n"). Status -1, not timed out, when no console can be had.
 ProcessResult RunInConsole(const std::string& program, const std::vector<std::string>& args,
                            const RunOptions& options = {});
 #endif
