@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include "codepage.h"
 #include "engine_error.h"
 #include "file.h"
 #include "integer_text.h"
@@ -117,6 +118,21 @@ bool IsTerminal(std::FILE* file) {
 #endif
 }
 
+// The columns a progress line takes, so that blanks cover all of it. On a Windows console a
+// character beyond ASCII is counted two, as its double-byte code page counted it; a POSIX
+// terminal is counted in bytes, as before.
+size_t ColumnsOf(const std::string& utf8) {
+#ifdef _WIN32
+  size_t columns = 0;
+  for (size_t at = 0; at < utf8.size(); at += Utf8CharacterLength(static_cast<unsigned char>(utf8[at]))) {
+    columns += static_cast<unsigned char>(utf8[at]) < 0x80 ? 1 : 2;
+  }
+  return columns;
+#else
+  return utf8.size();
+#endif
+}
+
 // Information messages as lines on standard output; remembers whether the run finished. On a
 // terminal, standard error shows one line of progress while a copy runs, as dd and curl do.
 class PrintingUi : public EngineUi {
@@ -124,7 +140,7 @@ class PrintingUi : public EngineUi {
   PrintingUi(std::FILE* out, std::FILE* err) : out_(out), err_(err), showProgress_(IsTerminal(err)) {}
   void ShowInfo(const std::string& text) override {
     ClearProgress();
-    std::fprintf(out_, "%s\n", text.c_str());
+    WriteText(out_, text + "\n");
     finished_ = text == Text(texts::kFinished);
   }
   bool Progress(const std::string& path, uint64_t done, uint64_t total) override {
@@ -134,9 +150,9 @@ class PrintingUi : public EngineUi {
       const size_t slash = path.find_last_of("/\\");
       std::string line = path.substr(slash == std::string::npos ? 0 : slash + 1) + ": " +
                          ProgressAmountText(done, total);
-      std::fprintf(err_, "\r%s ", line.c_str());
+      WriteText(err_, "\r" + line + " ");
       std::fflush(err_);
-      width_ = std::max(width_, line.size() + 1);
+      width_ = std::max(width_, ColumnsOf(line) + 1);
     }
     return !stopAsked;
   }
@@ -145,7 +161,7 @@ class PrintingUi : public EngineUi {
  private:
   void ClearProgress() {
     if (width_ == 0) return;
-    std::fprintf(err_, "\r%s\r", std::string(width_, ' ').c_str());
+    WriteText(err_, "\r" + std::string(width_, ' ') + "\r");
     std::fflush(err_);
     width_ = 0;
   }
@@ -164,9 +180,9 @@ struct UsageError {};
 // play-time and attributes texts first. False for a file under one minute.
 bool LoadAndPrint(const std::string& path, std::FILE* out, bool withLabels) {
   const LoadOutcome outcome = LoadWave(path, TheLoadedWave());
-  if (withLabels) std::fprintf(out, "%s\n%s\n", outcome.playTimeText.c_str(), outcome.attributesText.c_str());
+  if (withLabels) WriteText(out, outcome.playTimeText + "\n" + outcome.attributesText + "\n");
   if (outcome.IsShortFile()) {
-    std::fprintf(out, "%s\n", outcome.shortFileMessage.c_str());
+    WriteText(out, outcome.shortFileMessage + "\n");
     return false;
   }
   return true;
@@ -220,12 +236,12 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
   if (args.empty()) throw UsageError{};
   const std::string& command = args[0];
   if (command == "--help" && args.size() == 1) {
-    std::fputs(kUsage, out);
-    std::fputs(FormatText(kHelpBody, Text(texts::kFinished)).c_str(), out);
+    WriteText(out, kUsage);
+    WriteText(out, FormatText(kHelpBody, Text(texts::kFinished)));
     return kExitFinished;
   }
   if (command == "--version" && args.size() == 1) {
-    std::fputs("ostrevan-cli " OSTREVAN_VERSION "\n", out);
+    WriteText(out, "ostrevan-cli " OSTREVAN_VERSION "\n");
     return kExitFinished;
   }
   if (command == "info" && args.size() == 2) return LoadAndPrint(args[1], out, true) ? kExitFinished : kExitMessage;
@@ -242,17 +258,36 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
 // The error's text on standard error, as the window's error box shows it.
 int PrintCurrentError(std::FILE* out, std::FILE* err) {
   std::fflush(out);
-  std::fprintf(err, "%s\n", ErrorText(CurrentErrorMessage()).c_str());
+  WriteText(err, ErrorText(CurrentErrorMessage()) + "\n");
   return kExitError;
 }
 
 }  // namespace
 
+#ifdef _WIN32
+void WriteText(std::FILE* to, const std::string& utf8) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(to)));
+  DWORD mode = 0;
+  if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    // What went through the stream before must come first.
+    std::fflush(to);
+    const std::wstring wide = Widen(utf8);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  const std::string bytes = ToSystemCodePage(utf8);
+  std::fwrite(bytes.data(), 1, bytes.size(), to);
+}
+#else
+void WriteText(std::FILE* to, const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), to); }
+#endif
+
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   try {
     return Dispatch(args, out, err);
   } catch (const UsageError&) {
-    std::fputs(kHint, err);
+    WriteText(err, kHint);
     return kExitUsage;
   } catch (...) {
     return PrintCurrentError(out, err);

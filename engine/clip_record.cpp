@@ -12,6 +12,24 @@
 
 namespace ostrevan {
 
+namespace {
+
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+
+// `lines` as read from the file, in UTF-8. Without the mark the path decides: earlier versions
+// wrote it in the system code page, a text editor may have saved it as UTF-8.
+RecordLines InUtf8(RecordLines lines) {
+  if (lines.byteOrderMark) return lines;
+  const std::string& path = lines.lines[2];
+  const std::string inCodePage = FromSystemCodePage(path);
+  if (inCodePage != path && !FileExists(inCodePage) && IsValidUtf8(path)) return lines;
+  for (std::string& line : lines.lines) line = FromSystemCodePage(line);
+  lines.text = FromSystemCodePage(lines.text);
+  return lines;
+}
+
+}  // namespace
+
 std::string ComposeRecordText(const ClipRecord& record) {
   std::string text =
       DecimalText(record.clipOffset) + "\r\n" + DecimalText(record.clipBytes) + "\r\n" + record.sourcePath + "\r\n";
@@ -19,11 +37,18 @@ std::string ComposeRecordText(const ClipRecord& record) {
   return text;
 }
 
+std::string RecordFileBytes(const ClipRecord& record) {
+  const std::string text = ComposeRecordText(record);
+  // Only the path can be other than ASCII.
+  if (const std::optional<std::string> inCodePage = ToSystemCodePageExactly(text)) return *inCodePage;
+  return kByteOrderMark + text;
+}
+
 RecordLines SplitRecordText(const std::string& bytes) {
-  static const std::string kByteOrderMark = "\xEF\xBB\xBF";
-  const size_t start = bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
-  const std::string text = bytes.substr(start, bytes.find('\0', start) - start);
   RecordLines result;
+  result.byteOrderMark = bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0;
+  const size_t start = result.byteOrderMark ? kByteOrderMark.size() : 0;
+  const std::string text = bytes.substr(start, bytes.find('\0', start) - start);
   size_t lineNumber = 0;
   std::string line;
   auto endLine = [&] {
@@ -57,7 +82,7 @@ RecordLines ReadRecordLines(const std::string& recordPath) {
   std::string bytes(static_cast<size_t>(length), '\0');
   bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
   file.Close();
-  return SplitRecordText(bytes);
+  return InUtf8(SplitRecordText(bytes));
 }
 
 ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines) {
@@ -90,27 +115,16 @@ bool SameRange(const ClipRecord& a, const ClipRecord& b) {
 }
 
 void WriteRecordFile(const std::string& recordPath, const ClipRecord& record) {
-  const std::string text = ComposeRecordText(record);
+  const std::string text = RecordFileBytes(record);
   NewFile file(recordPath);
   if (file.file().WriteAt(0, text.data(), text.size()) != text.size()) throw EngineError(Text(texts::kWriteError));
   file.Commit();
 }
 
-std::string PathWithoutExtension(const std::string& path, const std::function<bool(unsigned char)>& isLeadByte) {
-  // Walk forward so that lead bytes are known; the last separator or dot wins.
-  size_t last = std::string::npos;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(path[i]);
-    if (isLeadByte(byte) && i + 1 < path.size()) {
-      ++i;  // the trail byte goes with its lead byte
-      continue;
-    }
-    if (byte == '.' || byte == '\\' || byte == '/' || byte == ':') last = i;
-  }
+std::string PathWithoutExtension(const std::string& path) {
+  const size_t last = path.find_last_of(".\\/:");
   if (last != std::string::npos && path[last] == '.') return path.substr(0, last);
   return path;
 }
-
-std::string PathWithoutExtension(const std::string& path) { return PathWithoutExtension(path, [](unsigned char) { return false; }); }
 
 }  // namespace ostrevan

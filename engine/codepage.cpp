@@ -130,9 +130,11 @@ std::string ToSystemCodePage(const std::string& utf8) {
   if (utf8.empty()) return utf8;
   const std::wstring wide = Widen(utf8);
   const int wideLength = static_cast<int>(wide.size());
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  // No best fit: "é" as "e" would name another file; "?" names none.
+  const int size =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, bytes.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, bytes.data(), size, nullptr, nullptr);
   return bytes;
 }
 

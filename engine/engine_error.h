@@ -1,6 +1,6 @@
 #pragma once
 // The one error type the engine raises, and the one way both front ends turn an error into
-// the text they show. Messages are in the system code page.
+// the text they show. Messages are UTF-8, as every text inside the program.
 
 #include <stdexcept>
 #include <string>
@@ -9,8 +9,7 @@ namespace ostrevan {
 
 class EngineError : public std::runtime_error {
  public:
-  explicit EngineError(const std::string& messageInSystemCodePage)
-      : std::runtime_error(messageInSystemCodePage) {}
+  explicit EngineError(const std::string& utf8Message) : std::runtime_error(utf8Message) {}
   std::string message() const { return what(); }
 };
 
@@ -20,10 +19,9 @@ class EngineError : public std::runtime_error {
 std::string CurrentErrorMessage();
 
 // The text an error is shown with: the message with a "." appended when it is not empty and
-// its last character compares greater than "." as bytes. A double-byte character compares by
-// its lead byte, which in Shift-JIS (as the trail bytes, and every byte of a UTF-8 sequence)
-// is above "."; so every Japanese ending gets the ".", while ".", ")" or a blank at the end
-// are left alone.
+// its last character compares greater than "." as bytes. Every byte of a UTF-8 multi-byte
+// character is above ".", so every Japanese ending gets the ".", while ".", ")" or a blank
+// at the end are left alone.
 std::string ErrorText(const std::string& message);
 
 }  // namespace ostrevan

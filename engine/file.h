@@ -2,7 +2,8 @@
 // Byte-addressed file access with the sharing the program relies on: a file opened
 // exclusively cannot be opened by anyone else (another opener of ours, and on Windows any
 // other program) until it is closed. Two implementations share this header: Win32
-// (CreateFileA with share mode 0 or FILE_SHARE_READ) and POSIX (open plus flock).
+// (CreateFileW with share mode 0 or FILE_SHARE_READ) and POSIX (open plus flock). Paths are
+// UTF-8 on Windows, where they reach the system as UTF-16, and bytes as they are on POSIX.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +27,7 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  // Opens `path` (system code page). False when it cannot be had: missing, a folder,
+  // Opens `path`. False when it cannot be had: missing, a folder,
   // no access, or held by another opener.
   bool Open(const std::string& path, FileMode mode);
   bool IsOpen() const;

@@ -1,10 +1,12 @@
-// Win32 file access: CreateFileA with share mode 0, or FILE_SHARE_READ for files that
-// others may read at the same time.
+// Win32 file access: CreateFileW with share mode 0, or FILE_SHARE_READ for files that
+// others may read at the same time. Paths are UTF-8 inside and UTF-16 at every call, so any
+// name Windows can hold is reached, whatever the system code page.
 
 #include <windows.h>
 
 #include <utility>
 
+#include "codepage.h"
 #include "engine_error.h"
 #include "file.h"
 #include "texts.h"
@@ -51,7 +53,7 @@ bool File::PlatformOpen(const std::string& path, FileMode mode) {
     case FileMode::CreateEmpty: access |= GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
     case FileMode::ReadShared: share = FILE_SHARE_READ; break;
   }
-  HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   // Only files on a disk: device names such as CON or COM1 are no recordings.
   if (GetFileType(handle) != FILE_TYPE_DISK) {
@@ -112,28 +114,29 @@ bool File::PlatformFlush() { return FlushFileBuffers(AsHandle(handle_)) != FALSE
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool platform::ReplaceFileWith(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-bool platform::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+bool platform::RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != FALSE; }
 
 // NTFS keeps names in its own journal and MoveFileEx above writes through: nothing to do.
 bool platform::SyncFolderOf(const std::string&) { return true; }
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
-  const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  const std::wstring wide = Widen(path);
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (needed == 0) return path;
-  std::string full(needed, '\0');
-  const DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
   if (length == 0 || length >= needed) return path;
   full.resize(length);
-  return full;
+  return Narrow(full);
 }
 
 }  // namespace ostrevan

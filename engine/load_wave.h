@@ -45,7 +45,7 @@ struct LoadOutcome {
 // ありません" without a data chunk, and refuses big-endian files and compressed encodings.
 AudioLayout ReadCuttableLayout(File& file, const std::string& path);
 
-// Loads `path` (system code page) into `wave` and returns what the load shows.
+// Loads `path` (UTF-8, see file.h) into `wave` and returns what the load shows.
 // Raises "ファイル %s は開けません" when the file cannot be opened and the errors of
 // ReadCuttableLayout (nothing changes in either case), and the play-time errors for a zero
 // block align or sample rate (the layout is then the new file's, the play time unchanged, and

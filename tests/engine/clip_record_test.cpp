@@ -1,5 +1,5 @@
 // The clip record file: its exact bytes, the reading rules for the forms users and editors
-// leave behind, and the path's extension rule with double-byte characters.
+// leave behind, and the path's extension rule.
 
 #include <gtest/gtest.h>
 
@@ -108,7 +108,6 @@ TEST(ClipRecord, TextShownIsTheRecordWithCrLfBreaks) {
 }
 
 TEST(PathWithoutExtension, CutsOnlyAFinalExtension) {
-  const auto noLeadBytes = [](unsigned char) { return false; };
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\rec\\talk.wav", "C:\\rec\\talk"},  {"C:\\rec\\a.b.wav", "C:\\rec\\a.b"},
       {"C:\\rec.d\\talk", "C:\\rec.d\\talk"}, {"C:\\rec\\talk", "C:\\rec\\talk"},
@@ -116,33 +115,12 @@ TEST(PathWithoutExtension, CutsOnlyAFinalExtension) {
       {"/home/u/rec.d/talk", "/home/u/rec.d/talk"}, {"/home/u/talk.wav", "/home/u/talk"},
       {"C:/rec.d/talk", "C:/rec.d/talk"},     {"talk.", "talk"},
       {".wav", ""},                           {"", ""},
+      // UTF-8: no byte of a multi-byte character is a separator or a dot, and a name that
+      // held a "\" trail byte in Shift-JIS ("ソ", "表") holds none.
+      {u8"C:\\rec\\talk.ソ", u8"C:\\rec\\talk"}, {u8"C:\\rec\\a.＝\\talk", u8"C:\\rec\\a.＝\\talk"},
+      {u8"C:\\表.d\\録音🎙", u8"C:\\表.d\\録音🎙"}, {u8"C:\\録音\\녹음.wav", u8"C:\\録音\\녹음"},
   };
-  for (const auto& [path, expected] : cases) {
-    EXPECT_EQ(PathWithoutExtension(path, noLeadBytes), expected) << path;
-    EXPECT_EQ(PathWithoutExtension(path), expected) << path;
-  }
-}
-
-TEST(PathWithoutExtension, ShiftJisTrailByteIsNoSeparator) {
-  // "ソ" is 0x83 0x5C and "＝" is 0x81 0x81: a trail byte can be a "\" and can look like a lead byte.
-  const std::pair<std::string, std::string> cases[] = {
-      {"C:\\rec\\talk.\x83\x5C", "C:\\rec\\talk"},
-      {"C:\\rec\\a.\x81\x81\\talk", "C:\\rec\\a.\x81\x81\\talk"},
-      {"C:\\\x83\x5C.d\\talk.wav", "C:\\\x83\x5C.d\\talk"},
-      {"C:\\rec\\talk.\x95", "C:\\rec\\talk"},  // a lead byte with nothing after it
-  };
-  for (const auto& [path, expected] : cases) EXPECT_EQ(PathWithoutExtension(path, testing::IsShiftJisLeadByte), expected);
-}
-
-// The same through the system code page: under code page 932 the texts below become the
-// Shift-JIS bytes above; in UTF-8 no byte of a multi-byte character is a separator.
-TEST(PathWithoutExtension, SystemCodePage) {
-#ifdef _WIN32
-  ASSERT_EQ(Text(u8"ソ"), "\x83\x5C") << "the tests expect code page 932";
-#endif
-  EXPECT_EQ(PathWithoutExtension(Text(u8"C:\\rec\\talk.ソ")), Text(u8"C:\\rec\\talk"));
-  EXPECT_EQ(PathWithoutExtension(Text(u8"C:\\rec\\a.＝\\talk")), Text(u8"C:\\rec\\a.＝\\talk"));
-  EXPECT_EQ(PathWithoutExtension(Text(u8"C:\\表.d\\録音")), Text(u8"C:\\表.d\\録音"));
+  for (const auto& [path, expected] : cases) EXPECT_EQ(PathWithoutExtension(path), expected) << path;
 }
 
 }  // namespace

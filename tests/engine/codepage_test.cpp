@@ -36,6 +36,7 @@ TEST(SystemCodePage, ExactOnlyWhenEveryCharacterHasACode) {
   EXPECT_EQ(ToSystemCodePageExactly(u8"café.wav"), std::nullopt);
   EXPECT_EQ(ToSystemCodePageExactly(u8"녹음.wav"), std::nullopt);
   EXPECT_EQ(FromSystemCodePage("\x95\x5C"), u8"表");
+  EXPECT_EQ(ToSystemCodePage(u8"café 녹음 表"), "caf? ?? \x95\x5C") << "no look-alikes";
 #else
   EXPECT_EQ(ToSystemCodePageExactly(u8"café.wav"), std::optional<std::string>(u8"café.wav"));
 #endif

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "codepage.h"
 #include "test_files.h"
 
 #ifdef _WIN32
@@ -35,9 +36,9 @@ std::string MissingTool(std::initializer_list<const char*> tools) {
 #ifdef _WIN32
 
 std::string BuiltProgram(const std::string& name) {
-  char self[4096];
-  const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string path(self, length);
+  wchar_t self[4096];
+  const DWORD length = GetModuleFileNameW(nullptr, self, 4096);
+  const std::string path = Narrow(std::wstring(self, length));
   return path.substr(0, path.find_last_of("\\/") + 1) + name + ".exe";
 }
 
@@ -46,21 +47,128 @@ std::map<int, HANDLE>& Started() {
   static std::map<int, HANDLE> started;
   return started;
 }
-}  // namespace
 
-int StartProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options) {
+// The command line of `program` with `args`, each quoted (the tests pass no quotes).
+std::wstring CommandLine(const std::string& program, const std::vector<std::string>& args) {
   std::string command = "\"" + program + "\"";
   for (const std::string& arg : args) command += " \"" + arg + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
+  return Widen(command);
+}
+
+// Starts the process; -1 when it cannot be. `startup` may name the standard handles, which
+// are then inherited.
+int Start(const std::string& program, const std::vector<std::string>& args, const RunOptions& options,
+          STARTUPINFOW& startup) {
+  std::wstring command = CommandLine(program, args);
+  const std::wstring folder = Widen(options.workingDir);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      options.workingDir.empty() ? nullptr : options.workingDir.c_str(), &startup, &process)) {
+  const BOOL inherit = (startup.dwFlags & STARTF_USESTDHANDLES) != 0;
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, inherit, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     return -1;
   }
   CloseHandle(process.hThread);
   Started()[static_cast<int>(process.dwProcessId)] = process.hProcess;
   return static_cast<int>(process.dwProcessId);
+}
+
+// Whatever can be read from `pipe` now, without waiting.
+void Drain(HANDLE pipe, std::string& into) {
+  DWORD available = 0;
+  while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    std::string piece(available, '\0');
+    DWORD got = 0;
+    if (!::ReadFile(pipe, piece.data(), available, &got, nullptr) || got == 0) return;
+    into.append(piece.data(), got);
+  }
+}
+}  // namespace
+
+int StartProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  return Start(program, args, options, startup);
+}
+
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const RunOptions& options) {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE outRead, outWrite, errRead, errWrite;
+  if (!CreatePipe(&outRead, &outWrite, &inheritable, 0)) return {};
+  if (!CreatePipe(&errRead, &errWrite, &inheritable, 0)) {
+    CloseHandle(outRead);
+    CloseHandle(outWrite);
+    return {};
+  }
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = INVALID_HANDLE_VALUE;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  const int pid = Start(program, args, options, startup);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  ProcessResult result;
+  if (pid != -1) {
+    // Read while it runs, so that a full pipe never holds it up.
+    const HANDLE process = Started()[pid];
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.seconds);
+    while (WaitForSingleObject(process, 10) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < deadline) {
+      Drain(outRead, result.out);
+      Drain(errRead, result.err);
+    }
+    const std::string out = std::move(result.out), err = std::move(result.err);
+    result = WaitProgram(pid, 0);
+    result.out = out;
+    result.err = err;
+    Drain(outRead, result.out);
+    Drain(errRead, result.err);
+  }
+  CloseHandle(outRead);
+  CloseHandle(errRead);
+  return result;
+}
+
+ProcessResult RunInConsole(const std::string& program, const std::vector<std::string>& args,
+                           const RunOptions& options) {
+  ProcessResult result;
+  FreeConsole();
+  if (!AllocConsole()) return result;
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inheritable, OPEN_EXISTING, 0, nullptr);
+  const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   &inheritable, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (console != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(console, &info)) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = console;
+    startup.hStdError = console;
+    const int pid = Start(program, args, options, startup);
+    if (pid != -1) {
+      result = WaitProgram(pid, options.seconds);
+      const SHORT width = info.dwSize.X;
+      for (SHORT row = 0; row < info.dwSize.Y; ++row) {
+        std::wstring text(static_cast<size_t>(width), L' ');
+        DWORD got = 0;
+        ReadConsoleOutputCharacterW(console, text.data(), static_cast<DWORD>(width), COORD{0, row}, &got);
+        text.resize(got);
+        text.erase(text.find_last_not_of(L' ') + 1);
+        result.out += Narrow(text) + "\n";
+      }
+      result.out.erase(result.out.find_last_not_of('\n') + 1);
+    }
+  }
+  if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  FreeConsole();
+  return result;
 }
 
 ProcessResult WaitProgram(int pid, int seconds) {

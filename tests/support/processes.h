@@ -61,14 +61,31 @@ struct ProcessResult {
 
 // Starts `program` with `args` without waiting (a name without a folder is looked up on
 // PATH); its output goes to files that WaitProgram reads. On Windows nothing is captured and
-// only the exit status comes back.
+// only the exit status comes back; the arguments reach it in UTF-16.
 int StartProgram(const std::string& program, const std::vector<std::string>& args, const RunOptions& options = {});
 ProcessResult WaitProgram(int pid, int seconds = 60);
 
-#ifndef _WIN32
-// Runs `program` with `args` and waits for it.
+// Runs `program` with `args` and waits for it. On Windows the arguments reach it in UTF-16
+// and its output comes through pipes (the file size limit does not apply there).
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const RunOptions& options = {});
+
+#ifdef OSTREVAN_CLI_PATH
+// The built ostrevan-cli.
+inline ProcessResult RunCli(const std::vector<std::string>& args, const RunOptions& options = {}) {
+  return RunProgram(OSTREVAN_CLI_PATH, args, options);
+}
+#endif
+
+#ifdef _WIN32
+// Runs `program` with `args` on a console made for it in this process, and gives the
+// console's text as the program left it in `out` (UTF-8, each row's trailing blanks cut, rows
+// joined with "\n"). Status -1, not timed out, when no console can be had.
+ProcessResult RunInConsole(const std::string& program, const std::vector<std::string>& args,
+                           const RunOptions& options = {});
+#endif
+
+#ifndef _WIN32
 
 // Runs `body` in a forked child; what it writes to the given pipe descriptor comes back as
 // `out`, its return value as the exit status (99 when it throws).
@@ -80,13 +97,6 @@ void LimitFileSize(int64_t bytes);
 
 // Writes all of `text` to a descriptor.
 void WriteAll(int fd, const std::string& text);
-
-#ifdef OSTREVAN_CLI_PATH
-// The built ostrevan-cli.
-inline ProcessResult RunCli(const std::vector<std::string>& args, const RunOptions& options = {}) {
-  return RunProgram(OSTREVAN_CLI_PATH, args, options);
-}
-#endif
 #endif
 
 // A shell command's standard output, with `ok` set to whether it succeeded; standard error

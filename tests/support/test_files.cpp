@@ -21,9 +21,19 @@ namespace ostrevan::testing {
 
 namespace {
 std::atomic<int> counter{0};
+
 }  // namespace
 
-fs::path PathOf(const std::string& utf8) { return fs::u8path(utf8); }
+// Paths are UTF-8 as in the engine; on Windows the library then opens them by their UTF-16
+// name, whatever the system code page, with the engine's own conversion, which keeps a lone
+// surrogate as NTFS does.
+fs::path PathOf(const std::string& utf8) {
+#ifdef _WIN32
+  return fs::path(Widen(utf8));
+#else
+  return fs::u8path(utf8);
+#endif
+}
 
 ScratchDir::ScratchDir(const std::string& parent) {
   std::random_device random;
@@ -77,7 +87,20 @@ bool Exists(const std::string& path) { return fs::exists(PathOf(path)); }
 
 std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(PathOf(folder))) names.push_back(entry.path().filename().u8string());
+#ifdef _WIN32
+  // In UTF-8 through the engine's own conversion, which keeps every name Windows can hold.
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(Widen(folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = Narrow(found.cFileName);
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+#else
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+#endif
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -164,10 +187,6 @@ std::string ErrorOf(const std::function<void()>& action) {
     return error.message();
   }
   return "(no error)";
-}
-
-bool IsShiftJisLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 }  // namespace ostrevan::testing

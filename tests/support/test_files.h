@@ -27,8 +27,8 @@ class ScratchDir {
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
   const std::string& path() const { return path_; }
-  // `name` inside the folder, with the platform's separator. Joined as bytes, so a name in
-  // the system code page stays as it is.
+  // `name` inside the folder, with the platform's separator. Paths here are UTF-8, as in the
+  // engine.
   std::string File(const std::string& name) const;
 
  private:
@@ -73,10 +73,6 @@ std::string DifferenceOf(const Bytes& actual, const Bytes& expected);
 
 // The message of the EngineError that `action` raises, or "(no error)".
 std::string ErrorOf(const std::function<void()>& action);
-
-// Shift-JIS (code page 932) lead bytes, whatever the machine's code page: the double-byte
-// rules are checked with it natively too, where the system code page is UTF-8.
-bool IsShiftJisLeadByte(unsigned char byte);
 
 // Records every information message and the last record text.
 class RecordingUi : public ostrevan::EngineUi {

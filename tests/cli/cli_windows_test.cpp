@@ -1,0 +1,64 @@
+// ostrevan-cli.exe under Wine (code page 932) with names beyond the code page: its arguments
+// arrive in UTF-16, a pipe gets code page 932 ("?" for what it lacks) and a console gets
+// every character.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "clip_record.h"
+#include "processes.h"
+#include "source_with_clip.h"
+
+namespace ostrevan::testing {
+namespace {
+
+// Code page 932 bytes; the CRT's text mode makes "\n" a CR LF.
+const std::string kFinished932 = "\x8F\x49\x82\xED\x82\xE8\x82\xDC\x82\xB5\x82\xBD\r\n";
+const std::string kCannotOpen932Before = "\x83\x74\x83\x40\x83\x43\x83\x8B ";
+const std::string kCannotOpen932After = " \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1.\r\n";
+
+struct CliWindows : ::testing::Test {
+  ScratchDir dir;
+  std::string source = dir.File(u8"録音🎙.wav");
+  Bytes original = MakeWave(TestFormat(), PatternBytes(10 * kMinute));
+  void SetUp() override { WriteFile(source, original); }
+};
+
+TEST_F(CliWindows, APipeGetsTheCodePageAndTheWorkIsDone) {
+  ProcessResult result = RunCli({"cut", source, "--length", "3", "--start", "5"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, kFinished932);
+  const std::string record = dir.File(u8"録音🎙-5-3.ini");
+  ASSERT_TRUE(Exists(record));
+  EXPECT_EQ(ReadRecordLines(record).lines[2], source);
+
+  const Bytes edited = PatternBytes(3 * kMinute, 7);
+  WriteFile(ClipOf(record), MakeWave(TestFormat(), edited));
+  result = RunCli({"writeback", record});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, kFinished932);
+  EXPECT_EQ(DifferenceOf(ReadFile(source), With(original, 44 + 5 * kMinute, edited)), "");
+
+  // What 932 lacks comes out as "?", never as a look-alike that names another file ("e").
+  result = RunCli({"info", dir.File(u8"녹음café.wav")});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, kCannotOpen932Before + dir.File("??caf?.wav") + kCannotOpen932After);
+}
+
+TEST_F(CliWindows, AConsoleShowsEveryCharacter) {
+  ProcessResult result = RunInConsole(OSTREVAN_CLI_PATH, {"cut", source, "--length", "3", "--from-end"});
+  if (result.status == -1 && !result.timedOut) GTEST_SKIP() << "no console could be made here";
+  EXPECT_EQ(result.status, 0);
+  // The progress line, shown on a console, is blanked before the message.
+  EXPECT_EQ(result.out, u8"終わりました");
+  EXPECT_TRUE(Exists(dir.File(u8"録音🎙-L-3.wav")));
+
+  const std::string missing = dir.File(u8"녹음🎙.wav");
+  result = RunInConsole(OSTREVAN_CLI_PATH, {"info", missing});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, u8"ファイル " + missing + u8" は開けません.");
+}
+
+}  // namespace
+}  // namespace ostrevan::testing
