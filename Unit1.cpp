@@ -44,7 +44,7 @@ TForm1* TForm1::Create(HINSTANCE instance, HWND owner, HICON icon) {
   const auto& layout = ostrevan::app::kForm1Layout;
   WNDCLASSW windowClass = {};
   windowClass.style = CS_DBLCLKS;
-  windowClass.lpfnWndProc = WindowProc;
+  windowClass.lpfnWndProc = ostrevan::app::OwnedWindowProc<TForm1>;
   windowClass.hInstance = instance;
   windowClass.hIcon = icon;
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
@@ -293,18 +293,4 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcW(handle_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    form->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(window, message, wParam, lParam);
-  // No error may unwind through the system's frames: it is shown here and the message ends.
-  LRESULT result = 0;
-  RunHandler([&] { result = form->HandleMessage(message, wParam, lParam); });
-  return result;
 }

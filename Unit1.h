@@ -13,6 +13,7 @@
 #include "form_builder.h"
 #include "form_controls.h"
 #include "form_handlers.h"
+#include "owned_window.h"
 #include "open_dialog.h"
 #include "progress_view.h"
 
@@ -54,7 +55,8 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
 
  private:
   TForm1() : controls_(ostrevan::app::kForm1Layout) {}
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK ostrevan::app::OwnedWindowProc(HWND, UINT, WPARAM, LPARAM);
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);

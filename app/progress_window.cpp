@@ -6,6 +6,7 @@
 #include "codepage.h"
 #include "controls.h"
 #include "monitor.h"
+#include "owned_window.h"
 #include "texts.h"
 #include "window_texts.h"
 
@@ -70,7 +71,7 @@ ProgressWindow::ProgressWindow(HWND owner, HFONT font, const LayoutScale& scale,
                                std::function<rules::ProgressView()> current, std::function<void()> onStop)
     : owner_(owner), current_(std::move(current)), onStop_(std::move(onStop)) {
   const HINSTANCE instance = TheApplication().Instance();
-  RegisterOnce(instance, WindowProc);
+  RegisterOnce(instance, OwnedWindowProc<ProgressWindow>);
   RECT frame = {0, 0, scale(kClientWidth), scale(kClientHeight)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const rules::ProgressView first = current_();
@@ -160,19 +161,6 @@ LRESULT ProgressWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       break;
   }
   return DefWindowProcW(handle_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK ProgressWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created = static_cast<ProgressWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    created->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* progress = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!progress) return DefWindowProcW(window, message, wParam, lParam);
-  LRESULT result = 0;
-  RunHandler([&] { result = progress->HandleMessage(message, wParam, lParam); });
-  return result;
 }
 
 }  // namespace ostrevan::app

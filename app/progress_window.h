@@ -9,6 +9,7 @@
 #include <string>
 
 #include "form_builder.h"
+#include "owned_window.h"
 #include "progress_view.h"
 
 namespace ostrevan::app {
@@ -30,7 +31,8 @@ class ProgressWindow {
   bool Visible() const { return IsWindowVisible(handle_) != FALSE; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK OwnedWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Refresh();
   void Stop();

@@ -18,44 +18,6 @@ namespace {
 
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
-struct FindState {
-  DWORD processId;
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK MatchVisibleTopLevel(HWND window, LPARAM parameter) {
-  auto* state = reinterpret_cast<FindState*>(parameter);
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  if (processId != state->processId || !IsWindowVisible(window)) return TRUE;
-  if (ClassOf(window) != state->className) return TRUE;
-  state->found = window;
-  return FALSE;
-}
-
-HWND FindVisibleTopLevel(DWORD processId, const char* className) {
-  FindState state = {processId, className, nullptr};
-  EnumWindows(MatchVisibleTopLevel, reinterpret_cast<LPARAM>(&state));
-  return state.found;
-}
-
-BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
-  auto* state = reinterpret_cast<FindState*>(parameter);
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  if (processId != state->processId || ClassOf(window) != state->className) return TRUE;
-  state->found = window;
-  return FALSE;
-}
-
-HWND FindTopLevel(DWORD processId, const char* className, bool visible) {
-  if (visible) return FindVisibleTopLevel(processId, className);
-  FindState state = {processId, className, nullptr};
-  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&state));
-  return state.found;
-}
-
 struct ChildSearch {
   int id;
   HWND found;
@@ -100,6 +62,33 @@ std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessa
 }
 
 }  // namespace
+
+namespace {
+
+struct FindState {
+  DWORD processId;
+  const char* className;
+  bool visible;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
+  auto* state = reinterpret_cast<FindState*>(parameter);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId != state->processId || (state->visible && !IsWindowVisible(window))) return TRUE;
+  if (ClassOf(window) != state->className) return TRUE;
+  state->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindTopLevel(DWORD processId, const char* className, bool visible) {
+  FindState state = {processId, className, visible, nullptr};
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
 
 std::wstring Wide(const std::string& text) {
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -269,7 +258,7 @@ Program::~Program() {
   }
   // A test that failed half-way may leave a box up: answer it, then close.
   for (int i = 0; i < 5; ++i) {
-    HWND box = FindVisibleTopLevel(processId_, "#32770");
+    HWND box = FindTopLevel(processId_, "#32770");
     if (!box) break;
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     WaitUntilGone(box);
@@ -473,7 +462,7 @@ bool Program::ChooseInOpenDialog(HWND dialog, const std::wstring& path, bool set
   return ChooseInOpenDialog(dialog, std::string(), settle);
 }
 
-HWND Program::DroppedList() const { return FindVisibleTopLevel(processId_, "ComboLBox"); }
+HWND Program::DroppedList() const { return FindTopLevel(processId_, "ComboLBox"); }
 
 void Program::CancelOpenDialog(HWND dialog) const {
   PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);

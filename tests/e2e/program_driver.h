@@ -170,6 +170,9 @@ int PoseProgressForScreenshot(const std::string& signalDir);
 // A UTF-8 text as 16-bit characters.
 std::wstring Wide(const std::string& text);
 
+// The first top-level window of class `className` in the process (a visible one, unless told).
+HWND FindTopLevel(DWORD processId, const char* className, bool visible = true);
+
 // The pixels of a window as the screen shows it (the window must be uncovered), rows from
 // the top, each pixel 0x00RRGGBB.
 struct Capture {

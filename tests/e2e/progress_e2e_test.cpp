@@ -48,25 +48,8 @@ class ScopedEnvironment {
   const char* name_;
 };
 
-struct TopLevelSearch {
-  DWORD processId;
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK MatchVisible(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<TopLevelSearch*>(parameter);
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  if (processId != search->processId || !IsWindowVisible(window) || ClassOf(window) != search->className) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 HWND VisibleWindowOf(const Program& program, const char* className) {
-  TopLevelSearch search = {program.ProcessId(), className, nullptr};
-  EnumWindows(MatchVisible, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindTopLevel(program.ProcessId(), className);
 }
 
 HWND ProgressWindowOf(const Program& program) { return VisibleWindowOf(program, kProgressClass); }

@@ -72,6 +72,18 @@ int Start(const std::string& program, const std::vector<std::string>& args, cons
   return static_cast<int>(process.dwProcessId);
 }
 
+// Starts the process with these standard handles, which it inherits.
+int StartWithStandardHandles(const std::string& program, const std::vector<std::string>& args,
+                             const RunOptions& options, HANDLE input, HANDLE output, HANDLE error) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = error;
+  return Start(program, args, options, startup);
+}
+
 // Whatever can be read from `pipe` now, without waiting.
 void Drain(HANDLE pipe, std::string& into) {
   DWORD available = 0;
@@ -102,13 +114,7 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
   }
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = INVALID_HANDLE_VALUE;
-  startup.hStdOutput = outWrite;
-  startup.hStdError = errWrite;
-  const int pid = Start(program, args, options, startup);
+  const int pid = StartWithStandardHandles(program, args, options, INVALID_HANDLE_VALUE, outWrite, errWrite);
   CloseHandle(outWrite);
   CloseHandle(errWrite);
   ProcessResult result;
@@ -144,13 +150,7 @@ ProcessResult RunInConsole(const std::string& program, const std::vector<std::st
                                    &inheritable, OPEN_EXISTING, 0, nullptr);
   CONSOLE_SCREEN_BUFFER_INFO info{};
   if (console != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(console, &info)) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = console;
-    startup.hStdError = console;
-    const int pid = Start(program, args, options, startup);
+    const int pid = StartWithStandardHandles(program, args, options, input, console, console);
     if (pid != -1) {
       result = WaitProgram(pid, options.seconds);
       const SHORT width = info.dwSize.X;
