@@ -19,11 +19,12 @@ int PoseForScreenshot(const std::string& signalDir) {
 
   Program program;
   program.Drop({wave, folder + "\\rec_take_01-0-1.ini", folder + "\\rec_take_01-1-2.ini"});
-  for (int waited = 0; waited < 10000 && TextOf(program.Control("Label6")) != wave; waited += 50) Sleep(50);
+  Eventually([&] { return TextOf(program.Control("Label6")) == wave; });
   program.PressKey(program.Control("ScrollBar1"), VK_RIGHT);
   SetForegroundWindow(program.Form());
-  program.Settle();
-  Sleep(500);
+  program.WaitForPosted();
+  // Painted through: nothing of the window is left to draw.
+  Eventually([&] { return !GetUpdateRect(program.Form(), nullptr, FALSE); });
 
   RECT bounds;
   GetWindowRect(program.Form(), &bounds);
@@ -33,9 +34,7 @@ int PoseForScreenshot(const std::string& signalDir) {
          << bounds.bottom - bounds.top << '\n';
   }
   const std::string done = signalDir + "\\done.txt";
-  for (int waited = 0; waited < 60000 && GetFileAttributesW(Wide(done).c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
-    Sleep(100);
-  }
+  Eventually([&] { return GetFileAttributesW(Wide(done).c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000);
   DeleteFileW(Wide(wave).c_str());
   RemoveDirectoryW(Wide(folder).c_str());
   return program.Close() == 0 ? 0 : 1;
