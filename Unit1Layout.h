@@ -71,7 +71,7 @@ extern const size_t kForm1ControlCount;
 // The row of a control (every ControlId but Form1 has one).
 const ControlLayout& LayoutOf(ControlId id);
 
-// The list items of ComboBox1, the height of its items and how many show when dropped down.
+// The height of ComboBox1's items (its row lists them) and how many show when dropped down.
 inline constexpr int kListItemHeight = 12;
 inline constexpr int kComboBox1DroppedItems = 8;
 

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "application.h"
-#include "codepage.h"
 #include "progress_window.h"
 
 namespace ostrevan::app {

@@ -101,10 +101,19 @@ ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lin
   return record;
 }
 
-std::optional<ClipRecord> TryReadClipRecord(const std::string& recordPath) {
+std::optional<ClipRecord> ReadRecordIfThere(const std::string& recordPath) {
   if (!FileExists(recordPath)) return std::nullopt;
+  const RecordLines lines = ReadRecordLines(recordPath);
   try {
-    return ParseClipRecord(recordPath, ReadRecordLines(recordPath));
+    return ParseClipRecord(recordPath, lines);
+  } catch (const EngineError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<ClipRecord> TryReadClipRecord(const std::string& recordPath) {
+  try {
+    return ReadRecordIfThere(recordPath);
   } catch (const EngineError&) {
     return std::nullopt;
   }

@@ -60,7 +60,14 @@ RecordLines ReadRecordLines(const std::string& recordPath);
 // refused with "クリップ記録 %s の 4 行目が読めません".
 ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines);
 
-// The record at `recordPath`, or none when there is none or it cannot be read.
+// The record at `recordPath`; none when there is no such file or it holds no record. A file
+// that is there but cannot be read (an I/O error, held by another program, too large) raises:
+// a write-back that took it for none would move the pair's undo aside, or leave it naming
+// audio the range no longer holds.
+std::optional<ClipRecord> ReadRecordIfThere(const std::string& recordPath);
+
+// The same, with a file that cannot be read taken for none too: where that only means a
+// clip is kept aside rather than replaced.
 std::optional<ClipRecord> TryReadClipRecord(const std::string& recordPath);
 
 // True when both name the same byte range of the same source.

@@ -109,37 +109,44 @@ bool IsValidUtf8(const std::string& text) {
 }
 
 #ifdef _WIN32
-std::optional<std::string> ToSystemCodePageExactly(const std::string& utf8) {
-  if (utf8.empty()) return utf8;
+namespace {
+
+// `utf8` in the system code page with no best fit ("é" as "e" would name another file; "?"
+// names none), and whether a character had no code there. A system whose code page is
+// UTF-8 holds every text as it is (and takes no such flags).
+std::string InSystemCodePage(const std::string& utf8, bool& lacking) {
+  lacking = false;
+  if (utf8.empty() || GetACP() == CP_UTF8) return utf8;
   const std::wstring wide = Widen(utf8);
   const int wideLength = static_cast<int>(wide.size());
   BOOL usedDefault = FALSE;
   const int size =
       WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, nullptr, &usedDefault);
-  if (size <= 0 || usedDefault) return std::nullopt;
-  std::string bytes(static_cast<size_t>(size), '\0');
+  std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, bytes.data(), size, nullptr,
                       &usedDefault);
+  lacking = size <= 0 || usedDefault;
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> ToSystemCodePageExactly(const std::string& utf8) {
+  bool lacking = false;
+  const std::string bytes = InSystemCodePage(utf8, lacking);
   // The bytes must also read back as the very same characters: a platform that maps a
   // character to a look-alike without reporting it is caught here.
-  if (usedDefault || FromSystemCodePage(bytes) != utf8) return std::nullopt;
+  if (lacking || FromSystemCodePage(bytes) != utf8) return std::nullopt;
   return bytes;
 }
 
 std::string ToSystemCodePage(const std::string& utf8) {
-  if (utf8.empty()) return utf8;
-  const std::wstring wide = Widen(utf8);
-  const int wideLength = static_cast<int>(wide.size());
-  // No best fit: "é" as "e" would name another file; "?" names none.
-  const int size =
-      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, bytes.data(), size, nullptr, nullptr);
-  return bytes;
+  bool lacking = false;
+  return InSystemCodePage(utf8, lacking);
 }
 
 std::string FromSystemCodePage(const std::string& text) {
-  if (text.empty()) return text;
+  if (text.empty() || GetACP() == CP_UTF8) return text;
   const int length = static_cast<int>(text.size());
   const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
   std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');

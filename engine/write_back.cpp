@@ -150,26 +150,13 @@ std::vector<std::string> JournalCandidates(const WriteBack& wb) {
           UndoClipPathOf(wb.mainRecordPath)};
 }
 
-// The record at `path`; none when there is none, or when it holds no record. One that is
-// there but cannot be read (an I/O error) raises: taken for none, the pair's undo would be
-// moved aside, or left naming audio the range no longer holds.
-std::optional<ClipRecord> RecordIfThere(const std::string& path) {
-  if (!FileExists(path)) return std::nullopt;
-  const RecordLines lines = ReadRecordLines(path);
-  try {
-    return ParseClipRecord(path, lines);
-  } catch (const EngineError&) {
-    return std::nullopt;
-  }
-}
-
 // The undo record of `recordPath`, when there is one that belongs to its range. One that
 // names another range or source (or holds no record) is moved aside with its undo clip, so
 // that this record gets an undo of its own.
 std::optional<ClipRecord> UndoRecordFor(const WriteBack& wb) {
   const std::string undoRecordPath = UndoRecordPathOf(wb.recordPath);
-  if (!FileExists(undoRecordPath)) return std::nullopt;
-  const std::optional<ClipRecord> undo = RecordIfThere(undoRecordPath);
+  if (!FileExists(undoRecordPath)) return std::nullopt;  // nothing to move aside
+  const std::optional<ClipRecord> undo = ReadRecordIfThere(undoRecordPath);
   if (undo && SameRange(*undo, wb.record)) return undo;
   MovePair(wb.recordPath, FreeRecordPathBeside(wb.recordPath), true);
   return std::nullopt;
@@ -225,7 +212,7 @@ void RenewRecords(const WriteBack& wb) {
   const std::string otherPath = wb.isUndo ? MainRecordPathOf(wb.recordPath) : UndoRecordPathOf(wb.recordPath);
   std::optional<ClipRecord> other;
   try {
-    other = RecordIfThere(otherPath);
+    other = ReadRecordIfThere(otherPath);
   } catch (const EngineError&) {
     throw EngineError(FormatText(texts::kRecordNotUpdated, otherPath));
   }

@@ -7,7 +7,6 @@
 
 #include "engine_ui.h"
 #include "form_controls.h"
-#include "utf8_walk.h"
 #include "load_wave.h"
 
 namespace ostrevan::rules {

@@ -41,13 +41,7 @@ bool WaitUntilGone(HWND window) {
 
 // Other processes' texts are read as 16-bit characters and brought into UTF-8, as the
 // program and the tests hold them.
-std::string Narrow(const wchar_t* text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size > 0 ? size : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-  out.resize(std::strlen(out.c_str()));
-  return out;
-}
+std::string Narrow(const wchar_t* text) { return ostrevan::Narrow(text); }
 
 std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage) {
   std::vector<std::string> items;
@@ -90,12 +84,7 @@ HWND FindTopLevel(DWORD processId, const char* className, bool visible) {
   return state.found;
 }
 
-std::wstring Wide(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
+std::wstring Wide(const std::string& text) { return Widen(text); }
 
 Capture CaptureWindow(HWND window) {
   RECT bounds;

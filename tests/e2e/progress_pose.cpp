@@ -25,7 +25,7 @@ BOOL CALLBACK MatchProgressWindow(HWND window, LPARAM parameter) {
   return FALSE;
 }
 
-// Makes `path` `size` bytes long without writing the new bytes; named in the code page.
+// Makes `path` `size` bytes long without writing the new bytes.
 void Extend(const std::string& path, uint64_t size) {
   const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   LARGE_INTEGER end;

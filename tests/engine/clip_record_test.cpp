@@ -7,7 +7,6 @@
 #include <string>
 
 #include "clip_record.h"
-#include "codepage.h"
 #include "engine_error.h"
 #include "file.h"
 #include "test_files.h"

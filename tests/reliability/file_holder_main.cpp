@@ -2,42 +2,62 @@
 //   reliability_file_holder FILE READY RELEASE
 // Opens FILE for reading and writing, shared with nobody, creates READY, then holds the
 // file until RELEASE exists (at most a minute). On Windows it opens the file as any other
-// program would (CreateFileA with share mode 0); elsewhere it is an opener of ours, since
+// program would (CreateFileW with share mode 0); elsewhere it is an opener of ours, since
 // only our own openers take the lock there.
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include "file.h"
 #endif
 
 namespace {
 
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+bool Exists(const std::filesystem::path& path) { return std::ifstream(path).good(); }
+
+// The arguments as the system names files: in 16-bit characters on Windows, whatever the code
+// page, so that any name works.
+std::vector<std::filesystem::path> Arguments(int argc, char** argv) {
+  std::vector<std::filesystem::path> paths;
+#ifdef _WIN32
+  (void)argv;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 0; i < count && i < argc; ++i) paths.emplace_back(wide[i]);
+  LocalFree(wide);
+#else
+  for (int i = 0; i < argc; ++i) paths.emplace_back(argv[i]);
+#endif
+  return paths;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
+  const std::vector<std::filesystem::path> args = Arguments(argc, argv);
+  if (args.size() != 4) {
     std::fprintf(stderr, "usage: reliability_file_holder FILE READY RELEASE\n");
     return 64;
   }
 #ifdef _WIN32
-  HANDLE held = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  HANDLE held = CreateFileW(args[1].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held == INVALID_HANDLE_VALUE) return 2;
 #else
   ostrevan::File held;
-  if (!held.Open(argv[1], ostrevan::FileMode::ReadWriteExclusive)) return 2;
+  if (!held.Open(args[1].string(), ostrevan::FileMode::ReadWriteExclusive)) return 2;
 #endif
-  std::ofstream(argv[2]) << "held\n";
-  for (int waited = 0; waited < 6000 && !Exists(argv[3]); ++waited) {
+  std::ofstream(args[2]) << "held\n";
+  for (int waited = 0; waited < 6000 && !Exists(args[3]); ++waited) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 #ifdef _WIN32

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <thread>
 
+#include "codepage.h"
 #include "load_wave.h"
 #include "source_with_clip.h"
 #include "processes.h"
@@ -81,18 +82,18 @@ TEST(SourceInUse, AReadOnlySourceIsAnOpenErrorAndNothingIsWritten) {
   files.EditClip();
   const std::string cannotOpen = FormatText(texts::kCannotOpen, files.source);
 #ifdef _WIN32
-  ASSERT_TRUE(SetFileAttributesA(files.source.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(Widen(files.source).c_str(), FILE_ATTRIBUTE_READONLY));
   // Wine keeps the attribute as the file's Unix mode, which root may write through anyway.
-  HANDLE probe = CreateFileA(files.source.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE probe = CreateFileW(Widen(files.source).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     CloseHandle(probe);
-    SetFileAttributesA(files.source.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(Widen(files.source).c_str(), FILE_ATTRIBUTE_NORMAL);
     GTEST_SKIP() << "this system lets read-only files be opened for writing (Wine run as root)";
   }
   testing::RecordingUi ui;
   EXPECT_EQ(testing::ErrorOf([&] { WriteBackClips({files.record}, ui); }), cannotOpen);
   EXPECT_TRUE(ui.infos.empty());
-  SetFileAttributesA(files.source.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(Widen(files.source).c_str(), FILE_ATTRIBUTE_NORMAL);
 #else
   // Root may write any file whatever its mode, so the write-back runs as nobody.
   ASSERT_EQ(::chmod(files.dir.path().c_str(), 0755), 0);

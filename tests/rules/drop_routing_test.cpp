@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "codepage.h"
 #include "drop_routing.h"
 #include "test_files.h"
 

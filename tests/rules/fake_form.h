@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "codepage.h"
 #include "engine_error.h"
 #include "form_controls.h"
 #include "form_handlers.h"

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "codepage.h"
 #include "engine_error.h"
 #include "fake_form.h"
 #include "form_handlers.h"

@@ -6,7 +6,6 @@
 
 #include <utility>
 
-#include "codepage.h"
 #include "engine_error.h"
 #include "fake_form.h"
 #include "file.h"

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "codepage.h"
 #include "title_rule.h"
 #include "test_files.h"
 

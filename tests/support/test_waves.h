@@ -72,7 +72,7 @@ Bytes CueChunk(const std::vector<uint32_t>& positions);
 
 // What a load shows, as the window and the command line word it: "演奏時間:" with the whole
 // minutes and seconds of `totalSeconds`, and "WAV属性:" with the channels ("mono", "stereo",
-// or the count and "ch"), the bits and the rate. Native code page texts.
+// or the count and "ch"), the bits and the rate. UTF-8, as the program holds its texts.
 std::string PlayTimeText(uint64_t totalSeconds);
 std::string AttributesText(unsigned channels, unsigned bitsPerSample, uint64_t sampleRate);
 
