@@ -11,20 +11,6 @@ namespace ostrevan::e2e {
 
 namespace {
 
-struct Search {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK MatchProgressWindow(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<Search*>(parameter);
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  if (processId != search->processId || !IsWindowVisible(window) || ClassOf(window) != "OstrevanProgress") return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 // Makes `path` `size` bytes long without writing the new bytes.
 void Extend(const std::string& path, uint64_t size) {
   const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -62,14 +48,8 @@ int PoseProgressForScreenshot(const std::string& signalDir) {
   SetForegroundWindow(program.Form());
   program.Settle();
   program.Click(program.Control("Button2"));
-  Search search = {program.ProcessId(), nullptr};
-  Eventually(
-      [&] {
-        EnumWindows(MatchProgressWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      20000);
-  const HWND progress = search.found;
+  HWND progress = nullptr;
+  Eventually([&] { return (progress = FindTopLevel(program.ProcessId(), "OstrevanProgress")) != nullptr; }, 20000);
   if (!progress) return 1;
   const HWND bar = GetDlgItem(progress, 101);
   Eventually([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= 330; }, 30000);
