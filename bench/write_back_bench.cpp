@@ -39,6 +39,17 @@ void RemoveUndoFiles(const std::string& recordPath) {
 
 // The timed runs are later write-backs: the untimed first run made the undo clip, so each of
 // them saves what it replaces as a journal first.
+// One write-back in the timed part; false, with the benchmark skipped, when it fails.
+bool TimedWriteBack(benchmark::State& state, const std::vector<std::string>& records, EngineUi& ui) {
+  try {
+    WriteBackClips(records, ui);
+    return true;
+  } catch (const EngineError& error) {
+    state.SkipWithError(error.what());
+    return false;
+  }
+}
+
 void BM_WriteBackClips(benchmark::State& state) {
   const int64_t sourceMinutes = state.range(0);
   ScratchFile source("write-back-source.wav");
@@ -70,12 +81,7 @@ void BM_WriteBackClips(benchmark::State& state) {
     std::rename(edits[next].c_str(), clipPath.c_str());
     next = 1 - next;
     state.ResumeTiming();
-    try {
-      WriteBackClips(records, ui);
-    } catch (const EngineError& error) {
-      state.SkipWithError(error.what());
-      break;
-    }
+    if (!TimedWriteBack(state, records, ui)) break;
   }
   if (!state.error_occurred() && ui.last() != Text(texts::kFinished)) {
     state.SkipWithError("the write-back did not finish");
@@ -147,12 +153,7 @@ void BM_WriteBackWithUndo(benchmark::State& state) {
     state.PauseTiming();
     pair.Reset();
     state.ResumeTiming();
-    try {
-      WriteBackClips(records, ui);
-    } catch (const EngineError& error) {
-      state.SkipWithError(error.what());
-      break;
-    }
+    if (!TimedWriteBack(state, records, ui)) break;
   }
   if (!state.error_occurred() && (ui.last() != Text(texts::kFinished) || !FileExists(UndoClipPathOf(records[0])))) {
     state.SkipWithError("the write-back did not finish with an undo clip");

@@ -16,8 +16,6 @@ namespace ostrevan::e2e {
 
 namespace {
 
-void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
 struct ChildSearch {
   int id;
   HWND found;
@@ -225,10 +223,7 @@ void Program::Start(const std::string& exePath, const STARTUPINFOA& given, bool 
   threadId_ = process_.dwThreadId;
   try {
     WaitForInputIdle(process_.hProcess, 20000);
-    for (int waited = 0; waited < 20000 && !form_; waited += 10) {
-      form_ = FindTopLevel(processId_, "TForm1", formVisible);
-      if (!form_) Pause(10);
-    }
+    Eventually([&] { return (form_ = FindTopLevel(processId_, "TForm1", formVisible)) != nullptr; }, 20000);
     if (!form_) throw std::runtime_error("no window from " + exePath);
     WaitForPosted();
   } catch (...) {  // no destructor runs for a half-made Program
