@@ -1,5 +1,6 @@
 #include "clip_record.h"
 
+#include <iterator>
 #include <vector>
 
 #include "codepage.h"
@@ -52,7 +53,7 @@ RecordLines SplitRecordText(const std::string& bytes) {
   size_t lineNumber = 0;
   std::string line;
   auto endLine = [&] {
-    if (lineNumber < 4) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
+    if (lineNumber < std::size(result.lines)) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
     if (lineNumber >= 3 && !line.empty()) result.emptyAfterThirdLine = false;
     result.text += line;
     result.text += "\r\n";
@@ -68,7 +69,7 @@ RecordLines SplitRecordText(const std::string& bytes) {
       line += c;
     }
   }
-  if (lineNumber < 4) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
+  if (lineNumber < std::size(result.lines)) result.lines[lineNumber] = line.substr(0, kMaxRecordLineLength);
   if (lineNumber >= 3 && !line.empty()) result.emptyAfterThirdLine = false;
   result.text += line;
   return result;

@@ -37,7 +37,7 @@ inline constexpr int64_t kMaxRecordFileSize = 1 << 20;
 inline constexpr size_t kMaxRecordLineLength = 4096;
 
 struct RecordLines {
-  std::string lines[4];  // the first four lines, each cut at 4096 bytes; missing lines are empty
+  std::string lines[6];  // the first six lines, each cut at 4096 bytes; missing lines are empty
   std::string text;      // the whole text up to its first NUL, every line break made CR LF
   bool emptyAfterThirdLine = true;  // no line after the third holds anything
   bool byteOrderMark = false;       // the bytes began with a UTF-8 byte-order mark

@@ -52,15 +52,15 @@ std::optional<std::string> ClipAudioOf(const std::string& clipPath) {
 
 // Before a cut replaces the pair of `recordPath` with `fresh`: a clip that holds what its
 // record says was cut or last written back, or what is being cut now, is replaced; any other
-// (edited and not written back, or unreadable) is moved aside with its record, undo files and
-// journals under a free name, and that clip's path is returned. An undo pair that belongs to
-// another range is moved aside alone.
+// (edited and not written back, or unreadable), or a pair that a stopped run left, is moved
+// aside with its record, undo files and journals under a free name, and that clip's path is
+// returned. An undo pair that belongs to another range is moved aside alone, and a record
+// of another range is removed: the new clip must never lie beside it, not even for a moment.
 std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord& fresh) {
   const std::string clipPath = ClipPathOfRecord(recordPath);
   // A move aside that a power cut stopped half way is finished first.
-  if (const std::optional<std::string> partner = HalfMovedPairOf(recordPath)) {
-    MovePair(recordPath, *partner, false);
-    return ClipPathOfRecord(*partner);
+  if (const std::optional<HalfMove> half = FinishHalfMove(recordPath)) {
+    if (!half->undoOnly) return ClipPathOfRecord(half->toRecordPath);
   }
   const std::optional<ClipRecord> record = TryReadClipRecord(recordPath);
   bool replaceable = !FileExists(clipPath);
@@ -68,9 +68,11 @@ std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord&
     const std::optional<std::string> audio = ClipAudioOf(clipPath);
     replaceable = audio && (*audio == fresh.fingerprint || (record && record->fingerprint == *audio));
   }
-  // A journal is left only by a stopped run: its pair is kept whole.
+  // A journal or a mark is left only by a stopped run: its pair is kept whole.
   const std::string undoRecordPath = UndoRecordPathOf(recordPath);
-  replaceable = replaceable && !FileExists(JournalPathOf(recordPath)) && !FileExists(JournalPathOf(undoRecordPath));
+  for (const std::string& left : {JournalPathOf(recordPath), JournalPathOf(undoRecordPath), ReplacingMarkPathOf(recordPath)}) {
+    replaceable = replaceable && !FileExists(left);
+  }
   if (!replaceable) {
     const std::string aside = FreeRecordPathBeside(recordPath);
     MovePair(recordPath, aside, false);
@@ -79,6 +81,10 @@ std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord&
   const std::optional<ClipRecord> undo = TryReadClipRecord(undoRecordPath);
   if ((FileExists(undoRecordPath) || FileExists(UndoClipPathOf(recordPath))) && !(undo && SameRange(*undo, fresh))) {
     MovePair(recordPath, FreeRecordPathBeside(recordPath), true);
+  }
+  if (FileExists(recordPath) && !(record && SameRange(*record, fresh))) {
+    if (!RemoveFile(recordPath)) throw EngineError(FormatText(texts::kCannotCreate, recordPath));
+    if (!SyncFolderOf(recordPath)) throw EngineError(Text(texts::kWriteError));
   }
   return "";
 }
@@ -149,6 +155,8 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
   Fingerprint cut;
   std::string keptAside;
   try {
+    // Names the pair will need later (an undo, a journal) are checked before anything is made.
+    RefuseNamesTooLong(recordPath);
     File source;
     if (!source.Open(sourcePath, FileMode::ReadExclusive)) {
       throw EngineError(FormatText(texts::kCannotOpen, sourcePath));
@@ -171,19 +179,19 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
       CopyRange(source, wave.layout.DataStart() + plan.offset, count, clip.file(),
                 static_cast<int64_t>(header.size()), count, &cut, &meter);
     }
-    source.Close();
-    keptAside = KeepEditedClipAside(recordPath, {plan.offset, plan.bytes, sourcePath, cut.Text()});
-    // Not flushed: the source still holds what a clip lost to a power cut would hold.
-    clip.Commit(false);
+    const ClipRecord record{plan.offset, plan.bytes, sourcePath, cut.Text()};
+    keptAside = KeepEditedClipAside(recordPath, record);
+    // On the disk, name and all, before the record that names it: the user may unplug the
+    // disk as soon as the cut says it is done.
+    clip.Commit();
+    ui.ShowRecordText(ComposeRecordText(record));
+    WriteRecordFile(recordPath, record);
+    // The source stays locked until here: a write-back of this pair waits for the record.
   } catch (const StopRequested&) {
     // The new clip was only ever under its ".new" name, and is gone.
     ui.ShowInfo(FormatText(texts::kCutStopped, clipPath));
     return;
   }
-
-  const ClipRecord record{plan.offset, plan.bytes, sourcePath, cut.Text()};
-  ui.ShowRecordText(ComposeRecordText(record));
-  WriteRecordFile(recordPath, record);
   if (!keptAside.empty()) ui.ShowInfo(FormatText(texts::kKeptAside, keptAside));
   ui.ShowInfo(Text(texts::kFinished));
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Every fixed text of the program, in one place, in UTF-8 as every text inside the program is.
 
+#include <initializer_list>
 #include <string>
 
 namespace ostrevan {
@@ -39,6 +40,17 @@ inline constexpr const char* kFingerprintUnreadable = u8"クリップ記録 %s �
 // A path that a record's lines cannot hold (a line break or NUL in it).
 inline constexpr const char* kPathNotRecordable =
     u8"ファイル名 %s には改行などクリップ記録に書けない文字があるため切り取れません";
+// A name of the files kept beside a clip would pass the file system's limit for one name.
+inline constexpr const char* kNameTooLong =
+    u8"ファイル名 %s が長すぎるため作れません。取り出し元のファイル名を短くしてください";
+// A run stopped part way left the range half written, and the clip has changed since: only
+// the clip as it was may finish it, while the undo needs no clip.
+inline constexpr const char* kClipChangedAfterStop =
+    u8"クリップ %s は置き換えが途中で止まった後に変わっています。書き戻しません"
+    u8"（取り消しの記録 .undo.ini を書き戻すと、取り出し元は切り取ったときの音声に戻ります）";
+// A clip whose audio is shorter than its range inside the source, or longer than its record.
+inline constexpr const char* kClipLengthDiffers =
+    u8"クリップ %s の長さ %s が取り出した範囲の長さ %s と違います。書き戻しません";
 
 // Information-box messages.
 inline constexpr const char* kFinished = u8"終わりました";
@@ -51,6 +63,11 @@ inline constexpr const char* kCutStopped =
     u8"取り出しを中止しました。クリップ %s は作っていません（前からあったファイルはそのままです）";
 inline constexpr const char* kWriteBackStopped =
     u8"置き換えを中止しました。取り出し元 %s は「実行」を押す前のままです（それより前の記録の置き換えは済んでいます）";
+// The same, for a run that was finishing one stopped earlier: the range went back to the audio
+// from before that earlier run, not to the half-written state it was found in.
+inline constexpr const char* kRecoveryStopped =
+    u8"置き換えを中止しました。取り出し元 %s の範囲は、途中で止まっていた置き換えの前の音声に戻しました"
+    u8"（それより前の記録の置き換えは済んでいます）";
 // A cut that would have replaced an edited clip moved it and its record aside first.
 inline constexpr const char* kKeptAside = u8"編集されていたクリップと記録を %s に移しました";
 inline constexpr const char* kChangedSinceLoad =
@@ -69,5 +86,8 @@ std::string Text(const char* utf8);
 // A template with its first "%s" replaced by `argument` (a path or a typed text). Plain
 // replacement, no printf.
 std::string FormatText(const char* utf8Template, const std::string& argument);
+// The same with each "%s" in turn replaced by the next of `arguments`; what an argument holds
+// is never read as a template.
+std::string FormatText(const char* utf8Template, std::initializer_list<std::string> arguments);
 
 }  // namespace ostrevan

@@ -14,6 +14,8 @@
 #include "load_wave.h"
 #include "new_file.h"
 #include "pair_files.h"
+#include "play_time.h"
+#include "replacing_mark.h"
 #include "texts.h"
 #include "wave_format.h"
 
@@ -34,15 +36,19 @@ struct WriteBack {
   uint64_t writeBytes = 0;
   std::string mainRecordPath;      // the record itself, or for an undo the record it undoes
   std::optional<ClipRecord> undo;  // the undo record of a record, when it belongs to its range
-  std::string journalPath;         // what holds the range's bytes from before this run
+  std::string keptPath;            // what holds the range's bytes from before: this run's copy, or a stopped run's
+  bool finishing = false;          // the run takes over one that was stopped part way
   bool madeUndo = false;           // this run made the undo clip and record
+  bool ownsMark = false;           // the pair's mark is this range's: the run removes it when done
   std::string expected;            // the fingerprint the range must hold: the record's
   std::string clipAudio;           // the fingerprint of what the range will hold
   std::string now;                 // and of what it holds
 };
 
 // Opens the source and the clip and reads both fingerprints. Raises what refuses the record.
-void Prepare(WriteBack& wb, EngineUi& ui, std::optional<WorkMeter>& meter) {
+// False when the record read under the source's lock is no longer `recordText`: a cut or
+// another run replaced it in the meantime, and it is read again.
+bool Prepare(WriteBack& wb, const std::string& recordText, EngineUi& ui, std::optional<WorkMeter>& meter) {
   const ClipRecord& record = wb.record;
   const std::string clipPath = ClipPathOfRecord(wb.recordPath);
   if (record.clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
@@ -51,6 +57,7 @@ void Prepare(WriteBack& wb, EngineUi& ui, std::optional<WorkMeter>& meter) {
     throw EngineError(FormatText(texts::kCannotOpen, record.sourcePath));
   }
   wb.sourceLayout = ReadCuttableLayout(wb.source, record.sourcePath);
+  if (ReadRecordLines(wb.recordPath).text != recordText) return false;
 
   // Writes stay inside the source's audio data as it is now.
   const auto audioSize = static_cast<int64_t>(wb.sourceLayout.AudioSize());
@@ -75,6 +82,17 @@ void Prepare(WriteBack& wb, EngineUi& ui, std::optional<WorkMeter>& meter) {
   if (wb.clipLayout.format != wb.sourceLayout.format) throw EngineError(FormatText(texts::kFormatMismatch, clipPath));
   // A clip that ends before its own header says is a broken copy, not an edit.
   if (wb.clipLayout.statedBeyondFile) throw EngineError(FormatText(texts::kClipCutShort, clipPath));
+  // An editor that made the clip shorter or longer moved its audio in time: writing it would
+  // leave silence, or drop its tail. A clip of a range that runs past the audio's end may
+  // hold that part or not.
+  const uint64_t clipLength = wb.clipLayout.AudioSize();
+  if (clipLength < wb.writeBytes || clipLength > static_cast<uint64_t>(record.clipBytes)) {
+    const uint64_t rangeLength = clipLength < wb.writeBytes ? wb.writeBytes : static_cast<uint64_t>(record.clipBytes);
+    const SampleFormat& format = wb.sourceLayout.format;
+    throw EngineError(FormatText(texts::kClipLengthDiffers,
+                                 {clipPath, LengthText(clipLength, format.blockAlign, format.sampleRate),
+                                  LengthText(rangeLength, format.blockAlign, format.sampleRate)}));
+  }
 
   // The work: reading the clip and the range, copying the range aside, writing the clip.
   meter.emplace(ui, record.sourcePath, 4 * wb.writeBytes);
@@ -83,6 +101,7 @@ void Prepare(WriteBack& wb, EngineUi& ui, std::optional<WorkMeter>& meter) {
   wb.clipAudio = FingerprintOfRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.writeBytes,
                                     &*meter);
   wb.now = FingerprintOfRange(wb.source, wb.writeAt, wb.writeBytes, wb.writeBytes, &*meter);
+  return true;
 }
 
 // Audio bytes of a file, in blocks, zeros past their end.
@@ -172,7 +191,7 @@ void SaveWhatIsReplaced(WriteBack& wb, WorkMeter& meter) {
   const bool firstCopy = !wb.isUndo && !FileExists(undoClipPath);
   wb.madeUndo = firstCopy && !undo;
   const std::string copyPath = firstCopy ? undoClipPath : JournalPathOf(wb.recordPath);
-  wb.journalPath = copyPath;
+  wb.keptPath = copyPath;
   std::string failedPath = copyPath;
   try {
     {
@@ -190,13 +209,32 @@ void SaveWhatIsReplaced(WriteBack& wb, WorkMeter& meter) {
       fresh.fingerprint = wb.now;
       WriteRecordFile(undoRecordPath, fresh);
     }
-  } catch (const EngineError&) {
+  } catch (const EngineError& error) {
+    // The source could not be read: that is no fault of the copy.
+    if (error.message() == Text(texts::kReadError)) throw;
     throw EngineError(FormatText(texts::kUndoNotWritten, failedPath));
   }
 }
 
+// The pair's mark, when it names this range and the file it names still keeps the audio the
+// records name: a run stopped while it wrote the source. A mark that names other audio than
+// the record is not this run's to finish.
+std::optional<ReplacingMark> MarkOfThisRange(WriteBack& wb) {
+  std::optional<ReplacingMark> mark = ReadReplacingMark(wb.mainRecordPath);
+  if (!mark || !SameRange(mark->range, wb.record)) return std::nullopt;
+  wb.ownsMark = true;
+  if (!wb.expected.empty() && mark->range.fingerprint != wb.expected) return std::nullopt;
+  File keptFile;
+  const std::optional<AudioIn> kept = AudioOf(wb, KeptAudioPath(wb.mainRecordPath, mark->keptIn), keptFile);
+  if (!kept || kept->available < wb.writeBytes ||
+      FingerprintOfRange(*kept->file, kept->start, kept->available, wb.writeBytes) != mark->range.fingerprint) {
+    return std::nullopt;
+  }
+  return mark;
+}
+
 // After the source holds the clip's audio on the disk: the records name it, the undo record
-// first (so an undo works as soon as the range has changed), and the journal goes.
+// first (so an undo works as soon as the range has changed), then the mark and the journals go.
 void RenewRecords(const WriteBack& wb) {
   auto renew = [&](const std::string& path, const ClipRecord& record) {
     if (record.fingerprint == wb.clipAudio) return;
@@ -224,86 +262,127 @@ void RenewRecords(const WriteBack& wb) {
     if (sameRange) renew(otherPath, *other);
     renew(wb.recordPath, wb.record);
   }
-  // The range and the records agree again: no journal of the pair is needed any more.
+  // The range and the records agree again: the mark goes, then the journals it may name.
+  if (wb.ownsMark) RemoveReplacingMark(wb.mainRecordPath);
   for (const std::string& journal :
        {JournalPathOf(wb.mainRecordPath), JournalPathOf(UndoRecordPathOf(wb.mainRecordPath))}) {
     if (FileExists(journal)) RemoveFile(journal);
   }
 }
 
-// A stop while the source is written: the range goes back to the journal's bytes, which the
-// records name, and a journal of this run is removed.
+// A stop while the source is written: the range goes back to the bytes it held before the
+// run (before the stopped run, for one that finished it), which the records name; the mark
+// goes, then a journal, or the undo files this run made.
 void PutRangeBack(WriteBack& wb) {
   File journal;
-  const std::optional<AudioIn> saved = AudioOf(wb, wb.journalPath, journal);
-  if (!saved) throw EngineError(FormatText(texts::kCannotOpen, wb.journalPath));
+  const std::optional<AudioIn> saved = AudioOf(wb, wb.keptPath, journal);
+  if (!saved) throw EngineError(FormatText(texts::kCannotOpen, wb.keptPath));
   CopyRange(*saved->file, saved->start, saved->available, wb.source, wb.writeAt, wb.writeBytes);
   if (!wb.source.Flush()) throw EngineError(Text(texts::kWriteError));
   journal.Close();
-  // As if the run had not begun: its journal, or the undo files it made, go.
-  if (wb.journalPath != UndoClipPathOf(wb.mainRecordPath)) RemoveFile(wb.journalPath);
+  if (wb.ownsMark) RemoveReplacingMark(wb.mainRecordPath);
+  if (wb.keptPath != UndoClipPathOf(wb.mainRecordPath)) RemoveFile(wb.keptPath);
   if (wb.madeUndo) {
     RemoveFile(UndoRecordPathOf(wb.mainRecordPath));
     RemoveFile(UndoClipPathOf(wb.mainRecordPath));
   }
 }
 
-void WriteBackOne(const std::string& recordPath, const ClipRecord& record, EngineUi& ui) {
+// Decides whether the run may go on from what the range holds: the audio the record names,
+// the clip's already, or what a stopped run left (its mark, or in files of earlier versions
+// its journal alone). Raises the refusal.
+void CheckTheRange(WriteBack& wb, bool holdsClip) {
+  if (const std::optional<ReplacingMark> mark = MarkOfThisRange(wb)) {
+    wb.keptPath = KeptAudioPath(wb.mainRecordPath, mark->keptIn);
+    wb.finishing = true;
+    // Only the clip the stopped run was writing may finish it, or one that holds what the
+    // range held before (writing it puts the range back); the undo needs no clip.
+    if (!holdsClip && !wb.isUndo && wb.clipAudio != mark->writing && wb.clipAudio != mark->range.fingerprint) {
+      throw EngineError(FormatText(texts::kClipChangedAfterStop, ClipPathOfRecord(wb.recordPath)));
+    }
+    return;
+  }
+  if (holdsClip || wb.expected.empty() || wb.now == wb.expected) return;
+  for (const std::string& journal : JournalCandidates(wb)) {
+    if (wb.keptPath.empty() && IsAnInterruptedRun(wb, journal)) wb.keptPath = journal;
+  }
+  if (wb.keptPath.empty()) throw EngineError(FormatText(texts::kSourceChangedSinceCut, wb.record.sourcePath));
+  wb.finishing = true;
+}
+
+enum class Ended { Done, Stopped, StoppedFinishing, RecordChanged };
+
+Ended WriteBackOne(const std::string& recordPath, const ClipRecord& record, const std::string& recordText,
+                   EngineUi& ui) {
   WriteBack wb;
   wb.recordPath = recordPath;
   wb.record = record;
   wb.isUndo = IsUndoRecordPath(recordPath);
   wb.mainRecordPath = wb.isUndo ? MainRecordPathOf(recordPath) : recordPath;
   std::optional<WorkMeter> meter;
-  Prepare(wb, ui, meter);
-  if (!wb.isUndo) wb.undo = UndoRecordFor(wb);
-  wb.expected = record.fingerprint;
-
-  const bool holdsClip = wb.now == wb.clipAudio;
-  // The range must still hold what was cut (or last written) there, hold the clip's audio
-  // already (a run repeated, or stopped after the source's write), or be what a run stopped
-  // while writing it leaves.
-  if (!holdsClip && !wb.expected.empty() && wb.now != wb.expected) {
-    for (const std::string& journal : JournalCandidates(wb)) {
-      if (wb.journalPath.empty() && IsAnInterruptedRun(wb, journal)) wb.journalPath = journal;
-    }
-    if (wb.journalPath.empty()) throw EngineError(FormatText(texts::kSourceChangedSinceCut, record.sourcePath));
+  // The source stays locked until the records name what it holds: another run or a cut of
+  // this pair waits for it.
+  if (!Prepare(wb, recordText, ui, meter)) return Ended::RecordChanged;
+  if (!wb.isUndo) {
+    // An undo pair that a cut was moving aside when it was stopped goes where it was going.
+    FinishHalfMove(recordPath);
+    wb.undo = UndoRecordFor(wb);
   }
+  wb.expected = record.fingerprint;
+  const bool holdsClip = wb.now == wb.clipAudio;
+  CheckTheRange(wb, holdsClip);
 
   if (!holdsClip) {
-    // A stopped run's journal holds what it was replacing already.
-    if (wb.journalPath.empty()) SaveWhatIsReplaced(wb, *meter);
+    if (wb.keptPath.empty()) SaveWhatIsReplaced(wb, *meter);
+    if (!wb.finishing) {
+      ClipRecord before = wb.record;
+      before.fingerprint = wb.now;
+      const std::optional<KeptIn> keptIn = KeptInOf(wb.mainRecordPath, wb.keptPath);
+      WriteReplacingMark(wb.mainRecordPath, {before, keptIn.value_or(KeptIn::Journal), wb.clipAudio});
+      wb.ownsMark = true;
+    }
     try {
       CopyRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.source, wb.writeAt, wb.writeBytes,
                 nullptr, &*meter);
     } catch (const StopRequested&) {
       PutRangeBack(wb);
-      throw;
+      return wb.finishing ? Ended::StoppedFinishing : Ended::Stopped;
     }
   }
   // Flushed even when the range held the clip already: an earlier run may have stopped
   // before its bytes reached the disk.
   if (!wb.source.Flush()) throw EngineError(Text(texts::kWriteError));
-  wb.source.Close();
   wb.clip.Close();
   RenewRecords(wb);
+  return Ended::Done;
 }
 
 }  // namespace
 
 void WriteBackClips(const std::vector<std::string>& recordPaths, EngineUi& ui) {
   for (const std::string& recordPath : recordPaths) {
-    const RecordLines lines = ReadRecordLines(recordPath);
-    ui.ShowRecordText(lines.text);
-    const ClipRecord record = ParseClipRecord(recordPath, lines);
-    if (!FileExists(record.sourcePath)) {
-      ui.ShowInfo(Text(texts::kSourceMissing) + record.sourcePath);
-      return;
-    }
-    try {
-      WriteBackOne(recordPath, record, ui);
-    } catch (const StopRequested&) {
-      ui.ShowInfo(FormatText(texts::kWriteBackStopped, record.sourcePath));
+    for (int reads = 1;; ++reads) {
+      const RecordLines lines = ReadRecordLines(recordPath);
+      ui.ShowRecordText(lines.text);
+      const ClipRecord record = ParseClipRecord(recordPath, lines);
+      if (!FileExists(record.sourcePath)) {
+        ui.ShowInfo(Text(texts::kSourceMissing) + record.sourcePath);
+        return;
+      }
+      Ended ended = Ended::Stopped;
+      try {
+        ended = WriteBackOne(recordPath, record, lines.text, ui);
+      } catch (const StopRequested&) {
+        // Stopped before the source was written: nothing of this record changed.
+      }
+      if (ended == Ended::Done) break;
+      if (ended == Ended::RecordChanged) {
+        // Replaced while this run waited for the source; a record that keeps changing is not read.
+        if (reads == 10) throw EngineError(FormatText(texts::kCannotOpen, recordPath));
+        continue;
+      }
+      ui.ShowInfo(FormatText(ended == Ended::Stopped ? texts::kWriteBackStopped : texts::kRecoveryStopped,
+                             record.sourcePath));
       return;
     }
   }

@@ -28,6 +28,7 @@ class Faults : public FileFaults {
  public:
   std::string shortWriteOf, failedReadOf, failedFlushOf;
   int64_t failedReadFrom = 44;  // reads of the audio fail, reads of the header do not
+  int readsThatPass = 0;        // of those, how many go through first
   std::map<std::string, int> flushes;
   std::vector<std::string> flushOrder;
 
@@ -35,7 +36,7 @@ class Faults : public FileFaults {
     return EndsWith(path, shortWriteOf) ? size / 2 : size;
   }
   bool ReadFails(const std::string& path, int64_t position) override {
-    return EndsWith(path, failedReadOf) && position >= failedReadFrom;
+    return EndsWith(path, failedReadOf) && position >= failedReadFrom && readsThatPass-- <= 0;
   }
   bool FlushFails(const std::string& path) override {
     ++flushes[path];
@@ -96,10 +97,21 @@ TEST_F(FileFaultsTest, ACutThatCannotBeWrittenOrReadWritesNoRecord) {
 TEST_F(FileFaultsTest, TheSourceIsOnTheDiskBeforeItsRecordIsReplaced) {
   CutAndEdit();
   ASSERT_EQ(WriteBack(), "(no error)");
-  // The cut's record (its clip is not flushed), then the undo clip and record, then the source, then the records that name its new audio.
+  // The cut's clip, then its record; the undo clip and record, then the mark that the range is
+  // being replaced, then the source, then the records that name its new audio.
   const std::string undoRecord = dir.File("take-1-2.undo.ini.new");
-  EXPECT_EQ(faults.flushOrder, (std::vector<std::string>{record + ".new", dir.File("take-1-2.undo.wav.new"), undoRecord, source,
-                                                         undoRecord, record + ".new"}));
+  EXPECT_EQ(faults.flushOrder,
+            (std::vector<std::string>{clip + ".new", record + ".new", dir.File("take-1-2.undo.wav.new"), undoRecord,
+                                      dir.File("take-1-2.replacing.new"), source, undoRecord, record + ".new"}));
+}
+
+TEST_F(FileFaultsTest, ASourceThatCannotBeReadWhileItIsSavedIsAReadError) {
+  CutAndEdit();
+  faults.failedReadOf = "take.wav";
+  faults.readsThatPass = 1;  // its fingerprint; then the copy of what is replaced fails
+  EXPECT_EQ(WriteBack(), Text(texts::kReadError));
+  EXPECT_EQ(ReadFile(source), original);
+  EXPECT_FALSE(Exists(dir.File("take-1-2.undo.wav")));
 }
 
 TEST_F(FileFaultsTest, AFailedWriteOrFlushOfTheSourceIsAnErrorAndTheRecordStays) {

@@ -125,28 +125,51 @@ TEST_F(WriteBack, MovedSourceEndsTheRunThere) {
   EXPECT_EQ(ReadFile(sources[2]), originals[2]);
 }
 
-TEST_F(WriteBack, ShortenedAndLengthenedClips) {
-  const std::string record = CutClip(source, "2", "2");
-  // Shortened by the editor: the rest of the range becomes zero bytes.
-  const Bytes shorter = PatternBytes(kMinute, 61);
-  Edit(record, shorter);
-  ASSERT_EQ(Run({record}), "(no error)");
-  EXPECT_EQ(ReadFile(source), With(With(original, kDataStart + 2 * kMinute, shorter), kDataStart + 3 * kMinute,
-                                   Bytes(kMinute, 0)));
+// A clip an editor made shorter or longer would move audio in time: refused with both
+// lengths, the source untouched. A range that runs past the audio's end (records of earlier
+// versions) comes back with the part past the end or without it.
+TEST_F(WriteBack, ClipsOfAnotherLengthAreRefusedWithBothLengths) {
+  const struct {
+    const char* what;
+    int64_t offset, bytes;  // the record's range
+    uint64_t clipBytes;
+    const char* clipLength;  // with the range's length: the refusal's, none for a write-back
+    const char* rangeLength;
+  } rows[] = {
+      {"the same length", 2 * kMinute, 2 * kMinute, 2 * kMinute, nullptr, nullptr},
+      {"a frame shorter", 2 * kMinute, 2 * kMinute, 2 * kMinute - 4, u8"1分59.99秒", u8"2分0秒"},
+      {"half as long", 2 * kMinute, 2 * kMinute, kMinute, u8"1分0秒", u8"2分0秒"},
+      {"a frame longer", 2 * kMinute, 2 * kMinute, 2 * kMinute + 4, u8"2分0.01秒", u8"2分0秒"},
+      {"past the end, with the part past it", 9 * kMinute, 2 * kMinute, 2 * kMinute, nullptr, nullptr},
+      {"past the end, without it", 9 * kMinute, 2 * kMinute, kMinute, nullptr, nullptr},
+      {"past the end, shorter than its part inside", 9 * kMinute, 2 * kMinute, kMinute - 4, u8"0分59.99秒",
+       u8"1分0秒"},
+      {"past the end, longer than its record", 9 * kMinute, 2 * kMinute, 2 * kMinute + 4, u8"2分0.01秒", u8"2分0秒"},
+  };
+  const std::string record = dir.File("talk-edit.ini");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteFile(source, original);
+    WriteFile(record, ComposeRecordText({row.offset, row.bytes, source, ""}));
+    const Bytes clip = PatternBytes(row.clipBytes, 61);
+    Edit(record, clip);
+    if (row.clipLength) {
+      EXPECT_EQ(Run({record}), FormatText(texts::kClipLengthDiffers, {ClipOf(record), row.clipLength, row.rangeLength}));
+      EXPECT_EQ(ReadFile(source), original);
+    } else {
+      ASSERT_EQ(Run({record}), "(no error)");
+      const uint64_t inside = std::min<uint64_t>(row.bytes, 10 * kMinute - row.offset);
+      EXPECT_EQ(ReadFile(source), With(original, kDataStart + row.offset, Slice(clip, 0, inside)));
+    }
+  }
 
-  // Cut short with a stale header (a copy that broke off): refused, the source untouched.
-  const Bytes beforeBroken = ReadFile(source);
-  Bytes clip = MakeWave(TestFormat(), PatternBytes(2 * kMinute, 62));
-  clip.resize(44 + 1000);
-  WriteFile(ClipOf(record), clip);
+  // Cut short with a stale header (a copy that broke off): refused as broken, not as edited.
+  Bytes broken = MakeWave(TestFormat(), PatternBytes(2 * kMinute, 62));
+  broken.resize(44 + 1000);
+  WriteFile(ClipOf(record), broken);
+  WriteFile(source, original);
   EXPECT_EQ(Run({record}), Text(u8"ファイル ") + ClipOf(record) + Text(u8" は途中で切れています（data チャンクの大きさに足りません）"));
-  EXPECT_EQ(ReadFile(source), beforeBroken);
-
-  // Lengthened: only the recorded count is taken.
-  const Bytes longer = PatternBytes(5 * kMinute, 63);
-  Edit(record, longer);
-  ASSERT_EQ(Run({record}), "(no error)");
-  EXPECT_EQ(ReadFile(source), With(original, kDataStart + 2 * kMinute, Bytes(longer.begin(), longer.begin() + 2 * kMinute)));
+  EXPECT_EQ(ReadFile(source), original);
 }
 
 TEST_F(WriteBack, FollowsTheDataTagWhereItIsNow) {
@@ -213,25 +236,24 @@ TEST_F(WriteBack, ClipAudioIsFoundByItsOwnDataChunk) {
   EXPECT_EQ(Run({record}), Text(u8"ファイル ") + ClipOf(record) + Text(u8" の形式が取り出し元と違います"));
   EXPECT_EQ(ReadFile(source), beforeMismatch);
 
-  // A size of 0 or 0xFFFFFFFF means "to the end of the file"; a shorter file leaves zero bytes.
+  // A size of 0 or 0xFFFFFFFF means "to the end of the file".
   for (uint32_t stated : {0u, 0xFFFFFFFFu}) {
     WaveShape format = TestFormat();
     format.statedSizeOverride = true;
     format.statedSize = stated;
-    const Bytes edited = PatternBytes(kMinute - 400, pattern++);
+    const Bytes edited = PatternBytes(kMinute, pattern++);
     Edit(record, edited, format);
     ASSERT_EQ(Run({record}), "(no error)") << stated;
-    EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, Joined({edited, Bytes(400, 0)}))) << stated;
+    EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute, edited)) << stated;
   }
-  // A stated size shorter than the file: the bytes after it are not audio.
+  // A stated size shorter than the file: the bytes after it are not audio, and the clip is short.
+  const Bytes beforeShort = ReadFile(source);
   WaveShape format = TestFormat();
   format.statedSizeOverride = true;
   format.statedSize = 1000;
-  const Bytes edited = PatternBytes(kMinute, pattern++);
-  Edit(record, edited, format);
-  ASSERT_EQ(Run({record}), "(no error)");
-  EXPECT_EQ(ReadFile(source), With(original, kDataStart + 5 * kMinute,
-                                   Joined({Bytes(edited.begin(), edited.begin() + 1000), Bytes(kMinute - 1000, 0)})));
+  Edit(record, PatternBytes(kMinute, pattern++), format);
+  EXPECT_EQ(Run({record}), FormatText(texts::kClipLengthDiffers, {ClipOf(record), u8"0分2.5秒", u8"1分0秒"}));
+  EXPECT_EQ(ReadFile(source), beforeShort);
 }
 
 TEST_F(WriteBack, ClipWithoutDataChunkIsRefused) {
@@ -319,6 +341,7 @@ TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {
 
   // A zero-length record at the very end writes nothing and is no error.
   WriteFile(record, ComposeRecordText({10 * kMinute, 0, source, ""}));
+  Edit(record, {});
   ASSERT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ReadFile(source).size(), unfinished.size());
 }

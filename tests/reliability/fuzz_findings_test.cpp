@@ -22,6 +22,7 @@ TEST(FuzzFindings, AnEmptyRangeBeyondTheAudioWritesNothing) {
   // two minutes of audio, a frame past it, far past it, and the largest offset there is.
   const int64_t frame = testing::TestFormat().blockAlign;
   const int64_t end = 2 * testing::kMinute;
+  testing::WriteFile(files.clip, testing::MakeWave(testing::TestFormat(), {}));
   for (const int64_t offset : {end, end + frame, int64_t{5526344}, INT64_MAX / frame * frame}) {
     SCOPED_TRACE(offset);
     testing::WriteFile(files.record, std::to_string(offset) + "\r\n0\r\n" + files.source + "\r\n");

@@ -8,6 +8,7 @@
 #include "engine_error.h"
 #include "integer_text.h"
 #include "load_wave.h"
+#include "pair_files.h"
 #include "processes.h"
 #include "save_clip.h"
 #include "source_with_clip.h"
@@ -66,17 +67,36 @@ TEST(PathSafety, LongPathsAreCarriedWholeIntoMessages) {
   EXPECT_EQ(testing::ErrorOf([&] { ParseIntegerText(longText); }), FormatText(texts::kNotAnInteger, longText));
 }
 
-TEST(PathSafety, AClipNameTooLongForTheSystemIsACreateErrorAndNothingElse) {
-  testing::SourceWithClip files;
-  const std::string length = std::string(300, '0') + "1";  // one minute, typed with 300 zeros
-  LoadedWave wave;
-  LoadWave(files.source, wave);
-  testing::RecordingUi ui;
-  const std::string clip = ClipPathFor(files.source, "1", length, ClipMode::StartMinute);
-  EXPECT_EQ(testing::ErrorOf([&] { SaveClip(wave, length, "1", files.source, ClipMode::StartMinute, ui); }),
-            FormatText(texts::kCannotCreate, clip));
-  EXPECT_TRUE(ui.infos.empty());
-  EXPECT_EQ(testing::ReadFile(files.source), files.sourceBytes);
+// The longest name a pair needs is its undo journal's while it is made (X.undo.journal.wav.new).
+// A cut whose names all fit the system's limit of 255 is written back, undone and written back
+// again; one byte more is refused before anything is made, naming that name.
+TEST(PathSafety, APairAtTheNameLimitWorksAndOneByteMoreIsRefusedUpFront) {
+  for (const size_t over : {0, 1}) {
+    SCOPED_TRACE(over);
+    testing::ScratchDir dir;
+    const std::string stem(255 - std::string(".undo.journal.wav.new").size() - std::string("-1-1").size() + over, 's');
+    const std::string source = dir.File(stem + ".wav");
+    const testing::Bytes before = testing::MakeWave(testing::TestFormat(), testing::PatternBytes(2 * testing::kMinute));
+    testing::WriteFile(source, before);
+    testing::RecordingUi ui;
+    const std::string error = testing::ErrorOf([&] { testing::CutClip(source, "1", "1", ui); });
+    const std::string record = dir.File(stem + "-1-1.ini");
+    if (over > 0) {
+      EXPECT_EQ(error, FormatText(texts::kNameTooLong, dir.File(stem + "-1-1.undo.journal.wav.new")));
+      EXPECT_EQ(testing::NamesIn(dir.path()), std::vector<std::string>{stem + ".wav"});
+      continue;
+    }
+    ASSERT_EQ(error, "(no error)");
+    const testing::Bytes edited = testing::PatternBytes(testing::kMinute, 9);
+    const auto edit = [&] { testing::WriteFile(testing::ClipOf(record), testing::MakeWave(testing::TestFormat(), edited)); };
+    edit();
+    WriteBackClips({record}, ui);
+    WriteBackClips({UndoRecordPathOf(record)}, ui);
+    EXPECT_EQ(testing::ReadFile(source), before);
+    WriteBackClips({record}, ui);
+    EXPECT_EQ(ui.infos, std::vector<std::string>(4, Text(texts::kFinished)));
+    EXPECT_EQ(testing::ReadFile(source), testing::With(before, 44 + testing::kMinute, edited));
+  }
 }
 
 #ifndef _WIN32
