@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -136,6 +138,86 @@ TEST_F(Undo, ACutNeverReplacesAnEditedClip) {
   const std::string third = s.dir.File("take-1-1 (3).ini");
   EXPECT_EQ(cutUi.infos.front(), FormatText(texts::kKeptAside, ClipPathOfRecord(third)));
   EXPECT_EQ(ReadFile(third), editedRecord);
+}
+
+// A write-back stopped while it wrote the source (the disk failed half way), then the clip
+// edited again, moved or deleted, as users do: the undo restores the audio as cut from what
+// the stopped run kept, whatever the clip holds, and the re-run refuses, naming the clip.
+// Kept audio that is not what the records name is never taken for what the range held.
+TEST_F(Undo, AStoppedRunIsUndoneWhateverTheClipHoldsNow) {
+  const auto clipChanged = [](Undo& t) { return FormatText(texts::kClipChangedAfterStop, t.s.clip); };
+  const auto clipGone = [](Undo& t) { return FormatText(texts::kCannotOpen, t.s.clip); };
+  const auto sourceChanged = [](Undo& t) { return FormatText(texts::kSourceChangedSinceCut, t.s.source); };
+  const auto alter = [](const std::string& path) { PutBytes(path, 44 + 10, Bytes(4, 0x66)); };
+  const struct {
+    const char* what;
+    bool second;  // the stopped run was a second write-back
+    std::function<void(Undo&)> afterStop;
+    std::function<std::string(Undo&)> rerun;  // the re-run's refusal
+    bool undone;  // the undo restores the audio as cut, else it is refused
+  } rows[] = {
+      {"first, clip edited again", false, [](Undo& t) { t.s.EditClip(13); }, clipChanged, true},
+      {"second, clip edited again", true, [](Undo& t) { t.s.EditClip(13); }, clipChanged, true},
+      {"first, clip deleted", false, [](Undo& t) { RemoveFile(t.s.clip); }, clipGone, true},
+      {"second, clip moved", true,
+       [](Undo& t) { std::filesystem::rename(PathOf(t.s.clip), PathOf(t.s.dir.File("elsewhere.wav"))); }, clipGone,
+       true},
+      {"first, undo clip altered", false, [&](Undo& t) { alter(t.undoClip); }, sourceChanged, false},
+      {"second, journal altered", true, [&](Undo& t) { alter(JournalPathOf(t.s.record)); }, sourceChanged, false},
+      {"second, journal altered, no mark (an earlier version's stop)", true,
+       [&](Undo& t) {
+         alter(JournalPathOf(t.s.record));
+         RemoveFile(ReplacingMarkPathOf(t.s.record));
+       },
+       sourceChanged, false},
+  };
+  const auto initial = ReadFile(s.source);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (const std::string& name : NamesIn(s.dir.path())) {
+      if (name != "take.wav") RemoveFile(s.dir.File(name));
+    }
+    WriteFile(s.source, initial);
+    CutClip(s.source, "1", "1", ui);
+    s.EditClip(11);
+    if (row.second) {
+      ASSERT_EQ(Run(s.record), "(no error)");
+      s.EditClip(12);
+    }
+    {
+      HalfWrites failing("take.wav");
+      ASSERT_EQ(Run(s.record), Text(texts::kWriteError));
+    }
+    ASSERT_TRUE(Exists(ReplacingMarkPathOf(s.record)));
+    row.afterStop(*this);
+    const Bytes stopped = ReadFile(s.source);
+    EXPECT_EQ(Run(s.record), row.rerun(*this));
+    EXPECT_EQ(ReadFile(s.source), stopped);
+    if (row.undone) {
+      ASSERT_EQ(Run(undoRecord), "(no error)");
+      EXPECT_EQ(Range(), cutAudio);
+      EXPECT_TRUE(SameOutside(s.sourceBytes, ReadFile(s.source), 44 + kMinute, 44 + 2 * kMinute));
+      EXPECT_FALSE(Exists(ReplacingMarkPathOf(s.record)));
+      EXPECT_FALSE(Exists(JournalPathOf(s.record)));
+    } else {
+      EXPECT_EQ(Run(undoRecord), sourceChanged(*this));
+      EXPECT_EQ(ReadFile(s.source), stopped);
+    }
+  }
+}
+
+// An undo pair beside the record that belongs to another range (left by an older cut of the
+// same name) is moved aside, not taken as this record's: the record gets its own undo.
+TEST_F(Undo, AnUndoPairOfAnotherRangeIsNeverTakenAsTheRecordsOwn) {
+  const Bytes foreignAudio = PatternBytes(kMinute, 60);
+  WriteFile(undoRecord, ComposeRecordText({0, kMinute, s.source, FingerprintOf(Slice(s.sourceBytes, 44, kMinute))}));
+  WriteFile(undoClip, MakeWave(TestFormat(), foreignAudio));
+  s.EditClip(52);
+  ASSERT_EQ(Run(s.record), "(no error)");
+  EXPECT_EQ(Range(), PatternBytes(kMinute, 52));
+  ASSERT_EQ(Run(undoRecord), "(no error)");
+  EXPECT_EQ(ReadFile(s.source), s.sourceBytes) << "its own undo: minute 1 as cut, minute 0 untouched";
+  EXPECT_EQ(ReadFile(s.dir.File("take-1-1 (2).undo.wav")), MakeWave(TestFormat(), foreignAudio));
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // A power loss at any moment of a write-back (one the user stopped too), an undo or a cut:
 // every state the disk may be left in (tests/support/disk_model.h), built from the
 // operation's own log of file operations, then the recovery a user has: the same operation
-// again, then the undo. The source never changes outside the clip's range, the audio as it
-// was cut is never lost, a recovery cut short by another power loss recovers too, and
+// again (after editing the clip once more, for some), then the undo. The source never changes
+// outside the clip's range, the audio as it was cut is never lost, no record lies beside a
+// clip of another range, a recovery cut short by another power loss recovers too, and
 // "終わりました" (or the stopped message) is shown only once what it reports is on the disk.
 
 #include <gtest/gtest.h>
@@ -90,7 +91,21 @@ TEST(DiskModel, CountsTheStatesAPowerLossAllows) {
 
 // --- The engine's operations. ---
 
-enum class Operation { FirstWriteBack, SecondWriteBack, Undo, ThreeLineRecord, StoppedWriteBack, CutOverEditedClip };
+enum class Operation {
+  FirstWriteBack,
+  SecondWriteBack,
+  Undo,
+  ThreeLineRecord,
+  StoppedWriteBack,
+  CutOverEditedClip,
+  // A write-back whose clip the user edits again before the recovery.
+  FirstWriteBackEditedAfter,
+  SecondWriteBackEditedAfter,
+  // A cut from the end, written back; the recording grows by a minute and the same cut is
+  // made again: the clip and record of the new last minute replace those of the old one,
+  // whose undo pair is moved aside.
+  ReCutFromEnd,
+};
 
 struct Size {
   const char* name;
@@ -185,22 +200,27 @@ class Scene {
  public:
   Scene(Operation operation, const Size& size) : operation_(operation), size_(size) {
     source_ = dir_.File("take.wav");
-    const Bytes audio = PatternBytes(BytesPerMinute(size.shape) * static_cast<uint64_t>(size.sourceMinutes), 5);
+    const uint64_t minute = BytesPerMinute(size.shape);
+    const Bytes audio = PatternBytes(minute * static_cast<uint64_t>(size.sourceMinutes), 5);
     WriteFile(source_, MakeWave(size.shape, audio));
-    record_ = CutClip(source_, size.length, size.start);
+    mode_ = operation == Operation::ReCutFromEnd ? ClipMode::FromEnd : ClipMode::StartMinute;
+    record_ = Cut();
     clip_ = ClipOf(record_);
     undoRecord_ = UndoRecordPathOf(record_);
     recordAsCut_ = ReadFile(record_);
     sourceAsCut_ = ReadFile(source_);
-    rangeBytes_ = BytesPerMinute(size.shape) * static_cast<uint64_t>(std::stoi(size.length));
-    rangeStart_ = 44 + static_cast<int64_t>(BytesPerMinute(size.shape)) * std::stoi(size.start);
+    rangeBytes_ = minute * static_cast<uint64_t>(std::stoi(size.length));
+    const int startMinute = mode_ == ClipMode::FromEnd ? size.sourceMinutes - std::stoi(size.length) : std::stoi(size.start);
+    rangeStart_ = 44 + static_cast<int64_t>(minute) * startMinute;
     cutAudio_ = Range(sourceAsCut_);
     EditClip(11);
     expected_ = edited_;
     switch (operation) {
       case Operation::FirstWriteBack:
+      case Operation::FirstWriteBackEditedAfter:
       case Operation::StoppedWriteBack: break;
       case Operation::SecondWriteBack:
+      case Operation::SecondWriteBackEditedAfter:
         WriteBack(record_);
         EditClip(12);
         expected_ = edited_;
@@ -215,14 +235,36 @@ class Scene {
         break;
       }
       case Operation::CutOverEditedClip: expected_ = cutAudio_; break;
+      case Operation::ReCutFromEnd: {
+        WriteBack(record_);
+        firstRange_ = {rangeStart_, cutAudio_};
+        Bytes grown = Slice(ReadFile(source_), 44, audio.size());
+        const Bytes more = PatternBytes(minute, 6);
+        grown.insert(grown.end(), more.begin(), more.end());
+        WriteFile(source_, MakeWave(size.shape, grown));
+        sourceAsCut_ = ReadFile(source_);
+        rangeStart_ += static_cast<int64_t>(minute);
+        cutAudio_ = Range(sourceAsCut_);
+        expected_ = cutAudio_;
+        // The record the cut writes, learned from the cut itself, the folder then put back.
+        const FolderFiles before = ReadFolder(dir_.path());
+        Cut();
+        recordAsCut_ = ReadFile(record_);
+        MaterializeFolder(before, dir_.path());
+        break;
+      }
+    }
+    rerunExpected_ = expected_;
+    if (operation == Operation::FirstWriteBackEditedAfter || operation == Operation::SecondWriteBackEditedAfter) {
+      rerunExpected_ = PatternBytes(rangeBytes_, 13);
     }
   }
 
   const std::string& folder() const { return dir_.path(); }
 
   void Run(EngineUi& ui) {
-    if (operation_ == Operation::CutOverEditedClip) {
-      CutClip(source_, size_.length, size_.start, ui);
+    if (IsCut()) {
+      CutClip(source_, size_.length, size_.start, ui, mode_);
     } else {
       WriteBackClips({operation_ == Operation::Undo ? undoRecord_ : record_}, ui);
     }
@@ -232,6 +274,7 @@ class Scene {
   Recovery Recover(DiskRecorder* recorder) {
     MarkingUi ui(recorder);
     Recovery recovery;
+    if (rerunExpected_ != expected_) WriteFile(clip_, MakeWave(size_.shape, rerunExpected_));
     ui.Stage("re-run");
     recovery.rerun = ErrorOf([&] { Run(ui); });
     if (IsCut()) {
@@ -253,7 +296,7 @@ class Scene {
     const auto source = files.find(BaseName(source_));
     if (source == files.end()) return failures.Add("the source is gone", where);
     CheckOutside(source->second, where, failures);
-    if (IsCut() && !HoldsWave(files, edited_)) failures.Add("the edited clip is lost", where);
+    CheckPairs(files, source->second, false, where, failures);
     // What a stage reported as done, or as put back, is on the disk.
     const std::string last = marks.empty() ? "" : marks.back();
     const auto says = [&last](const std::string& text) {
@@ -265,13 +308,8 @@ class Scene {
     if (!says(Text(texts::kFinished))) return;
     const bool undone = last.compare(0, 4, "undo") == 0;
     if (IsCut()) {
-      // The new clip itself is not flushed: the source still holds it.
-      const bool clipNamed = files.count(BaseName(clip_)) != 0;
-      const auto record = files.find(BaseName(record_));
-      if (!clipNamed || record == files.end() || record->second != recordAsCut_) {
-        failures.Add("finished, but the new record is not on the disk", where);
-      }
-      if (!HoldsEditedPair(files)) failures.Add("finished, but no record names the edited clip", where);
+      if (!HoldsCut(files)) failures.Add("finished, but the new clip and record are not on the disk", where);
+      CheckPairs(files, source->second, true, where + "; finished", failures);
     } else if (Range(source->second) != (undone ? cutAudio_ : expected_)) {
       failures.Add("finished, but the range on the disk is not what was written", where);
     }
@@ -282,12 +320,12 @@ class Scene {
     if (IsCut()) {
       if (recovery.rerun != "(no error)") failures.Add("the cut again failed: " + recovery.rerun, where);
       if (!HoldsCut(recovery.folder)) failures.Add("the cut again left no clip and record as cut", where);
-      if (!HoldsEditedPair(recovery.folder)) failures.Add("after the cut again, no record names the edited clip", where);
+      CheckPairs(recovery.folder, recovery.source, true, where + "; after the cut again", failures);
       return;
     }
-    if (recovery.rerun == "(no error)" && recovery.afterRerun != expected_) {
+    if (recovery.rerun == "(no error)" && recovery.afterRerun != rerunExpected_) {
       failures.Add("the write-back again went through, but the range is not the clip: " +
-                       DifferenceOf(recovery.afterRerun, expected_), where);
+                       DifferenceOf(recovery.afterRerun, rerunExpected_), where);
     }
     if (recovery.afterUndo != cutAudio_) {
       failures.Add("after the undo (" + recovery.undo + ") the range is not the audio as cut: " +
@@ -296,7 +334,42 @@ class Scene {
   }
 
  private:
-  bool IsCut() const { return operation_ == Operation::CutOverEditedClip; }
+  bool IsCut() const { return operation_ == Operation::CutOverEditedClip || operation_ == Operation::ReCutFromEnd; }
+
+  std::string Cut() {
+    RecordingUi quiet;
+    return CutClip(source_, size_.length, size_.start, quiet, mode_);
+  }
+
+  // What the pairs in a folder must hold around a cut: the edited clip a cut would replace is
+  // kept; no record lies beside a clip that is not what its range holds (no clip is edited
+  // here but that one). Once a cut has finished (`settled`), that clip has a record naming its
+  // range, and the write-back made before a re-cut can be undone: a move of a pair is no
+  // single step, and may stand half done until the next cut finishes it.
+  void CheckPairs(const FolderFiles& files, const Bytes& source, bool settled, const std::string& where,
+                  Failures& failures) const {
+    if (operation_ == Operation::CutOverEditedClip) {
+      if (!HoldsWave(files, edited_)) failures.Add("the edited clip is lost", where);
+      if (settled && !HoldsEditedPair(files)) failures.Add("no record names the edited clip", where);
+    }
+    if (operation_ != Operation::ReCutFromEnd) return;
+    bool undoable = false;
+    for (const auto& [name, text] : files) {
+      if (name.size() < 4 || name.compare(name.size() - 4, 4, ".ini") != 0) continue;
+      const auto clip = files.find(name.substr(0, name.size() - 4) + ".wav");
+      if (clip == files.end()) continue;
+      const RecordLines lines = SplitRecordText(AsText(text));
+      const uint64_t offset = std::stoull("0" + lines.lines[0]), bytes = std::stoull("0" + lines.lines[1]);
+      const bool isUndo = name.size() > 9 && name.compare(name.size() - 9, 9, ".undo.ini") == 0;
+      if (isUndo) {
+        undoable = undoable || (44 + static_cast<int64_t>(offset) == firstRange_.start &&
+                                ClipAudio(clip->second) == firstRange_.audio);
+      } else if (44 + offset + bytes > source.size() || ClipAudio(clip->second) != Slice(source, 44 + offset, bytes)) {
+        failures.Add(name + " lies beside a clip of another range", where);
+      }
+    }
+    if (settled && !undoable) failures.Add("the write-back before the re-cut can no longer be undone", where);
+  }
 
   void WriteBack(const std::string& record) {
     RecordingUi ui;
@@ -346,6 +419,11 @@ class Scene {
 
   Operation operation_;
   const Size& size_;
+  ClipMode mode_ = ClipMode::StartMinute;
+  struct {
+    int64_t start = 0;
+    Bytes audio;
+  } firstRange_;  // a re-cut's: the range the first cut named, and its audio as cut
   ScratchDir dir_{MemoryBackedFolder()};
   std::string source_, record_, clip_, undoRecord_;
   Bytes recordAsCut_, sourceAsCut_;
@@ -354,6 +432,7 @@ class Scene {
   Bytes cutAudio_;  // the range as cut
   Bytes edited_;    // the clip's audio as the operation finds it
   Bytes expected_;  // what the operation puts in the range (a cut: in its clip)
+  Bytes rerunExpected_;  // what the operation run again puts there
 };
 
 class CrashStatesTest : public ::testing::TestWithParam<Case> {};
@@ -422,7 +501,10 @@ std::vector<Case> Cases(const Size& size) {
           {Operation::Undo, "undo", &size},
           {Operation::ThreeLineRecord, "three_line_record", &size},
           {Operation::StoppedWriteBack, "stopped_write_back", &size},
-          {Operation::CutOverEditedClip, "cut_over_edited_clip", &size}};
+          {Operation::CutOverEditedClip, "cut_over_edited_clip", &size},
+          {Operation::FirstWriteBackEditedAfter, "first_write_back_clip_edited_after", &size},
+          {Operation::SecondWriteBackEditedAfter, "second_write_back_clip_edited_after", &size},
+          {Operation::ReCutFromEnd, "re_cut_from_end", &size}};
 }
 
 INSTANTIATE_TEST_SUITE_P(Small, CrashStatesTest, ::testing::ValuesIn(Cases(Small())), NameOf);
