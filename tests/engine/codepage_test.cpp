@@ -47,6 +47,9 @@ TEST(FormatText, ReplacesThePlaceholderOnlyOnce) {
   // A path holding "%s" or "%n" is data, never a format.
   EXPECT_EQ(FormatText(texts::kCannotOpen, "C:\\a%s%n.wav"), u8"ファイル C:\\a%s%n.wav は開けません");
   EXPECT_EQ(FormatText(texts::kCannotOpen, ""), u8"ファイル  は開けません");
+  // With several, each placeholder of the template takes the next; none inside an argument.
+  EXPECT_EQ(FormatText(texts::kClipLengthDiffers, {"a%s.wav", "1", "2"}),
+            u8"クリップ a%s.wav の長さ 1 が取り出した範囲の長さ 2 と違います。書き戻しません");
 }
 
 }  // namespace
