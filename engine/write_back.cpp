@@ -294,6 +294,8 @@ void PutRangeBack(WriteBack& wb) {
 void CheckTheRange(WriteBack& wb, bool holdsClip) {
   if (const std::optional<ReplacingMark> mark = MarkOfThisRange(wb)) {
     wb.keptPath = KeptAudioPath(wb.mainRecordPath, mark->keptIn);
+    // Stopped before the source changed: an ordinary run, which reuses the copy already kept.
+    if (wb.now == mark->range.fingerprint) return;
     wb.finishing = true;
     // Only the clip the stopped run was writing may finish it, or one that holds what the
     // range held before (writing it puts the range back); the undo needs no clip.
