@@ -3,13 +3,30 @@
 // exclusively cannot be opened by anyone else (another opener of ours, and on Windows any
 // other program) until it is closed. Two implementations share this header: Win32
 // (CreateFileW with share mode 0 or FILE_SHARE_READ) and POSIX (open plus flock). Paths are
-// UTF-8 on Windows, where they reach the system as UTF-16, and bytes as they are on POSIX.
+// UTF-8 on Windows, where they reach the system as UTF-16 (in the \\?\ form, so that any
+// length works), and bytes as they are on POSIX.
+//
+// A file held a moment by another program (a virus scanner, the search indexer, a sync client,
+// a second opener of ours) is asked for again: an open, a rename or a removal refused because
+// of such a holder is retried kHeldRetries times, after a pause of kHeldPauseMs × n before
+// the nth retry (about two seconds in all, as SQLite does on Windows), and only then fails.
+// A missing file and any other failure fail at once.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace ostrevan {
+
+inline constexpr int kHeldRetries = 12;
+inline constexpr int kHeldPauseMs = 25;
+
+namespace platform {
+// What one attempt of a platform operation came to. Held: refused because another opener has
+// the file for now (Windows: a sharing, lock or access violation on a file that is neither a
+// folder nor read-only where writing is asked; POSIX: our own lock); worth asking again.
+enum class Outcome { Done, Held, Failed };
+}  // namespace platform
 
 enum class FileMode {
   ReadExclusive,       // an existing file, read only, shared with nobody
@@ -28,7 +45,7 @@ class File {
   File& operator=(const File&) = delete;
 
   // Opens `path`. False when it cannot be had: missing, a folder,
-  // no access, or held by another opener.
+  // no access, or still held by another opener after the retries.
   bool Open(const std::string& path, FileMode mode);
   bool IsOpen() const;
   void Close();
@@ -49,7 +66,7 @@ class File {
  private:
   // The platform's own operations; the public ones above pass through the test seam of
   // file_faults.h first.
-  bool PlatformOpen(const std::string& path, FileMode mode);
+  platform::Outcome PlatformOpen(const std::string& path, FileMode mode);
   size_t PlatformReadAt(int64_t position, void* buffer, size_t size);
   size_t PlatformWriteAt(int64_t position, const void* buffer, size_t size);
   bool PlatformFlush();
@@ -64,7 +81,8 @@ class File {
 
 // Puts the file `from` in the place of `to` in one step (a rename over it, on the disk when
 // this returns unless `durable` is false): anyone looking finds the old file or the new one,
-// never a mix. False on failure, `to` then unchanged.
+// never a mix. False when the rename failed, `to` then unchanged; or when it was asked durable
+// and the folder could not be put on the disk, the rename then possibly done already.
 bool ReplaceFileWith(const std::string& from, const std::string& to, bool durable = true);
 
 // Removes the file `path`; false when it cannot.
@@ -75,10 +93,10 @@ bool RemoveFile(const std::string& path);
 // through). False on failure.
 bool SyncFolderOf(const std::string& path);
 
-// The platform's own operations behind the three above.
+// The platform's own operations behind the three above; one attempt each.
 namespace platform {
-bool ReplaceFileWith(const std::string& from, const std::string& to);
-bool RemoveFile(const std::string& path);
+Outcome ReplaceFileWith(const std::string& from, const std::string& to);
+Outcome RemoveFile(const std::string& path);
 bool SyncFolderOf(const std::string& path);
 }  // namespace platform
 

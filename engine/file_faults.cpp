@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <initializer_list>
 #include <thread>
 
 #include "engine_error.h"
@@ -12,8 +13,30 @@
 
 namespace ostrevan {
 
+using platform::Outcome;
+
 namespace {
 std::atomic<FileFaults*> installed{nullptr};
+
+// True when the installed faults hold any of `paths` (each is asked).
+bool HeldByFaults(std::initializer_list<const std::string*> paths) {
+  FileFaults* faults = installed.load();
+  bool held = false;
+  for (const std::string* path : paths) held = (faults && faults->Held(*path)) || held;
+  return held;
+}
+
+// Runs `attempt` until it is done or fails for good, asking again while the file is held
+// (a scanner or an indexer lets go within milliseconds, an editor does not): see file.h.
+template <typename Attempt>
+bool RetriedWhileHeld(const std::string& waitingFor, Attempt attempt) {
+  for (int retry = 1;; ++retry) {
+    const Outcome outcome = attempt();
+    if (outcome != Outcome::Held || retry > kHeldRetries) return outcome == Outcome::Done;
+    if (FileFaults* faults = installed.load()) faults->Waiting(waitingFor);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kHeldPauseMs * retry));
+  }
+}
 }  // namespace
 
 void SetFileFaults(FileFaults* faults) { installed.store(faults); }
@@ -22,7 +45,9 @@ bool File::Open(const std::string& path, FileMode mode) {
   Close();
   FileFaults* faults = installed.load();
   if (faults && mode == FileMode::CreateEmpty && faults->CreateFails(path)) return false;
-  if (path.empty() || !PlatformOpen(path, mode)) return false;
+  if (path.empty()) return false;
+  const bool opened = RetriedWhileHeld(path, [&] { return HeldByFaults({&path}) ? Outcome::Held : PlatformOpen(path, mode); });
+  if (!opened) return false;
   path_ = path;
   if (faults && mode == FileMode::CreateEmpty) faults->Created(path);
   return true;
@@ -73,23 +98,28 @@ bool File::Flush() {
 bool ReplaceFileWith(const std::string& from, const std::string& to, bool durable) {
   FileFaults* faults = installed.load();
   if (faults && faults->RenameFails(from, to)) return false;
-  if (!platform::ReplaceFileWith(from, to)) return false;
+  const bool renamed = RetriedWhileHeld(to, [&] {
+    return HeldByFaults({&from, &to}) ? Outcome::Held : platform::ReplaceFileWith(from, to);
+  });
+  if (!renamed) return false;
   if (faults) faults->Renamed(from, to);
   // The rename is on the disk once the folder that holds it is.
-  if (durable) SyncFolderOf(to);
-  return true;
+  return !durable || SyncFolderOf(to);
 }
 
 bool RemoveFile(const std::string& path) {
-  if (!platform::RemoveFile(path)) return false;
+  if (!RetriedWhileHeld(path, [&] { return HeldByFaults({&path}) ? Outcome::Held : platform::RemoveFile(path); })) {
+    return false;
+  }
   FileFaults* faults = installed.load();
   if (faults) faults->Removed(path);
   return true;
 }
 
 bool SyncFolderOf(const std::string& path) {
-  if (!platform::SyncFolderOf(path)) return false;
   FileFaults* faults = installed.load();
+  if (faults && faults->FolderFlushFails(path)) return false;
+  if (!platform::SyncFolderOf(path)) return false;
   if (faults) faults->FolderFlushed(path);
   return true;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // A seam for tests: file operations that fail on demand, in-process, with the same engine
 // code on every platform (a short write as on a full disk, a failed flush, an I/O error on
-// read, a file that cannot be made or renamed), and that tell a recorder what reaches the
-// files and their names, so that a test can build every state a power loss may leave.
+// read, a file that cannot be made or renamed, a file held a moment by another program), and
+// that tell a recorder what reaches the files and their names, so that a test can build every
+// state a power loss may leave.
 // Nothing is installed outside tests, and then every operation goes straight through.
 
 #include <cstddef>
@@ -24,6 +25,15 @@ class FileFaults {
   virtual bool CreateFails(const std::string& /*path*/) { return false; }
   // True to fail the rename of `from` over `to`, `to` then unchanged.
   virtual bool RenameFails(const std::string& /*from*/, const std::string& /*to*/) { return false; }
+  // Asked before every attempt to open, create, rename (for both names) or remove `path`; true
+  // to refuse that attempt as held by another program, which the retries then ask again.
+  virtual bool Held(const std::string& /*path*/) { return false; }
+  // True to fail putting the folder that holds `path` on the disk.
+  virtual bool FolderFlushFails(const std::string& /*path*/) { return false; }
+
+  // Told before each pause of the retries of a held file: `path` is the file asked for (for a
+  // rename, the name it goes to). Another operation is waiting for the file then.
+  virtual void Waiting(const std::string& /*path*/) {}
 
   // Told before every read and write of `size` bytes; may take its time, as a slow disk does.
   virtual void BeforeTransfer(const std::string& /*path*/, size_t /*size*/) {}

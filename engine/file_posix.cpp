@@ -1,6 +1,7 @@
 // POSIX file access. flock gives our own openers the exclusion that share modes give on
-// Windows: a second exclusive opener of ours is refused at once. Other programs on Linux
-// do not take these advisory locks, so they are not kept out.
+// Windows: a second exclusive opener of ours is refused (as held, so after the retries of
+// file_faults.cpp). Other programs on Linux do not take these advisory locks, so they are
+// not kept out.
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -35,7 +36,7 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::PlatformOpen(const std::string& path, FileMode mode) {
+platform::Outcome File::PlatformOpen(const std::string& path, FileMode mode) {
   // O_NONBLOCK keeps the open itself from waiting on a FIFO; only regular files are kept.
   int flags = O_CLOEXEC | O_NONBLOCK;
   int lock = LOCK_EX;
@@ -48,19 +49,24 @@ bool File::PlatformOpen(const std::string& path, FileMode mode) {
     case FileMode::ReadShared: flags |= O_RDONLY; lock = LOCK_SH; break;
   }
   int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) return platform::Outcome::Failed;
   struct stat info {};
-  bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, lock | LOCK_NB) == 0;
+  bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (usable && ::flock(fd, lock | LOCK_NB) != 0) {
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return held ? platform::Outcome::Held : platform::Outcome::Failed;
+  }
   // A new file is empty already: truncating it anyway makes ext4 write it out on close.
   if (usable && mode == FileMode::CreateEmpty) {
     usable = ::fstat(fd, &info) == 0 && (info.st_size == 0 || ::ftruncate(fd, 0) == 0);
   }
   if (!usable || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
-    return false;
+    return platform::Outcome::Failed;
   }
   fd_ = fd;
-  return true;
+  return platform::Outcome::Done;
 }
 
 bool File::IsOpen() const { return fd_ >= 0; }
@@ -114,20 +120,25 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool platform::ReplaceFileWith(const std::string& from, const std::string& to) {
+namespace {
+// Names are never held here: locks keep out openers only.
+platform::Outcome DoneIf(bool done) { return done ? platform::Outcome::Done : platform::Outcome::Failed; }
+}  // namespace
+
+platform::Outcome platform::ReplaceFileWith(const std::string& from, const std::string& to) {
 #ifdef RENAME_EXCHANGE
   // ext4 writes a file out at once when a rename puts it over another, which makes a cut over
   // an existing clip wait for the disk. Swapping the two names and then removing the old file
   // does not, and anyone looking still finds the old file or the new one under `to`.
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) {
     ::unlink(from.c_str());
-    return true;
+    return Outcome::Done;
   }
 #endif
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  return DoneIf(::rename(from.c_str(), to.c_str()) == 0);
 }
 
-bool platform::RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+platform::Outcome platform::RemoveFile(const std::string& path) { return DoneIf(::unlink(path.c_str()) == 0); }
 
 bool platform::SyncFolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');

@@ -1,14 +1,18 @@
 // Win32 file access: CreateFileW with share mode 0, or FILE_SHARE_READ for files that
-// others may read at the same time. Paths are UTF-8 inside and UTF-16 at every call, so any
-// name Windows can hold is reached, whatever the system code page.
+// others may read at the same time. Paths are UTF-8 inside and UTF-16 in the \\?\ form at
+// every call (SystemPathOf), so any name and any length Windows can hold is reached,
+// whatever the system code page.
 
 #include <windows.h>
 
+#include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "codepage.h"
 #include "engine_error.h"
 #include "file.h"
+#include "long_path.h"
 #include "texts.h"
 
 namespace ostrevan {
@@ -20,6 +24,39 @@ HANDLE AsHandle(void* handle) { return static_cast<HANDLE>(handle); }
 // ReadFile and WriteFile take 32-bit counts; larger requests go in pieces of this size.
 constexpr size_t kMaxPiece = 1u << 30;
 
+// `wide` made full against the current folder; "" when it cannot be.
+std::wstring FullPathName(const std::wstring& wide) {
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return L"";
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return L"";
+  full.resize(length);
+  return full;
+}
+
+// What the failure of the last call on `paths` came to. Sharing and lock violations come from
+// another program's handle: a scanner or an indexer lets go within milliseconds. Access is
+// denied by such a handle too (to a file it is deleting, or that it holds without sharing
+// deletion), but for good to a folder and, when writing, to a read-only file.
+platform::Outcome LastFailure(std::initializer_list<const std::wstring*> paths, bool writing) {
+  const DWORD error = GetLastError();
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return platform::Outcome::Held;
+  if (error != ERROR_ACCESS_DENIED) return platform::Outcome::Failed;
+  for (const std::wstring* path : paths) {
+    const DWORD attributes = GetFileAttributesW(path->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || (writing && (attributes & FILE_ATTRIBUTE_READONLY))) {
+      return platform::Outcome::Failed;
+    }
+  }
+  return platform::Outcome::Held;
+}
+
+platform::Outcome DoneOr(BOOL done, std::initializer_list<const std::wstring*> paths) {
+  return done ? platform::Outcome::Done : LastFailure(paths, true);
+}
+
 OVERLAPPED At(int64_t position) {
   OVERLAPPED at{};
   at.Offset = static_cast<DWORD>(static_cast<uint64_t>(position) & 0xFFFFFFFFu);
@@ -28,6 +65,13 @@ OVERLAPPED At(int64_t position) {
 }
 
 }  // namespace
+
+std::wstring SystemPathOf(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;  // meant literally: nothing to make full
+  const std::wstring full = FullPathName(wide);
+  return ExtendedLengthPath(full.empty() ? wide : full);
+}
 
 File::~File() { Close(); }
 
@@ -43,7 +87,7 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::PlatformOpen(const std::string& path, FileMode mode) {
+platform::Outcome File::PlatformOpen(const std::string& path, FileMode mode) {
   DWORD access = GENERIC_READ;
   DWORD share = 0;
   DWORD disposition = OPEN_EXISTING;
@@ -53,15 +97,16 @@ bool File::PlatformOpen(const std::string& path, FileMode mode) {
     case FileMode::CreateEmpty: access |= GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
     case FileMode::ReadShared: share = FILE_SHARE_READ; break;
   }
-  HANDLE handle = CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  const std::wstring systemPath = SystemPathOf(path);
+  HANDLE handle = CreateFileW(systemPath.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastFailure({&systemPath}, (access & GENERIC_WRITE) != 0);
   // Only files on a disk: device names such as CON or COM1 are no recordings.
   if (GetFileType(handle) != FILE_TYPE_DISK) {
     CloseHandle(handle);
-    return false;
+    return platform::Outcome::Failed;
   }
   handle_ = handle;
-  return true;
+  return platform::Outcome::Done;
 }
 
 bool File::IsOpen() const { return handle_ != nullptr; }
@@ -114,29 +159,29 @@ bool File::PlatformFlush() { return FlushFileBuffers(AsHandle(handle_)) != FALSE
 
 bool FileExists(const std::string& path) {
   if (path.empty()) return false;
-  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  DWORD attributes = GetFileAttributesW(SystemPathOf(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool platform::ReplaceFileWith(const std::string& from, const std::string& to) {
-  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+platform::Outcome platform::ReplaceFileWith(const std::string& from, const std::string& to) {
+  const std::wstring systemFrom = SystemPathOf(from);
+  const std::wstring systemTo = SystemPathOf(to);
+  return DoneOr(MoveFileExW(systemFrom.c_str(), systemTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+                {&systemFrom, &systemTo});
 }
 
-bool platform::RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != FALSE; }
+platform::Outcome platform::RemoveFile(const std::string& path) {
+  const std::wstring systemPath = SystemPathOf(path);
+  return DoneOr(DeleteFileW(systemPath.c_str()), {&systemPath});
+}
 
 // NTFS keeps names in its own journal and MoveFileEx above writes through: nothing to do.
 bool platform::SyncFolderOf(const std::string&) { return true; }
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
-  const std::wstring wide = Widen(path);
-  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return Narrow(full);
+  const std::wstring full = FullPathName(Widen(path));
+  return full.empty() ? path : Narrow(full);
 }
 
 }  // namespace ostrevan

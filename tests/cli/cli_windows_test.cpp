@@ -1,12 +1,18 @@
 // ostrevan-cli.exe under Wine (code page 932) with names beyond the code page: its arguments
 // arrive in UTF-16, a pipe gets code page 932 ("?" for what it lacks) and a console gets
-// every character.
+// every character. Files held a moment by a scanner, and paths beyond MAX_PATH.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 #include "clip_record.h"
+#include "codepage.h"
+#include "file.h"
+#include "pair_files.h"
 #include "processes.h"
 #include "source_with_clip.h"
 
@@ -23,6 +29,29 @@ struct CliWindows : ::testing::Test {
   std::string source = dir.File(u8"録音🎙.wav");
   Bytes original = MakeWave(TestFormat(), PatternBytes(10 * kMinute));
   void SetUp() override { WriteFile(source, original); }
+
+  // Cuts minutes 5 to 8 of `wave`, edits the clip, writes it back and undoes that, checking
+  // the source after each.
+  void CutWriteBackAndUndo(const std::string& wave) {
+    const std::string record = wave.substr(0, wave.size() - 4) + "-5-3.ini";
+    const Bytes edited = PatternBytes(3 * kMinute, 7);
+    ProcessResult result = RunCli({"cut", wave, "--length", "3", "--start", "5"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, kFinished932);
+    // Saved as an editor would, waiting for a file held a moment.
+    const Bytes clip = MakeWave(TestFormat(), edited);
+    File file;
+    ASSERT_TRUE(file.Open(ClipOf(record), FileMode::CreateEmpty));
+    ASSERT_EQ(file.WriteAt(0, clip.data(), clip.size()), clip.size());
+    file.Close();
+    for (const std::string& run : {record, UndoRecordPathOf(record)}) {
+      result = RunCli({"writeback", run});
+      EXPECT_EQ(result.status, 0) << run << ": " << result.err;
+      EXPECT_EQ(result.out, kFinished932) << run;
+      const Bytes expected = run == record ? With(original, 44 + 5 * kMinute, edited) : original;
+      EXPECT_EQ(DifferenceOf(ReadFile(wave), expected), "") << run;
+    }
+  }
 };
 
 TEST_F(CliWindows, APipeGetsTheCodePageAndTheWorkIsDone) {
@@ -58,6 +87,35 @@ TEST_F(CliWindows, AConsoleShowsEveryCharacter) {
   result = RunInConsole(OSTREVAN_CLI_PATH, {"info", missing});
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.out, u8"ファイル " + missing + u8" は開けません.");
+}
+
+// A virus scanner opens every file of the folder in turn, for a moment each, sharing neither
+// writing nor deletion: the cut, the write-back and the undo wait their turns and go through.
+TEST_F(CliWindows, FilesHeldAMomentByAScannerAreWaitedFor) {
+  ScratchDir control;
+  const std::string ready = control.File("ready");
+  const std::string release = control.File("release");
+  const int scanner = StartProgram(OSTREVAN_FILE_HOLDER_PATH, {"--every-file", dir.path(), ready, release});
+  ASSERT_NE(scanner, -1);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!Exists(ready) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(Exists(ready)) << "the scanner held no file";
+  CutWriteBackAndUndo(source);
+  WriteFile(release, std::string("go"));
+  EXPECT_EQ(WaitProgram(scanner, 30).status, 0);
+  std::printf("the scanner held a file %s times\n", ReadText(ready).c_str());
+}
+
+TEST_F(CliWindows, ASourceBeyondMaxPathIsCutWrittenBackAndUndone) {
+  std::string folder = dir.path();
+  while (Widen(folder).size() < 300) folder += "\\" + std::string(60, 'd') + std::to_string(folder.size());
+  std::filesystem::create_directories(PathOf(folder));
+  const std::string deep = folder + u8"\\録音🎙.wav";
+  WriteFile(deep, original);
+  ASSERT_EQ(ReadFile(deep), original);
+  CutWriteBackAndUndo(deep);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // Files that fail on demand, in-process, on every platform: a full disk, a flush that does
-// not reach the disk, an I/O error on read. Whatever fails, nothing is reported as done, no
-// record names bytes that are not on the disk, and a source is written only after its
-// record passed every check. Here, the messages and the files left; that the next run
-// finishes what failed is checked for every file operation by the fault sweep
-// (tests/reliability/fault_sweep_test.cpp).
+// not reach the disk, an I/O error on read, a file held by another program. Whatever fails,
+// nothing is reported as done, no record names bytes that are not on the disk, and a source
+// is written only after its record passed every check. Here, the messages and the files
+// left; that the next run finishes what failed is checked for every file operation by the
+// fault sweep (tests/reliability/fault_sweep_test.cpp).
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +33,9 @@ class Faults : public FileFaults {
   int readsThatPass = 0;        // of those, how many go through first
   std::map<std::string, int> flushes;
   std::vector<std::string> flushOrder;
+  std::map<std::string, int> heldTimes;  // how many attempts more are refused as held; -1: all
+  std::vector<std::string> waitedFor;
+  bool folderFlushFails = false;
 
   size_t WriteAllowance(const std::string& path, int64_t, size_t size) override {
     return EndsWith(path, shortWriteOf) ? size / 2 : size;
@@ -43,6 +48,14 @@ class Faults : public FileFaults {
     flushOrder.push_back(path);
     return EndsWith(path, failedFlushOf);
   }
+  bool Held(const std::string& path) override {
+    for (auto& [end, times] : heldTimes) {
+      if (EndsWith(path, end) && times != 0) return times < 0 || times-- > 0;
+    }
+    return false;
+  }
+  void Waiting(const std::string& path) override { waitedFor.push_back(path); }
+  bool FolderFlushFails(const std::string&) override { return folderFlushFails; }
 
  private:
   static bool EndsWith(const std::string& path, const std::string& end) {
@@ -145,6 +158,55 @@ TEST_F(FileFaultsTest, ARecordThatCannotBeReplacedIsAnErrorAndNothingIsLeftBesid
     EXPECT_EQ(WriteBack(), FormatText(texts::kRecordNotUpdated, record)) << how;
     EXPECT_EQ(ReadFile(record), recordBefore) << how;
     EXPECT_FALSE(Exists(record + ".new")) << how;
+  }
+}
+
+// Every kind of operation on a file held for three attempts waits three pauses, then goes
+// through; a rename waits for either name, and tells the name it goes to.
+TEST_F(FileFaultsTest, AFileHeldAMomentIsWaitedFor) {
+  File file;
+  const std::string made = dir.File("made.wav");
+  const std::string moved = dir.File("moved.wav");
+  const struct {
+    const char* held;
+    std::string waitedFor;
+    std::function<bool()> run;
+  } steps[] = {
+      {"take-1-2.ini", record, [&] { return Cut() == "(no error)"; }},  // its record renamed into place
+      {"take.wav", source, [&] { return file.Open(source, FileMode::ReadExclusive); }},
+      {"made.wav", made, [&] { return file.Open(made, FileMode::CreateEmpty); }},
+      {"moved.wav", moved, [&] { file.Close(); return ReplaceFileWith(made, moved); }},
+      {"take.wav", moved, [&] { return ReplaceFileWith(source, moved); }},
+      {"moved.wav", moved, [&] { return RemoveFile(moved); }},
+  };
+  for (const auto& step : steps) {
+    faults.heldTimes = {{step.held, 3}};
+    faults.waitedFor.clear();
+    EXPECT_TRUE(step.run()) << step.waitedFor;
+    EXPECT_EQ(faults.waitedFor, std::vector<std::string>(3, step.waitedFor));
+    EXPECT_EQ(faults.heldTimes[step.held], 0) << step.waitedFor;
+  }
+  EXPECT_FALSE(Exists(moved));
+}
+
+TEST_F(FileFaultsTest, AFileThatStaysHeldIsReportedAfterTheRetries) {
+  CutAndEdit();
+  faults.heldTimes = {{"take.wav", -1}};
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WriteBack(), FormatText(texts::kCannotOpen, source));
+  EXPECT_GE(std::chrono::steady_clock::now() - start,
+            std::chrono::milliseconds(kHeldPauseMs * kHeldRetries * (kHeldRetries + 1) / 2));
+  EXPECT_EQ(faults.waitedFor, std::vector<std::string>(kHeldRetries, source));
+  EXPECT_EQ(ReadFile(source), original);
+}
+
+// The rename is done, but not known to be on the disk.
+TEST_F(FileFaultsTest, ADurableRenameFailsWhenItsFolderCannotBePutOnTheDisk) {
+  faults.folderFlushFails = true;
+  for (const bool durable : {true, false}) {
+    WriteFile(clip + ".new", original);
+    EXPECT_EQ(ReplaceFileWith(clip + ".new", clip, durable), !durable);
+    EXPECT_EQ(ReadFile(clip), original);
   }
 }
 

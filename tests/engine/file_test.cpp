@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <future>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "file.h"
+#include "file_faults.h"
+#include "long_path.h"
 #include "test_files.h"
 
 namespace ostrevan {
@@ -8,20 +16,46 @@ namespace {
 
 using testing::ScratchDir;
 
+constexpr FileMode kEveryMode[] = {FileMode::ReadExclusive, FileMode::ReadWriteExclusive, FileMode::CreateEmpty,
+                                   FileMode::ReadShared};
+
+// Whether each of `modes` opens `path`, all asked at the same time: a held file is refused
+// only after the retries.
+std::vector<bool> OpenedAtOnce(const std::string& path, std::initializer_list<FileMode> modes) {
+  std::vector<std::future<bool>> opens;
+  for (const FileMode mode : modes) {
+    opens.push_back(std::async(std::launch::async, [&path, mode] { return File().Open(path, mode); }));
+  }
+  std::vector<bool> opened;
+  for (auto& open : opens) opened.push_back(open.get());
+  return opened;
+}
+
+// Installed while it lives: the paths of the pauses of the retries; the first runs `atFirstPause`.
+struct Pauses : FileFaults {
+  explicit Pauses(std::function<void()> atFirst) : atFirstPause(std::move(atFirst)) { SetFileFaults(this); }
+  ~Pauses() override { SetFileFaults(nullptr); }
+  void Waiting(const std::string& path) override {
+    if (waitedFor.empty()) atFirstPause();
+    waitedFor.push_back(path);
+  }
+  std::function<void()> atFirstPause;
+  std::vector<std::string> waitedFor;
+};
+
 TEST(File, ExclusiveOpenersExcludeEachOther) {
   ScratchDir dir;
   const std::string path = dir.File("a.wav");
   testing::WriteFile(path, std::string("0123456789"));
   File first;
   ASSERT_TRUE(first.Open(path, FileMode::ReadExclusive));
-  File second;
-  EXPECT_FALSE(second.Open(path, FileMode::ReadExclusive));
-  EXPECT_FALSE(second.Open(path, FileMode::ReadWriteExclusive));
-  EXPECT_FALSE(second.Open(path, FileMode::ReadShared));
-  // Replacing a held file fails and leaves it as it was.
-  EXPECT_FALSE(second.Open(path, FileMode::CreateEmpty));
+  // Replacing a held file (CreateEmpty) fails too and leaves it as it was.
+  EXPECT_EQ(OpenedAtOnce(path, {FileMode::ReadExclusive, FileMode::ReadWriteExclusive, FileMode::ReadShared,
+                                FileMode::CreateEmpty}),
+            std::vector<bool>(4, false));
   EXPECT_EQ(first.Length(), 10);
   first.Close();
+  File second;
   EXPECT_TRUE(second.Open(path, FileMode::ReadWriteExclusive));
 }
 
@@ -33,9 +67,42 @@ TEST(File, SharedReadersCoexistButKeepWritersOut) {
   File b;
   ASSERT_TRUE(a.Open(path, FileMode::ReadShared));
   EXPECT_TRUE(b.Open(path, FileMode::ReadShared));
-  File writer;
-  EXPECT_FALSE(writer.Open(path, FileMode::ReadWriteExclusive));
-  EXPECT_FALSE(writer.Open(path, FileMode::ReadExclusive));
+  EXPECT_EQ(OpenedAtOnce(path, {FileMode::ReadWriteExclusive, FileMode::ReadExclusive}), std::vector<bool>(2, false));
+}
+
+// An operation on a file that another opener holds is asked again until the holder lets go
+// (names are held on Windows only: elsewhere a lock keeps out openers alone); what waiting
+// cannot mend (a missing file or folder, a folder) fails at once.
+TEST(File, AHeldFileIsWaitedForAndNothingElseIs) {
+  ScratchDir dir;
+  const std::string held = dir.File("held.wav"), other = dir.File("other.wav"), missing = dir.File("none/x.wav");
+#ifdef _WIN32
+  const size_t namePauses = 1;
+#else
+  const size_t namePauses = 0;
+#endif
+  struct Row {
+    std::function<bool()> run;
+    bool done;
+    size_t pauses;
+  };
+  std::vector<Row> rows = {{[&] { return ReplaceFileWith(other, held); }, true, namePauses},
+                           {[&] { return RemoveFile(held); }, true, namePauses},
+                           {[&] { return ReplaceFileWith(missing, other); }, false, 0},
+                           {[&] { return RemoveFile(missing) || RemoveFile(dir.path()); }, false, 0}};
+  for (const FileMode mode : kEveryMode) {
+    rows.push_back({[&, mode] { return File().Open(held, mode); }, true, 1});
+    rows.push_back({[&, mode] { return File().Open(missing, mode) || File().Open(dir.path(), mode); }, false, 0});
+  }
+  for (size_t i = 0; i < rows.size(); ++i) {
+    testing::WriteFile(held, std::string("held"));
+    testing::WriteFile(other, std::string("other"));
+    File holder;
+    ASSERT_TRUE(holder.Open(held, FileMode::ReadWriteExclusive));
+    Pauses pauses([&] { holder.Close(); });
+    EXPECT_EQ(rows[i].run(), rows[i].done) << "row " << i;
+    EXPECT_EQ(pauses.waitedFor, std::vector<std::string>(rows[i].pauses, held)) << "row " << i;
+  }
 }
 
 TEST(File, ReadsAndWritesAtSixtyFourBitPositions) {
@@ -76,8 +143,46 @@ TEST(FileExists, OnlyFilesExist) {
   EXPECT_FALSE(FileExists(""));
 }
 
+TEST(LongPath, FullPathsTakeThePrefixOthersStayAsTheyAre) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"C:\\rec\\take.wav", L"\\\\?\\C:\\rec\\take.wav"},
+      {L"z:\\", L"\\\\?\\z:\\"},
+      {L"\\\\server\\share\\take.wav", L"\\\\?\\UNC\\server\\share\\take.wav"},
+      {L"\\\\?\\C:\\rec\\..\\take.wav", L"\\\\?\\C:\\rec\\..\\take.wav"},
+      {L"\\\\.\\CON", L"\\\\.\\CON"},
+      {L"rec\\take.wav", L"rec\\take.wav"},
+      {L"C:take.wav", L"C:take.wav"},
+      {L"", L""},
+  };
+  const auto ascii = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
+  for (const auto& [full, extended] : cases) EXPECT_EQ(ascii(ExtendedLengthPath(full)), ascii(extended));
+}
+
 }  // namespace
 }  // namespace ostrevan
+
+#ifdef _WIN32
+#include "codepage.h"
+
+namespace ostrevan {
+namespace {
+
+// What reaches the system: made full, then with the prefix; a path in that form is literal.
+TEST(LongPath, EveryPathReachesTheSystemFullAndPrefixed) {
+  const std::string deep = "C:\\" + std::string(200, 'd') + u8"\\録音\\" + std::string(200, 'e') + ".wav";
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"C:\\rec\\.\\old\\..\\take.wav", L"\\\\?\\C:\\rec\\take.wav"},
+      {"C:/rec/take.wav", L"\\\\?\\C:\\rec\\take.wav"},
+      {"//server/share/take.wav", L"\\\\?\\UNC\\server\\share\\take.wav"},
+      {"\\\\?\\C:\\rec\\..\\x", L"\\\\?\\C:\\rec\\..\\x"},
+      {deep, L"\\\\?\\" + Widen(deep)},
+  };
+  for (const auto& [given, system] : cases) EXPECT_EQ(Narrow(SystemPathOf(given)), Narrow(system)) << given;
+}
+
+}  // namespace
+}  // namespace ostrevan
+#endif
 
 #ifndef _WIN32
 #include <sys/stat.h>
