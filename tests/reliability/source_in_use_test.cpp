@@ -6,10 +6,16 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 
+#include "clip_record.h"
 #include "codepage.h"
+#include "file_faults.h"
 #include "load_wave.h"
+#include "pair_files.h"
 #include "source_with_clip.h"
 #include "processes.h"
 #include "save_clip.h"
@@ -164,6 +170,107 @@ TEST(SourceInUse, TwoWriteBacksAtOnceNeverInterleave) {
     EXPECT_EQ(std::count(after.begin() + 44, after.end(), first_byte), kBig) << "round " << round;
   }
   std::printf("two write-backs at once: %d of 4 rounds had one refused\n", refusals);
+}
+
+// A second operation started at the worst moment of a first one: while a write-back renews
+// its records, or while a re-cut moves the old pair aside. The source is locked from the
+// first operation's start until its records are written, so the second waits for it (or, on
+// a machine too slow to let go in time, is refused whole): the files always end as some
+// order of the two, one after the other, would leave them.
+TEST(SourceInUse, ASecondOperationAtTheWorstMomentWaitsForTheFirst) {
+  // Starts `second` on its own thread when the first operation makes or renames a file whose
+  // name ends with `at`, and lets the first go on only once the second waits for the source.
+  class SecondAt : public FileFaults {
+   public:
+    SecondAt(std::string at, std::function<void()> second) : at_(std::move(at)), second_(std::move(second)) {
+      SetFileFaults(this);
+    }
+    ~SecondAt() override {
+      if (thread_.joinable()) thread_.join();
+      SetFileFaults(nullptr);
+    }
+    void Created(const std::string& path) override { Moment(path); }
+    void Renamed(const std::string&, const std::string& to) override { Moment(to); }
+    void Waiting(const std::string&) override {
+      std::lock_guard<std::mutex> lock(mutex_);
+      waiting_ = true;
+      changed_.notify_all();
+    }
+    void Join() {
+      if (thread_.joinable()) thread_.join();
+    }
+    bool started = false, waited = false;
+
+   private:
+    void Moment(const std::string& path) {
+      if (started || path.size() < at_.size() || path.compare(path.size() - at_.size(), at_.size(), at_) != 0) return;
+      started = true;
+      thread_ = std::thread(second_);
+      std::unique_lock<std::mutex> lock(mutex_);
+      waited = changed_.wait_for(lock, std::chrono::seconds(30), [this] { return waiting_; });
+    }
+    std::string at_;
+    std::function<void()> second_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool waiting_ = false;
+  };
+
+  struct Row {
+    const char* what;
+    const char* at;  // the first operation's file, as it is made or renamed into place
+    bool recut;      // the first is a cut of the same range again, else a write-back
+  };
+  for (const Row& row : {Row{"an undo while a write-back renews its records", "-1-1.ini.new", false},
+                         Row{"a write-back while a re-cut moves the old pair aside", "-1-1 (2).undo.wav", true}}) {
+    SCOPED_TRACE(row.what);
+    testing::SourceWithClip files(3, "take.wav", 1);
+    const std::string undo = UndoRecordPathOf(files.record);
+    testing::RecordingUi ui;
+    files.EditClip(5);
+    if (row.recut) {
+      WriteBackClips({files.record}, ui);
+      files.EditClip(6);  // edited again, not written back: the cut keeps the pair aside
+    }
+    std::string secondError;
+    testing::RecordingUi secondUi;
+    const auto second = [&] {
+      secondError = testing::ErrorOf([&] { WriteBackClips({row.recut ? files.record : undo}, secondUi); });
+    };
+    std::string firstError;
+    {
+      SecondAt at(row.at, second);
+      firstError = testing::ErrorOf([&] {
+        if (row.recut) {
+          testing::CutClip(files.source, "1", "1", ui);
+        } else {
+          WriteBackClips({files.record}, ui);
+        }
+      });
+      at.Join();
+      ASSERT_TRUE(at.started && at.waited);
+    }
+    ASSERT_EQ(firstError, "(no error)");
+    const bool secondRan = secondError == "(no error)";
+    if (!secondRan) EXPECT_EQ(secondError, FormatText(texts::kCannotOpen, files.source));
+    const testing::Bytes range = testing::ReadRange(files.source, 44 + testing::kMinute, testing::kMinute);
+    const std::string rangeFingerprint = ReadRecordLines(files.record).lines[3];
+    if (row.recut) {
+      // The new clip is the range as it is, and its record says so: writing it back changes nothing.
+      EXPECT_EQ(range, testing::PatternBytes(testing::kMinute, 5));
+      EXPECT_EQ(testing::ReadFile(files.clip), testing::MakeWave(testing::TestFormat(), range));
+    } else {
+      // The write-back, then the undo (when it ran): the range as cut, or the edit.
+      const testing::Bytes cut = testing::Slice(files.sourceBytes, 44 + testing::kMinute, testing::kMinute);
+      EXPECT_EQ(range, secondRan ? cut : files.editedAudio);
+      EXPECT_EQ(ReadRecordLines(undo).lines[3], rangeFingerprint) << "both records name what the range holds";
+    }
+    EXPECT_FALSE(testing::Exists(ReplacingMarkPathOf(files.record)));
+    // Whatever the order, the records name what the range holds: the next write-back of
+    // the record, with its clip as it is now, is no refusal.
+    EXPECT_EQ(testing::ErrorOf([&] { WriteBackClips({files.record}, ui); }), "(no error)");
+  }
 }
 
 }  // namespace
