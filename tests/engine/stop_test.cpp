@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "file_faults.h"
+#include "half_writes.h"
 #include "load_wave.h"
 #include "pair_files.h"
 #include "save_clip.h"
@@ -124,6 +125,23 @@ TEST_F(Stop, AtEveryBlockEachOperationLeavesTheFilesAsTheyWere) {
     EXPECT_GE(stops, operation.runsEarlierRecord ? 12 : 2) << "several blocks in every phase";
     std::printf("%s: stopped at each of %d reports\n", operation.what, stops);
   }
+}
+
+// "中止" while a run finishes one that a failing disk stopped part way: the range goes back to
+// the audio from before that run, not to the half-written state, and the message says so.
+TEST_F(Stop, WhileFinishingAStoppedRunTheRangeGoesBackToTheAudioFromBeforeIt) {
+  const Bytes before = ReadFile(source);
+  Edit(7);
+  {
+    HalfWrites failing("long.wav");
+    EXPECT_EQ(ErrorOf([&] { WriteBack({record}); }), Text(texts::kWriteError));
+  }
+  ASSERT_NE(ReadFile(source), before);
+  StoppingUi ui;
+  ui.stopAt = 5;  // the clip's and the range's fingerprints took two blocks each
+  WriteBackClips({record}, ui);
+  EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kRecoveryStopped, source)});
+  EXPECT_EQ(ReadFile(source), before);
 }
 
 }  // namespace
