@@ -118,7 +118,8 @@ class Program {
 };
 
 // Texts of foreign windows, through WM_GETTEXT (GetWindowText does not read other
-// processes' controls).
+// processes' controls); "" when the window does not answer. Texts and items come whole,
+// however long, and safely while the program changes them under the reading.
 std::string TextOf(HWND window);
 std::string ClassOf(HWND window);
 Placement PlacementOf(HWND window);  // relative to the parent's client area
@@ -166,6 +167,8 @@ int PoseForScreenshot(const std::string& signalDir);
 int HoldSession(const std::string& file);
 // The progress window's screenshot pose (see progress_pose.cpp).
 int PoseProgressForScreenshot(const std::string& signalDir);
+// The busy mode, `--keep-busy`: a second Wine program for the stress runs (see busy.cpp).
+int KeepBusy();
 
 // A UTF-8 text as 16-bit characters.
 std::wstring Wide(const std::string& text);
