@@ -408,15 +408,46 @@ void Program::Settle() const { SendOrThrow(form_, WM_NULL, 0, 0); }
 // and set by a posted one. The flag means nothing to the program.
 // (WaitForInputIdle cannot tell this under Wine: its event is also set while the program
 // waits for the answer to a message it sent to another process, in the middle of a handler.)
-void Program::WaitForPosted() const {
+void Program::PostMarker() const {
+  if (markerPending_) return;  // one is on its way: another would say nothing more
   const HWND memo = Control("Memo1");
   SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
   PostMessageA(memo, EM_SETMODIFY, TRUE, 0);
-  if (!Eventually([&] { return SendOrThrow(memo, EM_GETMODIFY, 0, 0) != 0; })) {
+  markerPending_ = true;
+}
+
+bool Program::MarkerTaken() const {
+  const HWND memo = Control("Memo1");
+  if (SendOrThrow(memo, EM_GETMODIFY, 0, 0) == 0) return false;
+  SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
+  markerPending_ = false;
+  return true;
+}
+
+bool Program::MarkerTakenOrAnotherBox(HWND box) const {
+  bool taken = false;
+  const bool seen = Eventually([&] {
+    if ((taken = MarkerTaken())) return true;
+    const HWND shown = FindTopLevel(processId_, "#32770");
+    return shown != nullptr && shown != box;
+  });
+  if (!seen) {
     throw std::runtime_error("the program did not take its posted messages within " + std::to_string(kPatience) +
                              " ms");
   }
-  SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
+  return taken;
+}
+
+void Program::WaitForPosted() const {
+  // A marker still on its way (see PressOk) comes first: until it has been taken, the flag
+  // says nothing of what was posted after it.
+  for (int marker = markerPending_ ? 2 : 1; marker > 0; --marker) {
+    PostMarker();
+    if (!Eventually([&] { return MarkerTaken(); })) {
+      throw std::runtime_error("the program did not take its posted messages within " + std::to_string(kPatience) +
+                               " ms");
+    }
+  }
 }
 
 namespace {
@@ -500,10 +531,16 @@ BoxContents Program::ReadBox(HWND box) const {
   return contents;
 }
 
+// While a cut or write-back runs, the messages posted to the window wait for its end, and the
+// work may show its next box first: the program has then gone as far as it goes, and the
+// marker stays on its way. A marker of an earlier box taken now is followed by one of this.
 void Program::PressOk(HWND box) const {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   if (!WaitUntilGone(box)) throw std::runtime_error("the box did not close");
-  WaitForPosted();
+  for (int marker = markerPending_ ? 2 : 1; marker > 0; --marker) {
+    PostMarker();
+    if (!MarkerTakenOrAnotherBox(box)) return;
+  }
 }
 
 BoxContents Program::AnswerBox() const {

@@ -85,7 +85,9 @@ class Program {
   // all (shown or not); else names the dialog.
   ::testing::AssertionResult ShowsNoDialog() const;
   BoxContents ReadBox(HWND box) const;
-  // Answers the box with OK, waits until it has gone and the program has gone on.
+  // Answers the box with OK, waits until it has gone and the program has gone on: it has
+  // taken what was posted to it, or shows its next box (a cut or write-back holds what is
+  // posted to the window until it ends).
   void PressOk(HWND box) const;
   // Waits for a box, reads it and presses its OK button; empty contents when none came.
   BoxContents AnswerBox() const;
@@ -110,11 +112,17 @@ class Program {
 
  private:
   void Start(const std::string& exePath, const STARTUPINFOA& startup, bool formVisible);
+  // The marker of WaitForPosted: posted (unless one is on its way), taken (true once it has
+  // been, then cleared), or taken or overtaken by a box other than `box` (true when taken).
+  void PostMarker() const;
+  bool MarkerTaken() const;
+  bool MarkerTakenOrAnotherBox(HWND box) const;
 
   PROCESS_INFORMATION process_ = {};
   DWORD processId_ = 0;
   DWORD threadId_ = 0;
   HWND form_ = nullptr;
+  mutable bool markerPending_ = false;  // a marker posted and not yet taken
 };
 
 // Texts of foreign windows, through WM_GETTEXT (GetWindowText does not read other
