@@ -8,6 +8,10 @@ namespace ostrevan::texts {
 inline constexpr const char* kListInsert = u8"行を挿入できません";
 inline constexpr const char* kScrollBarRange = u8"スクロールバー プロパティが範囲を越えました";
 
+// The open dialog of "参照" failed (not cancelled); "%s" stands for its error code
+// (CommDlgExtendedError, as "0x3003").
+inline constexpr const char* kOpenDialogFailed = u8"ファイルを開くダイアログでエラーが起きました（エラー コード %s）";
+
 // The progress window's captions, in the words of the window's group boxes, and its button.
 // "中止", not "キャンセル": a stopped write-back keeps the records written before it.
 inline constexpr const char* kCutProgressCaption = u8"取り出し中";

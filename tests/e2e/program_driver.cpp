@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 #include <thread>
 
@@ -41,14 +44,81 @@ bool WaitUntilGone(HWND window) {
 // program and the tests hold them.
 std::string Narrow(const wchar_t* text) { return ostrevan::Narrow(text); }
 
-std::vector<std::string> Items(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage) {
+// A message to another process's window, answered within `milliseconds` unless the program
+// hangs; false when it did not answer.
+bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer, int milliseconds = kPatience) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, milliseconds, &result)) return false;
+  answer = static_cast<LRESULT>(result);
+  return true;
+}
+
+// The messages of a list box or a combo box's list.
+struct ListMessages {
+  const char* kind;
+  UINT count, length, text;
+};
+constexpr ListMessages kListBoxMessages = {"list box", LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT};
+constexpr ListMessages kComboBoxMessages = {"combo box", CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT};
+static_assert(LB_ERR == CB_ERR, "one error value for both");
+
+// Never less room for one item than this: more than the longest path (32,767 characters),
+// which is the longest text the program puts in a list.
+constexpr size_t kItemRoom = 65536;
+
+// One item, or false when it is not there as asked (gone, or changed during the read).
+// LB_GETTEXT and CB_GETLBTEXT take no buffer size: they write the item whole, as long as it
+// is when they are taken (Wine asks its length again then and copies that much). The length
+// asked before may already be stale, as the program clears and fills its list while the
+// driver reads it (LB_ERR for an item gone for a moment), so it never sizes the buffer
+// alone: the buffer has kItemRoom, and twice that length when more. An answer that does not
+// agree with what came into the buffer (an item that grew between Wine's length and the copy
+// comes cut) is a change: the item is read again.
+bool ReadItem(HWND control, const ListMessages& messages, LRESULT index, std::string& item) {
+  LRESULT length = 0;
+  if (!Ask(control, messages.length, static_cast<WPARAM>(index), 0, length)) {
+    throw std::runtime_error(std::string("the ") + messages.kind + " did not answer");
+  }
+  if (length == LB_ERR) return false;
+  if (length < 0) throw std::runtime_error(std::string("the ") + messages.kind + " gave a negative length");
+  std::wstring buffer(std::max(kItemRoom, 2 * (static_cast<size_t>(length) + 1)), L'\0');
+  LRESULT copied = 0;
+  if (!Ask(control, messages.text, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()), copied)) {
+    throw std::runtime_error(std::string("the ") + messages.kind + " did not answer");
+  }
+  if (copied == LB_ERR) return false;
+  if (copied < 0 || static_cast<size_t>(copied) >= buffer.size()) {
+    // Written past the buffer: this process's memory can no longer be trusted.
+    std::fprintf(stderr, "a %s item of %lld characters overran its buffer of %zu\n", messages.kind,
+                 static_cast<long long>(copied), buffer.size());
+    std::abort();
+  }
+  if (std::wcslen(buffer.c_str()) != static_cast<size_t>(copied)) return false;
+  item = Narrow(buffer.c_str());
+  return true;
+}
+
+// The items of a list, each whole. A list whose count changed while it was read, or whose
+// item went or changed, is read again; while the program keeps changing it, the items that
+// came whole in the last reading stand for it (the waits read again until they see what
+// they wait for).
+std::vector<std::string> Items(HWND control, const ListMessages& messages) {
   std::vector<std::string> items;
-  const LRESULT count = SendMessageW(control, countMessage, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(control, lengthMessage, static_cast<WPARAM>(i), 0);
-    std::wstring item(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
-    items.push_back(Narrow(item.c_str()));
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    LRESULT count = 0, countAfter = 0;
+    if (!Ask(control, messages.count, 0, 0, count)) {
+      throw std::runtime_error(std::string("the ") + messages.kind + " did not answer");
+    }
+    if (count < 0) throw std::runtime_error(std::string("no ") + messages.kind + " to read");
+    items.clear();
+    std::string item;
+    while (static_cast<LRESULT>(items.size()) < count && ReadItem(control, messages, items.size(), item)) {
+      items.push_back(item);
+    }
+    if (static_cast<LRESULT>(items.size()) == count && Ask(control, messages.count, 0, 0, countAfter) &&
+        countAfter == count) {
+      break;
+    }
   }
   return items;
 }
@@ -85,8 +155,8 @@ HWND FindTopLevel(DWORD processId, const char* className, bool visible) {
 std::wstring Wide(const std::string& text) { return Widen(text); }
 
 Capture CaptureWindow(HWND window) {
-  RECT bounds;
-  GetWindowRect(window, &bounds);
+  RECT bounds = {};
+  if (!GetWindowRect(window, &bounds) || IsRectEmpty(&bounds)) throw std::runtime_error("no window to capture");
   Capture capture;
   capture.width = bounds.right - bounds.left;
   capture.height = bounds.bottom - bounds.top;
@@ -126,10 +196,22 @@ ScopedUserDword::~ScopedUserDword() {
   }
 }
 
+namespace {
+
+// This program's path, however long (a full buffer may hold it cut).
+std::string OwnPath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) return path.substr(0, length);
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
 void RegisterAddressRecorder(const std::string& file) {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, sizeof(self));
-  const std::string command = std::string("\"") + self + "\" --record-address \"" + file + "\" \"%1\"";
+  const std::string command = "\"" + OwnPath() + "\" --record-address \"" + file + "\" \"%1\"";
   HKEY key = nullptr;
   RegCreateKeyExA(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                   nullptr);
@@ -159,36 +241,44 @@ std::string ProgramPath() {
   return path;
 }
 
+// WM_GETTEXT is told its buffer's size and writes (and Wine copies back) no more; a text that
+// fills the buffer may have been cut, and is read again in one twice as big. The length asked
+// first only picks the first size: the text may change in between.
 std::string TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                      5000, &copied);
-  return Narrow(text.c_str());
+  constexpr int kWait = 5000;
+  constexpr size_t kLongest = size_t{1} << 24;
+  LRESULT length = 0;
+  if (!Ask(window, WM_GETTEXTLENGTH, 0, 0, length, kWait)) return "";
+  size_t room = std::max<size_t>(1024, 2 * (static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1));
+  for (;;) {
+    std::wstring buffer(room, L'\0');
+    LRESULT copied = 0;
+    if (!Ask(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(buffer.data()), copied, kWait)) return "";
+    buffer.back() = L'\0';
+    const size_t read = std::wcslen(buffer.c_str());
+    if (read + 1 < room) return Narrow(buffer.c_str());
+    if (room >= kLongest) throw std::runtime_error("a window text longer than " + std::to_string(kLongest));
+    room *= 2;
+  }
 }
 
+// A class name has at most 256 characters.
 std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
+  wchar_t name[257] = {};
+  GetClassNameW(window, name, 257);
+  return Narrow(name);
 }
 
 Placement PlacementOf(HWND window) {
-  RECT bounds;
+  RECT bounds = {};
   GetWindowRect(window, &bounds);
   MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
   return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
-std::vector<std::string> ListItems(HWND listBox) {
-  return Items(listBox, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
-}
+std::vector<std::string> ListItems(HWND listBox) { return Items(listBox, kListBoxMessages); }
 
-std::vector<std::string> ComboItems(HWND comboBox) {
-  return Items(comboBox, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
-}
+std::vector<std::string> ComboItems(HWND comboBox) { return Items(comboBox, kComboBoxMessages); }
 
 Program::Program(const std::string& exePath) {
   STARTUPINFOA startup = {};
@@ -318,15 +408,46 @@ void Program::Settle() const { SendOrThrow(form_, WM_NULL, 0, 0); }
 // and set by a posted one. The flag means nothing to the program.
 // (WaitForInputIdle cannot tell this under Wine: its event is also set while the program
 // waits for the answer to a message it sent to another process, in the middle of a handler.)
-void Program::WaitForPosted() const {
+void Program::PostMarker() const {
+  if (markerPending_) return;  // one is on its way: another would say nothing more
   const HWND memo = Control("Memo1");
   SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
   PostMessageA(memo, EM_SETMODIFY, TRUE, 0);
-  if (!Eventually([&] { return SendOrThrow(memo, EM_GETMODIFY, 0, 0) != 0; })) {
+  markerPending_ = true;
+}
+
+bool Program::MarkerTaken() const {
+  const HWND memo = Control("Memo1");
+  if (SendOrThrow(memo, EM_GETMODIFY, 0, 0) == 0) return false;
+  SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
+  markerPending_ = false;
+  return true;
+}
+
+bool Program::MarkerTakenOrAnotherBox(HWND box) const {
+  bool taken = false;
+  const bool seen = Eventually([&] {
+    if ((taken = MarkerTaken())) return true;
+    const HWND shown = FindTopLevel(processId_, "#32770");
+    return shown != nullptr && shown != box;
+  });
+  if (!seen) {
     throw std::runtime_error("the program did not take its posted messages within " + std::to_string(kPatience) +
                              " ms");
   }
-  SendOrThrow(memo, EM_SETMODIFY, FALSE, 0);
+  return taken;
+}
+
+void Program::WaitForPosted() const {
+  // A marker still on its way (see PressOk) comes first: until it has been taken, the flag
+  // says nothing of what was posted after it.
+  for (int marker = markerPending_ ? 2 : 1; marker > 0; --marker) {
+    PostMarker();
+    if (!Eventually([&] { return MarkerTaken(); })) {
+      throw std::runtime_error("the program did not take its posted messages within " + std::to_string(kPatience) +
+                               " ms");
+    }
+  }
 }
 
 namespace {
@@ -410,10 +531,16 @@ BoxContents Program::ReadBox(HWND box) const {
   return contents;
 }
 
+// While a cut or write-back runs, the messages posted to the window wait for its end, and the
+// work may show its next box first: the program has then gone as far as it goes, and the
+// marker stays on its way. A marker of an earlier box taken now is followed by one of this.
 void Program::PressOk(HWND box) const {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   if (!WaitUntilGone(box)) throw std::runtime_error("the box did not close");
-  WaitForPosted();
+  for (int marker = markerPending_ ? 2 : 1; marker > 0; --marker) {
+    PostMarker();
+    if (!MarkerTakenOrAnotherBox(box)) return;
+  }
 }
 
 BoxContents Program::AnswerBox() const {

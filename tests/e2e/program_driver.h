@@ -85,7 +85,9 @@ class Program {
   // all (shown or not); else names the dialog.
   ::testing::AssertionResult ShowsNoDialog() const;
   BoxContents ReadBox(HWND box) const;
-  // Answers the box with OK, waits until it has gone and the program has gone on.
+  // Answers the box with OK, waits until it has gone and the program has gone on: it has
+  // taken what was posted to it, or shows its next box (a cut or write-back holds what is
+  // posted to the window until it ends).
   void PressOk(HWND box) const;
   // Waits for a box, reads it and presses its OK button; empty contents when none came.
   BoxContents AnswerBox() const;
@@ -110,15 +112,22 @@ class Program {
 
  private:
   void Start(const std::string& exePath, const STARTUPINFOA& startup, bool formVisible);
+  // The marker of WaitForPosted: posted (unless one is on its way), taken (true once it has
+  // been, then cleared), or taken or overtaken by a box other than `box` (true when taken).
+  void PostMarker() const;
+  bool MarkerTaken() const;
+  bool MarkerTakenOrAnotherBox(HWND box) const;
 
   PROCESS_INFORMATION process_ = {};
   DWORD processId_ = 0;
   DWORD threadId_ = 0;
   HWND form_ = nullptr;
+  mutable bool markerPending_ = false;  // a marker posted and not yet taken
 };
 
 // Texts of foreign windows, through WM_GETTEXT (GetWindowText does not read other
-// processes' controls).
+// processes' controls); "" when the window does not answer. Texts and items come whole,
+// however long, and safely while the program changes them under the reading.
 std::string TextOf(HWND window);
 std::string ClassOf(HWND window);
 Placement PlacementOf(HWND window);  // relative to the parent's client area
@@ -166,6 +175,8 @@ int PoseForScreenshot(const std::string& signalDir);
 int HoldSession(const std::string& file);
 // The progress window's screenshot pose (see progress_pose.cpp).
 int PoseProgressForScreenshot(const std::string& signalDir);
+// The busy mode, `--keep-busy`: a second Wine program for the stress runs (see busy.cpp).
+int KeepBusy();
 
 // A UTF-8 text as 16-bit characters.
 std::wstring Wide(const std::string& text);
