@@ -2,7 +2,8 @@
 // source has its old length, no byte outside its audio data (as the engine's own chunk walk
 // finds it: JUNK, bext, cue and LIST chunks, ds64, pad bytes and trailing chunks are not
 // audio) has changed, no byte of the audio outside the record's range has changed, a clip
-// with an honest header has put exactly its audio (then zeros) into the range, and a run
+// with an honest header has put exactly its audio into the range (a clip of another length
+// is refused), and a run
 // that was refused (anything but a write error) has left the source byte for byte as it was.
 //
 // Input: one byte naming the source (modulo the number of sources), one byte of choices,
