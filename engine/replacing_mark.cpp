@@ -59,7 +59,9 @@ std::optional<ReplacingMark> ReadReplacingMark(const std::string& mainRecordPath
     if (mark.range.fingerprint.empty() || !writing) return std::nullopt;
     mark.writing = *writing;
     for (const KeptName& kept : kKeptNames) {
-      if (lines.lines[4] == kept.word) return ReplacingMark{mark.range, kept.keptIn, mark.writing};
+      if (lines.lines[4] != kept.word) continue;
+      mark.keptIn = kept.keptIn;
+      return mark;
     }
   } catch (const EngineError&) {
   }
