@@ -203,22 +203,20 @@ TEST_F(RoundTrip, AnRf64ClipWithAPeakChunkWritesOnlyItsSamples) {
   const std::string source = MakeSource(dir, Sources()[0], "peak.wav");
   const std::string record = CutMinuteOne(source);
   const std::string clip = PathWithoutExtension(record) + ".wav";
-  EditInPlace(clip, "ffmpeg -nostdin -v error -y -i %s -t 50 -af volume=0.5 -c:a pcm_s16le -rf64 always "
+  EditInPlace(clip, "ffmpeg -nostdin -v error -y -i %s -af volume=0.5 -c:a pcm_s16le -rf64 always "
                     "-write_peak on %o");
   ASSERT_EQ(AsText(Slice(ReadFile(clip), 0, 4)), "RF64");
   const std::string raw = dir.File("decoded.raw");
   ASSERT_TRUE(ShellSucceeds("ffmpeg -nostdin -v error -y -i " + ShellQuoted(clip) + " -f s16le " + ShellQuoted(raw)));
   const size_t minute = size_t{8000} * 4 * 60;
   Bytes decoded = ReadFile(raw);
-  ASSERT_GT(decoded.size(), minute * 50 / 60) << "the peak chunk, decoded as audio";
-  decoded.resize(minute * 50 / 60);
+  ASSERT_GT(decoded.size(), minute) << "the peak chunk, decoded as audio";
+  decoded.resize(minute);
 
   const Bytes before = ReadFile(source);
   const int64_t dataStart = WalkWave(source).dataStart;
   WriteBackClips({record}, ui);
-  Bytes range = decoded;
-  range.resize(minute, 0);
-  EXPECT_EQ(DifferenceOf(ReadFile(source), With(before, static_cast<uint64_t>(dataStart) + minute, range)), "");
+  EXPECT_EQ(DifferenceOf(ReadFile(source), With(before, static_cast<uint64_t>(dataStart) + minute, decoded)), "");
 }
 
 // Eight channels as sox and ffmpeg write them, extensible with the 7.1 channel mask: the
