@@ -74,7 +74,7 @@ std::optional<Clean> WalkClean(const uint8_t* data, size_t size) {
   if (!rf64 && std::memcmp(data, "RIFF", 4) != 0) return std::nullopt;
   Clean clean;
   bool haveFmt = false;
-  std::optional<uint64_t> ds64Data;
+  std::optional<uint64_t> ds64Data, ds64Samples;
   size_t pos = 12;
   for (int chunks = 0; chunks < kCleanChunks && pos + 8 <= size; ++chunks) {
     if (!IsLetters(data + pos)) return std::nullopt;
@@ -84,7 +84,17 @@ std::optional<Clean> WalkClean(const uint8_t* data, size_t size) {
       clean.dataTagPos = pos;
       const uint64_t toEnd = size - pos - 8;
       uint64_t stated = chunkSize;
-      if (rf64 && chunkSize == 0xFFFFFFFF && ds64Data) stated = *ds64Data;
+      if (rf64 && chunkSize == 0xFFFFFFFF && ds64Data) {
+        stated = *ds64Data;
+        // A writer that counts a chunk after the audio (a peak chunk) into ds64's size: the
+        // sample count ends the audio where a chunk header stands.
+        const uint16_t frame = clean.blockAlign;
+        if (ds64Samples && frame != 0 && *ds64Samples < stated / frame && *ds64Samples * frame < size) {
+          const uint64_t counted = *ds64Samples * frame;
+          const uint64_t at = pos + 8 + counted + (counted & 1);
+          if (at + 8 <= size && IsLetters(data + at) && at + 8 + Le(data, size, at + 4, 4) <= size) stated = counted;
+        }
+      }
       const bool unfilled = stated == 0 || (stated == 0xFFFFFFFF && !(rf64 && ds64Data));
       if (unfilled) {
         const uint64_t end = stated + (stated & 1);
@@ -102,6 +112,7 @@ std::optional<Clean> WalkClean(const uint8_t* data, size_t size) {
     if (pos + 8 + chunkSize > size) return std::nullopt;
     if (std::memcmp(data + pos, "ds64", 4) == 0 && pos == 12 && rf64 && chunkSize >= 16) {
       ds64Data = Le(data, size, pos + 16, 8);
+      if (chunkSize >= 24) ds64Samples = Le(data, size, pos + 24, 8);
     }
     if (std::memcmp(data + pos, "fmt ", 4) == 0 && !haveFmt) {
       if (chunkSize < 16) return std::nullopt;
