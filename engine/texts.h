@@ -72,6 +72,10 @@ inline constexpr const char* kRecoveryStopped =
 inline constexpr const char* kKeptAside = u8"編集されていたクリップと記録を %s に移しました";
 inline constexpr const char* kChangedSinceLoad =
     u8"ファイル %s は読み込んだ後に変わっています。もう一度読み込んでください";
+// The level scan ends early: the file is shorter than its audio, or its samples are of a kind
+// the scan cannot measure. Shown in the minute map, never in a box.
+inline constexpr const char* kAudioEndsEarly = u8"ファイル %s は音声の途中で終わっています";
+inline constexpr const char* kLevelsNotMeasurable = u8"ファイル %s の音声は音量を測れない形式です";
 
 // The texts a load shows: its play time and its attributes.
 inline constexpr const char* kPlayTimePrefix = u8"演奏時間:";
