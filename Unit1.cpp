@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "dialog_placement.h"
 #include "engine_error.h"
+#include "file.h"
 #include "form_handlers.h"
 #include "info_box.h"
 #include "long_work.h"
@@ -29,6 +30,8 @@ namespace {
 
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = 0;
+// Posted when ComboBox1's choice changed: its text is the new one only after the notification.
+constexpr UINT kUpdateClipOnMap = WM_APP + 10;
 
 // A dropped name, asked for in 16-bit characters so that any name Windows can hold comes
 // whole, however long.
@@ -36,6 +39,12 @@ std::string DroppedName(HDROP drop, UINT index) {
   std::wstring wide(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
   wide.resize(DragQueryFileW(drop, index, wide.data(), static_cast<UINT>(wide.size())));
   return ostrevan::Narrow(wide);
+}
+
+// Two names of one file, as far as the names tell: Windows compares them without case.
+bool NamesTheSameFile(const std::string& left, const std::string& right) {
+  return lstrcmpiW(ostrevan::Widen(ostrevan::AbsolutePath(left)).c_str(),
+                   ostrevan::Widen(ostrevan::AbsolutePath(right)).c_str()) == 0;
 }
 
 }  // namespace
@@ -52,6 +61,7 @@ TForm1* TForm1::Create(HINSTANCE instance, HWND owner, HICON icon) {
   const std::wstring className = ostrevan::Widen(layout.className);
   windowClass.lpszClassName = className.c_str();
   RegisterClassW(&windowClass);
+  ostrevan::app::MinuteMap::Register(instance);
 
   auto* form = new TForm1();
   Form1 = form;
@@ -77,11 +87,18 @@ void TForm1::UpdateRadioTabStops() {
   }
 }
 
+// The level scan lets go of the file first: the engine opens it exclusively. It goes on
+// afterwards, with what a write-back changed measured again.
 void TForm1::RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::EngineWork& work) {
   busy_ = true;
+  scanner_.Pause();
+  written_.clear();
   struct Finish {
     TForm1& form;
     ~Finish() {
+      for (const auto& [offset, size] : form.written_) form.scanner_.Remeasure(offset, size);
+      form.written_.clear();
+      form.scanner_.Resume();
       form.busy_ = false;
       if (form.closeAfterWork_) PostMessageW(form.handle_, WM_CLOSE, 0, 0);
       form.closeAfterWork_ = false;
@@ -93,6 +110,39 @@ void TForm1::RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::
 // --- Handlers -----------------------------------------------------------------------------
 
 void TForm1::FormCreate() { DragAcceptFiles(handle_, TRUE); }
+
+void TForm1::PlaceMinuteMap() {
+  const HWND bar = controls_[ControlId::ScrollBar1];
+  const HWND map = controls_[ControlId::MinuteMap1];
+  RECT barBounds, mapBounds;
+  GetWindowRect(bar, &barBounds);
+  GetWindowRect(map, &mapBounds);
+  MapWindowPoints(nullptr, GetParent(map), reinterpret_cast<POINT*>(&barBounds), 2);
+  MapWindowPoints(nullptr, GetParent(map), reinterpret_cast<POINT*>(&mapBounds), 2);
+  SCROLLBARINFO info = {};
+  info.cbSize = sizeof(info);
+  const int arrow = GetScrollBarInfo(bar, OBJID_CLIENT, &info) ? info.dxyLineButton : GetSystemMetrics(SM_CXHSCROLL);
+  MoveWindow(map, barBounds.left + arrow, mapBounds.top, barBounds.right - barBounds.left - 2 * arrow,
+             mapBounds.bottom - mapBounds.top, FALSE);
+  minuteMap1_.Attach(map, scanner_, controls_.Font(), [this](int64_t minute) { MinutePicked(minute); });
+}
+
+void TForm1::UpdateClipOnMap() {
+  const ostrevan::ClipMode mode = FromStartMinute() ? ostrevan::ClipMode::StartMinute : ostrevan::ClipMode::FromEnd;
+  minuteMap1_.SetClip(ostrevan::rules::ClipOnMap(ostrevan::TheLoadedWave(), LengthText(), StartMinuteText(), mode));
+}
+
+// A click or a drag on the map does what the scroll bar would, and picks the start minute's mode.
+void TForm1::MinutePicked(int64_t minute) {
+  if (busy_) return;
+  Item<Button>(ControlId::RadioButton1).SetChecked(true);
+  Item<Button>(ControlId::RadioButton2).SetChecked(false);
+  UpdateRadioTabStops();
+  ostrevan::rules::MoveStartMinute(*this, minute);
+  UpdateClipOnMap();
+  // The keys go on from here: the arrows move the minute picked.
+  SetFocus(controls_[ControlId::ScrollBar1]);
+}
 
 void TForm1::WMDropFiles(HDROP drop) {
   struct Finish {
@@ -142,7 +192,10 @@ ostrevan::rules::ScrollBarRange TForm1::StartMinuteRange() const {
 
 void TForm1::SetPlayTimeText(const std::string& text) { SetLabelText(ControlId::Label2, text); }
 void TForm1::SetAttributesText(const std::string& text) { SetLabelText(ControlId::Label3, text); }
-void TForm1::SetStartMinuteText(const std::string& text) { SetLabelText(ControlId::Label4, text); }
+void TForm1::SetStartMinuteText(const std::string& text) {
+  SetLabelText(ControlId::Label4, text);
+  UpdateClipOnMap();
+}
 void TForm1::SetSourcePath(const std::string& text) { SetLabelText(ControlId::Label6, text); }
 
 void TForm1::AddRecordPath(const std::string& text) {
@@ -154,6 +207,20 @@ void TForm1::EnableStartMinute() { Item<ScrollBar>(ControlId::ScrollBar1).Enable
 
 void TForm1::SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) {
   Item<ScrollBar>(ControlId::ScrollBar1).SetRange(range);
+}
+
+void TForm1::LoadingWave(const std::string&) {
+  scanner_.Forget();
+  minuteMap1_.LevelsChanged();
+}
+
+void TForm1::WaveLoaded(const std::string& path) {
+  scanner_.Begin(path, ostrevan::TheLoadedWave().layout);
+  UpdateClipOnMap();
+}
+
+void TForm1::SourceWriting(const std::string& path, uint64_t offset, uint64_t size) {
+  if (!scanner_.Path().empty() && NamesTheSameFile(path, scanner_.Path())) written_.emplace_back(offset, size);
 }
 
 void TForm1::ShowInfo(const std::string& text) { ostrevan::app::ShowInfoBox(text); }
@@ -181,7 +248,14 @@ void TForm1::OnCommand(int id, int code) {
       break;
     case ControlId::RadioButton1:
     case ControlId::RadioButton2:
-      if (code == BN_CLICKED) UpdateRadioTabStops();
+      if (code == BN_CLICKED) {
+        UpdateRadioTabStops();
+        UpdateClipOnMap();
+      }
+      break;
+    case ControlId::ComboBox1:
+      if (code == CBN_EDITCHANGE) UpdateClipOnMap();
+      if (code == CBN_SELCHANGE) PostMessageW(handle_, kUpdateClipOnMap, 0, 0);
       break;
     case ControlId::Label9:
       if (code == STN_CLICKED) RunHandler([this] { Label9Click(controls_[ControlId::Label9]); });
@@ -242,7 +316,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       controls_.CreateControls(handle_, ostrevan::app::kForm1Controls, ostrevan::app::kForm1ControlCount);
       UpdateRadioTabStops();
+      PlaceMinuteMap();
       FormCreate();
+      return 0;
+    case kUpdateClipOnMap:
+      UpdateClipOnMap();
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -287,6 +365,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(handle_);
       return 0;
     case WM_DESTROY:
+      scanner_.Forget();
       PostQuitMessage(0);
       return 0;
     default:

@@ -10,6 +10,8 @@
 
 #include "Unit1Layout.h"
 #include "engine_ui.h"
+#include "level_scanner.h"
+#include "minute_map.h"
 #include "form_builder.h"
 #include "form_controls.h"
 #include "form_handlers.h"
@@ -48,10 +50,13 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   void ClearRecordPaths() override;
   void EnableStartMinute() override;
   void SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) override;
+  void LoadingWave(const std::string& path) override;
+  void WaveLoaded(const std::string& path) override;
 
   // What the engine shows: the information box, and the record text in Memo1.
   void ShowInfo(const std::string& text) override;
   void ShowRecordText(const std::string& text) override;
+  void SourceWriting(const std::string& path, uint64_t offset, uint64_t size) override;
 
  private:
   TForm1() : controls_(ostrevan::app::kForm1Layout) {}
@@ -63,6 +68,11 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   void OnScroll(int request);
   void SetLabelText(ostrevan::app::ControlId id, const std::string& text);
   void UpdateRadioTabStops();
+  // The minute map: placed over ScrollBar1's track, and its highlight set to what
+  // "WAV保存" would cut now.
+  void PlaceMinuteMap();
+  void UpdateClipOnMap();
+  void MinutePicked(int64_t minute);
   // A cut or write-back on a worker thread, the window answering meanwhile (long_work.h).
   void RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::EngineWork& work);
   // A control of the layout through the wrapper of its kind.
@@ -78,6 +88,11 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   bool busy_ = false;
   bool closeAfterWork_ = false;
   ostrevan::app::OpenDialog openDialog1_;
+  // The map before the scanner: the scanner's thread tells the map, so it stops first.
+  ostrevan::app::MinuteMap minuteMap1_;
+  ostrevan::rules::LevelScanner scanner_{[this] { minuteMap1_.LevelsChanged(); }};
+  // The loaded file's audio that a write-back is changing, measured again when it ends.
+  std::vector<std::pair<uint64_t, uint64_t>> written_;
 };
 
 extern TForm1* Form1;

@@ -21,6 +21,7 @@ enum class ControlId : int {
   RadioButton1,
   Label4,
   ScrollBar1,
+  MinuteMap1,
   RadioButton2,
   Label5,
   ComboBox1,
@@ -33,7 +34,9 @@ enum class ControlId : int {
   ListBox1,
 };
 
-enum class ControlKind { Label, GroupBox, RadioButton, ScrollBar, ComboBox, Button, Memo, ListBox };
+// MinuteMap: the program's own minute map (minute_map.h), under ScrollBar1 and as wide as its
+// track.
+enum class ControlKind { Label, GroupBox, RadioButton, ScrollBar, MinuteMap, ComboBox, Button, Memo, ListBox };
 
 enum ControlFlag : unsigned {
   kFixedSize = 1,              // a label that does not size itself to its text

@@ -8,6 +8,7 @@
 #include "codepage.h"
 #include "controls.h"
 #include "layout_scale.h"
+#include "minute_map.h"
 
 namespace ostrevan::app {
 
@@ -125,6 +126,9 @@ ClassAndStyle ClassAndStyleOf(const ControlLayout& row, bool continuesGroup) {
     case ControlKind::ScrollBar:
       made.className = L"ScrollBar";
       made.style |= SBS_HORZ;
+      break;
+    case ControlKind::MinuteMap:
+      made.className = kMinuteMapClass;
       break;
     case ControlKind::ComboBox:
       made.className = L"ComboBox";
@@ -307,6 +311,7 @@ void FormBuilder::FinishOne(const ControlLayout& row, HWND window) {
       ListBox(window).SetItemHeight(scale_(kListItemHeight));
       break;
     case ControlKind::Button:
+    case ControlKind::MinuteMap:  // its owner takes it over (MinuteMap::Attach)
       break;
   }
 }

@@ -84,6 +84,9 @@ class WorkerUi : public EngineUi {
   void ShowRecordText(const std::string& text) override {
     OnUiThread([&] { ui_.ShowRecordText(text); });
   }
+  void SourceWriting(const std::string& path, uint64_t offset, uint64_t size) override {
+    OnUiThread([&] { ui_.SourceWriting(path, offset, size); });
+  }
   bool Progress(const std::string& path, uint64_t done, uint64_t total) override {
     std::lock_guard<std::mutex> lock(shared_.mutex);
     shared_.last = rules::ProgressReport{path, done, total};

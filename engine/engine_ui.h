@@ -19,6 +19,9 @@ class EngineUi {
   // stops it: a cut then leaves no clip and no record, a write-back puts the range back as
   // it was, and the information box says so.
   virtual bool Progress(const std::string& /*path*/, uint64_t /*done*/, uint64_t /*total*/) { return true; }
+  // Told before a write-back writes into the source `path`: `size` bytes of its audio from
+  // `offset` (counted from the start of the audio) will change, or be put back as they were.
+  virtual void SourceWriting(const std::string& /*path*/, uint64_t /*offset*/, uint64_t /*size*/) {}
 };
 
 }  // namespace ostrevan

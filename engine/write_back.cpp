@@ -343,6 +343,8 @@ Ended WriteBackOne(const std::string& recordPath, const ClipRecord& record, cons
       WriteReplacingMark(wb.mainRecordPath, {before, keptIn.value_or(KeptIn::Journal), wb.clipAudio});
       wb.ownsMark = true;
     }
+    ui.SourceWriting(wb.record.sourcePath, static_cast<uint64_t>(wb.writeAt - wb.sourceLayout.DataStart()),
+                     wb.writeBytes);
     try {
       CopyRange(wb.clip, wb.clipLayout.DataStart(), wb.clipLayout.AudioSize(), wb.source, wb.writeAt, wb.writeBytes,
                 nullptr, &*meter);

@@ -29,6 +29,11 @@ class FormControls {
   virtual void ClearRecordPaths() = 0;
   virtual void EnableStartMinute() = 0;
   virtual void SetStartMinuteRange(const ScrollBarRange& range) = 0;
+
+  // A load of `path` is about to start: what was shown of the file before goes.
+  virtual void LoadingWave(const std::string& /*path*/) {}
+  // The load of `path` walked the file: its levels can be measured (TheLoadedWave() holds it).
+  virtual void WaveLoaded(const std::string& /*path*/) {}
 };
 
 }  // namespace ostrevan::rules

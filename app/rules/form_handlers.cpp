@@ -34,9 +34,20 @@ void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui
   if (moved) StartMinuteChanged(form);
 }
 
+namespace {
+
+LoadOutcome LoadAndTell(const std::string& path, FormControls& form) {
+  form.LoadingWave(path);
+  const LoadOutcome outcome = LoadWave(path, TheLoadedWave());
+  form.WaveLoaded(path);
+  return outcome;
+}
+
+}  // namespace
+
 void LoadSourcePath(FormControls& form, EngineUi& ui) {
-  const LoadOutcome outcome = LoadWave(form.SourcePath(), TheLoadedWave());
-  ApplyLoadStage(outcome, form, ui);
+  const std::string path = form.SourcePath();
+  ApplyLoadStage(LoadAndTell(path, form), form, ui);
 }
 
 void OpenDialogChosen(const std::string& path, FormControls& form, EngineUi& ui) {
@@ -68,8 +79,7 @@ void DropFiles(uint32_t count, const std::function<std::string(uint32_t)>& nameA
     const DropRoute route = RouteDroppedName(name);
     if (route == DropRoute::LoadWave) {
       form.SetSourcePath(name);
-      const LoadOutcome outcome = LoadWave(name, TheLoadedWave());
-      ApplyLoadStage(outcome, form, ui);
+      ApplyLoadStage(LoadAndTell(name, form), form, ui);
     } else if (route == DropRoute::ListRecord) {
       form.AddRecordPath(name);
     }

@@ -18,4 +18,14 @@ inline constexpr const char* kCutProgressCaption = u8"取り出し中";
 inline constexpr const char* kWriteBackProgressCaption = u8"置き換え中";
 inline constexpr const char* kStopButton = u8"中止";
 
+// The minute map: a minute's levels under the mouse, and the notes the map shows in place of
+// minutes it has no levels for. "%s" stands for the minute, then the levels in dB.
+inline constexpr const char* kMinuteLevelsTip = u8"%s分: ピーク %s dB / 平均 %s dB";
+inline constexpr const char* kMinuteSilentTip = u8"%s分: 無音";
+inline constexpr const char* kMinuteUnknownTip = u8"%s分: まだ測っていません";
+inline constexpr const char* kMapNoAudio = u8"音声がありません";
+// The map's own text (what a screen reader reads): how far the measuring has come.
+inline constexpr const char* kMapStatus = u8"%s分中%s分を測りました";
+inline constexpr const char* kMapUnreadable = u8"%s分目から先は読めませんでした";
+
 }  // namespace ostrevan::texts
