@@ -124,7 +124,8 @@ void TForm1::PlaceMinuteMap() {
   const int arrow = GetScrollBarInfo(bar, OBJID_CLIENT, &info) ? info.dxyLineButton : GetSystemMetrics(SM_CXHSCROLL);
   MoveWindow(map, barBounds.left + arrow, mapBounds.top, barBounds.right - barBounds.left - 2 * arrow,
              mapBounds.bottom - mapBounds.top, FALSE);
-  minuteMap1_.Attach(map, scanner_, controls_.Font(), [this](int64_t minute) { MinutePicked(minute); });
+  minuteMap1_.Attach(map, scanner_, controls_.Font(), GetSystemMetrics(SM_CXHTHUMB),
+                     [this](int64_t minute) { MinutePicked(minute); });
 }
 
 void TForm1::UpdateClipOnMap() {

@@ -29,7 +29,7 @@ struct ColumnColors {
 ColumnColors ColorsOf(bool inClip) {
   const COLORREF paper = GetSysColor(COLOR_WINDOW);
   const COLORREF ink = GetSysColor(inClip ? COLOR_HIGHLIGHT : COLOR_WINDOWTEXT);
-  return {inClip ? Mix(ink, paper, 64) : paper, Mix(ink, paper, inClip ? 144 : 96), Mix(ink, paper, 224)};
+  return {inClip ? Mix(ink, paper, 56) : paper, Mix(ink, paper, inClip ? 120 : 72), Mix(ink, paper, inClip ? 224 : 176)};
 }
 
 void FillColumn(HDC dc, int x, int top, int bottom, COLORREF colour) {
@@ -81,9 +81,10 @@ void MinuteMap::Register(HINSTANCE instance) {
   (void)registered;
 }
 
-void MinuteMap::Attach(HWND window, const rules::LevelScanner& scanner, HFONT font,
+void MinuteMap::Attach(HWND window, const rules::LevelScanner& scanner, HFONT font, int thumb,
                        std::function<void(int64_t)> picked) {
   window_ = window;
+  thumb_ = thumb;
   scanner_ = &scanner;
   font_ = font;
   picked_ = std::move(picked);
@@ -195,21 +196,22 @@ LRESULT MinuteMap::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void MinuteMap::Pick(LPARAM point) {
+rules::MapScale MinuteMap::ScaleOf(const rules::MapLevels& levels) const {
   RECT client;
   GetClientRect(window_, &client);
-  const int64_t minutes = scanner_->Levels().Count();
-  if (minutes == 0 || !picked_) return;
-  picked_(rules::MinuteAt(static_cast<short>(LOWORD(point)), client.right, minutes));
+  return rules::MapScale(client.right, thumb_, levels.Count(), levels.length);
+}
+
+void MinuteMap::Pick(LPARAM point) {
+  const rules::MapLevels levels = scanner_->Levels();
+  if (levels.Count() == 0 || !picked_) return;
+  picked_(ScaleOf(levels).MinuteAt(static_cast<short>(LOWORD(point))));
 }
 
 // The tooltip tells the minute under the mouse; its text changes when the minute does.
 void MinuteMap::FollowMouse(LPARAM point) {
-  RECT client;
-  GetClientRect(window_, &client);
   const rules::MapLevels levels = scanner_->Levels();
-  const int64_t minutes = levels.Count();
-  const int64_t minute = minutes ? rules::MinuteAt(static_cast<short>(LOWORD(point)), client.right, minutes) : -1;
+  const int64_t minute = levels.Count() ? ScaleOf(levels).MinuteAt(static_cast<short>(LOWORD(point))) : -1;
   if (minute == tipMinute_) return;
   tipMinute_ = minute;
   std::string text;
@@ -228,7 +230,8 @@ void MinuteMap::Paint(HDC dc, const RECT& client) const {
   const int width = client.right;
   const int height = client.bottom;
   const int64_t minutes = levels.Count();
-  const rules::ColumnSpan clip = clip_ && minutes ? rules::ColumnsOf(*clip_, width, minutes) : rules::ColumnSpan{};
+  const rules::MapScale scale(width, thumb_, minutes, levels.length);
+  const rules::ColumnSpan clip = clip_ && minutes ? scale.ColumnsOf(*clip_) : rules::ColumnSpan{};
   const HBRUSH unknown = CreateHatchBrush(HS_BDIAGONAL, GetSysColor(COLOR_BTNSHADOW));
   int measuredUpTo = 0;  // the columns before it are measured
   bool allMeasured = true;
@@ -236,19 +239,22 @@ void MinuteMap::Paint(HDC dc, const RECT& client) const {
   for (int x = 0; x < width; ++x) {
     const bool inClip = x >= clip.left && x < clip.right;
     const ColumnColors colors = ColorsOf(inClip);
-    const rules::MinuteRange shown = rules::MinutesInColumn(x, width, minutes);
+    const rules::MinuteRange shown = scale.MinutesInColumn(x);
     known.clear();
     for (int64_t minute = shown.first; minute < shown.end; ++minute) {
       if (const auto& level = levels.minutes[static_cast<size_t>(minute)]) known.push_back(*level);
     }
-    if (shown.first >= shown.end || known.size() < static_cast<size_t>(shown.end - shown.first)) {
+    if (shown.first >= shown.end) {  // no recording, or beside its minutes
+      FillColumn(dc, x, 0, height, colors.background);
+      continue;
+    }
+    if (known.size() < static_cast<size_t>(shown.end - shown.first)) {
       // Not measured yet: hatched, so that it is never taken for silence.
       allMeasured = false;
-      // With no recording at all, the map is empty paper.
-      FillColumn(dc, x, 0, height, inClip || !minutes ? colors.background : GetSysColor(COLOR_BTNFACE));
+      FillColumn(dc, x, 0, height, inClip ? colors.background : GetSysColor(COLOR_BTNFACE));
       SetBkMode(dc, TRANSPARENT);
       const RECT area = {x, 0, x + 1, height};
-      if (minutes) FillRect(dc, &area, unknown);
+      FillRect(dc, &area, unknown);
       continue;
     }
     if (allMeasured) measuredUpTo = x + 1;

@@ -22,9 +22,11 @@ class MinuteMap {
   // Registers the window class (once); a window of it shows nothing until attached.
   static void Register(HINSTANCE instance);
 
-  // Takes over `window`, made of the class above, drawing `scanner`'s levels in `font`;
-  // `picked` is told the minute a click or a drag points at.
-  void Attach(HWND window, const rules::LevelScanner& scanner, HFONT font, std::function<void(int64_t)> picked);
+  // Takes over `window`, made of the class above, drawing `scanner`'s levels in `font` under
+  // a scroll bar track with a thumb `thumb` pixels wide; `picked` is told the minute a click
+  // or a drag points at.
+  void Attach(HWND window, const rules::LevelScanner& scanner, HFONT font, int thumb,
+              std::function<void(int64_t)> picked);
   HWND Handle() const { return window_; }
 
   // New levels: drawn soon, from any thread, however often it is called.
@@ -38,11 +40,13 @@ class MinuteMap {
   void Paint(HDC dc, const RECT& client) const;
   void Pick(LPARAM point);
   void FollowMouse(LPARAM point);
+  rules::MapScale ScaleOf(const rules::MapLevels& levels) const;
 
   HWND window_ = nullptr;
   HWND tip_ = nullptr;
   const rules::LevelScanner* scanner_ = nullptr;
   HFONT font_ = nullptr;
+  int thumb_ = 0;
   std::function<void(int64_t)> picked_;
   std::optional<rules::MinuteStretch> clip_;
   std::atomic<bool> redrawPosted_{false};

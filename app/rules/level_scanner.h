@@ -19,6 +19,7 @@ namespace ostrevan::rules {
 // What the map shows: a level for each measured minute, and why the rest has none.
 struct MapLevels {
   std::vector<std::optional<MinuteLevel>> minutes;  // one per started minute; none: not measured
+  double length = 0;  // the audio's length in minutes
   std::string note;   // a short note in place of the missing minutes ("" while measuring)
   std::string error;  // the whole reason a scan ended early, for the tooltip
   int64_t Count() const { return static_cast<int64_t>(minutes.size()); }

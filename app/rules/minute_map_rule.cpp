@@ -20,24 +20,36 @@ std::string DecibelText(double dbfs) {
 
 }  // namespace
 
-MinuteRange MinutesInColumn(int column, int width, int64_t minutes) {
-  if (width <= 0 || minutes <= 0 || column < 0 || column >= width) return {};
-  const int64_t first = column * minutes / width;
-  return {first, std::max(first + 1, (column + 1) * minutes / width)};
+MapScale::MapScale(int width, int thumb, int64_t minutes, double length)
+    : width_(std::max(width, 0)), minutes_(std::max<int64_t>(minutes, 0)) {
+  const double wholeMinutes = std::floor(length);
+  if (wholeMinutes >= 2 && thumb > 0 && thumb < width_) {
+    perMinute_ = (width_ - thumb) / (wholeMinutes - 1);
+    left_ = (thumb - perMinute_) / 2;  // minute 0's middle under the thumb's at the far left
+    if (left_ >= 0 && left_ + length * perMinute_ <= width_ + 0.5) return;
+  }
+  left_ = 0;
+  if (length > 0) perMinute_ = width_ / length;
 }
 
-int64_t MinuteAt(int x, int width, int64_t minutes) {
-  if (width <= 0 || minutes <= 0) return 0;
-  return std::clamp<int64_t>(x, 0, width - 1) * minutes / width;
+MinuteRange MapScale::MinutesInColumn(int column) const {
+  if (column < 0 || column >= width_ || minutes_ == 0) return {};
+  const auto at = [this](double x) { return static_cast<int64_t>(std::floor((x - left_) / perMinute_)); };
+  const int64_t first = at(column);
+  const int64_t end = std::max(first + 1, at(column + 1));
+  if (end <= 0 || first >= minutes_) return {};
+  return {std::max<int64_t>(first, 0), std::min(end, minutes_)};
 }
 
-ColumnSpan ColumnsOf(const MinuteStretch& stretch, int width, int64_t minutes) {
-  if (width <= 0 || minutes <= 0) return {};
-  const double perMinute = static_cast<double>(width) / static_cast<double>(minutes);
-  const auto at = [&](double minute, double (*round)(double)) {
-    return static_cast<int>(std::clamp(round(minute * perMinute), 0.0, static_cast<double>(width)));
-  };
-  return {at(stretch.from, std::floor), at(stretch.to, std::ceil)};
+int64_t MapScale::MinuteAt(int x) const {
+  if (minutes_ == 0) return 0;
+  const double minute = std::floor((std::clamp(x, 0, std::max(width_ - 1, 0)) - left_) / perMinute_);
+  return static_cast<int64_t>(std::clamp(minute, 0.0, static_cast<double>(minutes_ - 1)));
+}
+
+ColumnSpan MapScale::ColumnsOf(const MinuteStretch& stretch) const {
+  const auto at = [this](double x) { return static_cast<int>(std::clamp(x, 0.0, static_cast<double>(width_))); };
+  return {at(std::floor(MinuteLeft(stretch.from))), at(std::ceil(MinuteLeft(stretch.to)))};
 }
 
 std::optional<MinuteStretch> ClipOnMap(const LoadedWave& wave, const std::string& lengthText,

@@ -19,25 +19,44 @@ struct MinuteRange {
   int64_t end = 0;
 };
 
-// The minutes column `column` of a map `width` pixels wide shows, of `minutes` in all: one
-// minute (several columns wide) when the map has room, else each column its share of them.
-MinuteRange MinutesInColumn(int column, int width, int64_t minutes);
-
-// The minute a click at `x` means, kept within the map.
-int64_t MinuteAt(int x, int width, int64_t minutes);
-
 // A stretch of the audio in minutes from its start, fractions allowed.
 struct MinuteStretch {
   double from = 0;
   double to = 0;
 };
 
-// The columns [left, right) a stretch covers.
+// The columns [left, right) of pixels a stretch covers.
 struct ColumnSpan {
   int left = 0;
   int right = 0;
 };
-ColumnSpan ColumnsOf(const MinuteStretch& stretch, int width, int64_t minutes);
+
+// Where the minutes stand on a map `width` pixels wide that spans the start minute's scroll
+// bar track, for a recording `length` minutes long (fractions allowed) of `minutes` started
+// minutes. Each minute that can start a clip lies under the thumb that picks it (a thumb
+// `thumb` pixels wide, travelling over the whole minutes), so that a minute is
+// (width - thumb) / (whole minutes - 1) wide, as long as the whole recording fits so. When it
+// does not (a few minutes, each wider than the thumb), the minutes share the width and each
+// thumb stands over its minute or beside it.
+class MapScale {
+ public:
+  MapScale(int width, int thumb, int64_t minutes, double length);
+
+  // The minutes column `column` shows: one minute (several columns wide) when the map has
+  // room, else each column its share of them; none beside the minutes.
+  MinuteRange MinutesInColumn(int column) const;
+  // The minute a click at `x` means, kept within the recording.
+  int64_t MinuteAt(int x) const;
+  ColumnSpan ColumnsOf(const MinuteStretch& stretch) const;
+  // Where minute `minute` starts, in pixels from the map's left edge.
+  double MinuteLeft(double minute) const { return left_ + minute * perMinute_; }
+
+ private:
+  int width_;
+  int64_t minutes_;
+  double left_ = 0;
+  double perMinute_ = 1;
+};
 
 // What "WAV保存" would cut with these texts, as the cut plans it: none when the cut would
 // be refused or the texts are no numbers.

@@ -3,24 +3,31 @@
 #include <fstream>
 
 #include "program_driver.h"
+#include "Unit1Layout.h"
 #include "test_waves.h"
 
 namespace ostrevan::e2e {
 
-// Starts the program, drops a recording and two clip records on it, moves the start minute,
+// Starts the program, drops the sox-made recording and two clip records on it, picks a clip of
+// two minutes from minute 8 and waits for the minute map to be measured through,
 // writes the window's place on the screen ("left top width height") into `signalDir`\rect.txt
 // and waits for `signalDir`\done.txt before closing the program.
 int PoseForScreenshot(const std::string& signalDir) {
   const std::string folder = u8"C:\\users\\Public\\録音";
   CreateDirectoryW(Wide(folder).c_str(), nullptr);
   const std::string wave = folder + "\\rec_take_01.wav";  // underscores show in the font
-  ostrevan::testing::WaveShape shape;  // 44.1 kHz stereo 16-bit, 3 minutes 5 seconds
-  ostrevan::testing::WriteFile(wave, ostrevan::testing::MakeWave(shape, ostrevan::testing::Bytes(185u * 176400u)));
+  CopyRecording(wave);
 
   Program program;
   program.Drop({wave, folder + "\\rec_take_01-0-1.ini", folder + "\\rec_take_01-1-2.ini"});
   Eventually([&] { return TextOf(program.Control("Label6")) == wave; });
-  program.PressKey(program.Control("ScrollBar1"), VK_RIGHT);
+  // The clip: two minutes from minute 8, after the pause and the applause.
+  for (int i = 0; i < 8; ++i) program.PressKey(program.Control("ScrollBar1"), VK_RIGHT);
+  SetWindowTextA(GetWindow(program.Control("ComboBox1"), GW_CHILD), "2");
+  PostMessageA(program.Control("GroupBox1"), WM_COMMAND, MAKEWPARAM(static_cast<int>(app::ControlId::ComboBox1), CBN_EDITCHANGE),
+               reinterpret_cast<LPARAM>(program.Control("ComboBox1")));
+  const std::string measured = std::to_string(kRecordingMinutes) + u8"分中" + std::to_string(kRecordingMinutes) + u8"分を測りました";
+  Eventually([&] { return TextOf(program.Control("MinuteMap1")) == measured; });
   SetForegroundWindow(program.Form());
   program.WaitForPosted();
   // Painted through: nothing of the window is left to draw.

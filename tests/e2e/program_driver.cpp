@@ -615,4 +615,15 @@ DWORD Program::Close() {
   return code;
 }
 
+void CopyRecording(const std::string& path) {
+  // The build's path on the host, as the Z: drive shows it.
+  std::string made = "Z:";
+  for (const char c : std::string(getenv("OSTREVAN_E2E_RECORDING") ? getenv("OSTREVAN_E2E_RECORDING") : "")) {
+    made += c == '/' ? '\\' : c;
+  }
+  if (!CopyFileW(Wide(made).c_str(), Wide(path).c_str(), FALSE)) {
+    throw std::runtime_error("no recording at " + made + " (OSTREVAN_E2E_RECORDING)");
+  }
+}
+
 }  // namespace ostrevan::e2e

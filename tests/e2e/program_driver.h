@@ -199,6 +199,24 @@ Capture CaptureWindow(HWND window);
 inline constexpr const char* kResolutionKey = "Control Panel\\Desktop";
 inline constexpr const char* kResolutionValue = "LogPixels";
 
+// An environment variable for the programs started while it lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) { SetEnvironmentVariableA(name, value); }
+  ~ScopedEnvironment() { SetEnvironmentVariableA(name_, nullptr); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+};
+
+// A copy of the sox-made recording of scripts/make-recording (the build makes it before the
+// cases run) as `path`: 12½ minutes, mono 16-bit at 16 kHz, minutes 5 and 6 digital silence,
+// minute 7 loud.
+inline constexpr int kRecordingMinutes = 13;
+void CopyRecording(const std::string& path);
+
 // Sets a value of the current user's registry for its lifetime, then puts back what was
 // there (the screen resolution Wine gives programs started meanwhile, say).
 class ScopedUserDword {

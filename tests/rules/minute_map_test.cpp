@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "fake_form.h"
@@ -14,23 +15,37 @@ namespace {
 
 using namespace ostrevan::testing;
 
-// Every column shows at least one minute, the columns together show each minute once and in
-// order, and a click on a column picks its first minute: for maps with fewer, as many and
-// more minutes than pixels.
-TEST(MinuteMap, ColumnsShareTheMinutesAndAClickPicksTheColumnsMinute) {
-  for (const auto& [width, minutes] : std::vector<std::pair<int, int64_t>>{{220, 3}, {220, 220}, {220, 1000}, {7, 6000}}) {
-    SCOPED_TRACE(std::to_string(width) + " px, " + std::to_string(minutes) + " min");
-    int64_t next = 0;
-    for (int x = 0; x < width; ++x) {
-      const MinuteRange shown = MinutesInColumn(x, width, minutes);
-      EXPECT_TRUE(shown.first == next || shown.first == next - 1) << x;  // a wide minute spans columns
-      EXPECT_LT(shown.first, shown.end);
-      EXPECT_EQ(MinuteAt(x, width, minutes), shown.first);
+// The columns show the minutes in order, each minute once, up to the end of the audio; the
+// thumb of each start minute stands over that minute (within the minutes a pixel holds), or
+// for a few wide minutes at most beside it: for fewer, as many and more minutes than pixels,
+// with and without a shorter last minute, and a map too small to follow the thumb.
+TEST(MinuteMap, EachStartMinuteLiesUnderItsThumbAndTheColumnsShowEveryMinuteInOrder) {
+  struct Case {
+    int width, thumb;
+    double length;
+  };
+  for (const Case& c : std::vector<Case>{{207, 17, 12.5}, {207, 17, 3}, {207, 17, 180.5}, {207, 17, 6000}, {207, 17, 1.5},
+                                         {7, 17, 600}}) {
+    SCOPED_TRACE(std::to_string(c.width) + " px, " + std::to_string(c.length) + " min");
+    const auto minutes = static_cast<int64_t>(std::ceil(c.length));
+    const auto whole = static_cast<int64_t>(c.length);
+    const MapScale scale(c.width, c.thumb, minutes, c.length);
+    int64_t next = -1;
+    for (int x = 0; x < c.width; ++x) {
+      const MinuteRange shown = scale.MinutesInColumn(x);
+      if (shown.first >= shown.end) continue;  // beside the minutes
+      if (next >= 0) EXPECT_TRUE(shown.first == next || shown.first == next - 1) << x;
+      EXPECT_EQ(scale.MinuteAt(x), shown.first);
       next = shown.end;
     }
     EXPECT_EQ(next, minutes);
-    EXPECT_EQ(MinuteAt(-5, width, minutes), 0);
-    EXPECT_EQ(MinuteAt(width + 5, width, minutes), MinutesInColumn(width - 1, width, minutes).first);
+    if (whole < 2 || c.thumb >= c.width) continue;
+    const double perPixel = double(whole - 1) / double(c.width - c.thumb);
+    const double slack = perPixel > 0.5 ? std::ceil(perPixel) : whole * c.thumb < c.width ? 1 : 0;
+    for (int64_t start = 0; start < whole; ++start) {
+      const double thumbMiddle = c.thumb / 2.0 + double(start) / double(whole - 1) * (c.width - c.thumb);
+      EXPECT_NEAR(scale.MinuteAt(static_cast<int>(thumbMiddle)), start, slack) << start;
+    }
   }
 }
 
@@ -49,8 +64,9 @@ TEST(MinuteMap, TheClipHighlightedIsWhatTheCutWouldTake) {
   EXPECT_EQ(stretch("3", "9", ClipMode::StartMinute), "9.000000-10.500000");  // up to the end at most
   EXPECT_EQ(stretch("3", "11", ClipMode::StartMinute), "none");  // refused
   EXPECT_EQ(stretch("x", "2", ClipMode::StartMinute), "none");
-  EXPECT_EQ(ColumnsOf({8.5, 10.5}, 220, 11).left, 170);
-  EXPECT_EQ(ColumnsOf({8.5, 10.5}, 220, 11).right, 210);
+  const MapScale shared(220, 0, 11, 10.5);  // no thumb to follow: the minutes share the width
+  EXPECT_EQ(shared.ColumnsOf({8.5, 10.5}).left, 178);
+  EXPECT_EQ(shared.ColumnsOf({8.5, 10.5}).right, 220);
 }
 
 TEST(MinuteMap, BarsAndTipsSayWhatWasMeasured) {
