@@ -72,6 +72,7 @@ TEST_F(MinuteMap, DrawsTheRecordingAClickPicksAMinuteAndAWriteBackIsRedrawn) {
 
   const Placement place = PlacementOf(map);
   const int x = static_cast<int>(MinuteLeft(place.width, 7.5));
+  PostMessageA(map, WM_MOUSEMOVE, 0, MAKELPARAM(x, place.height / 2));  // the tooltip follows
   PostMessageA(map, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, place.height / 2));
   PostMessageA(map, WM_LBUTTONUP, 0, MAKELPARAM(x, place.height / 2));
   EXPECT_TRUE(Shows(program.Control("Label4"), "7"));
