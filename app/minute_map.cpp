@@ -45,10 +45,10 @@ class BufferedPaint {
  public:
   BufferedPaint(HDC target, const RECT& area)
       : target_(target), area_(area), dc_(CreateCompatibleDC(target)),
-        bitmap_(CreateCompatibleBitmap(target, area.right, area.bottom)), selected_(dc_, bitmap_) {}
+        bitmap_(CreateCompatibleBitmap(target, area.right, area.bottom)), previous_(SelectObject(dc_, bitmap_)) {}
   ~BufferedPaint() {
     BitBlt(target_, 0, 0, area_.right, area_.bottom, dc_, 0, 0, SRCCOPY);
-    SelectObject(dc_, GetStockObject(BLACK_PEN));  // keep the bitmap from being deleted selected
+    SelectObject(dc_, previous_);
     DeleteObject(bitmap_);
     DeleteDC(dc_);
   }
@@ -61,7 +61,7 @@ class BufferedPaint {
   RECT area_;
   HDC dc_;
   HBITMAP bitmap_;
-  ScopedSelectObject selected_;
+  HGDIOBJ previous_;
 };
 
 }  // namespace
