@@ -1,5 +1,6 @@
 #include "tool_probes.h"
 
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -50,6 +51,24 @@ ToolInfo Ffprobe(const std::string& path) {
   info.rate = std::stoi(fields["sample_rate"]);
   info.bits = std::stoi(fields["bits_per_sample"]);
   return info;
+}
+
+ToolLevels SoxStats(const std::string& path, double start, double seconds) {
+  bool ok = false;
+  // stats reports on standard error.
+  std::istringstream out(RunShell("sox " + ShellQuoted(path) + " -n trim " + std::to_string(start) + " " +
+                                      std::to_string(seconds) + " stats 2>&1",
+                                  &ok));
+  ToolLevels levels{std::nan(""), std::nan("")};
+  const auto number = [](const std::string& text) { return text == "-inf" ? -INFINITY : std::stod(text); };
+  for (std::string line; ok && std::getline(out, line);) {
+    std::istringstream words(line);
+    std::string a, b, c, value;
+    words >> a >> b >> c >> value;
+    if (a == "Pk" && b == "lev") levels.peakDb = number(value);
+    if (a == "RMS" && b == "lev") levels.rmsDb = number(value);
+  }
+  return levels;
 }
 
 Bytes SoxAudio(const std::string& path) {

@@ -24,6 +24,14 @@ struct ToolInfo {
 ToolInfo Soxi(const std::string& path);
 ToolInfo Ffprobe(const std::string& path);
 
+// Peak and RMS in dBFS over all channels as sox's stats effect measures them ("Overall"),
+// of `seconds` from `start`; minus infinity for silence, NaN when sox fails.
+struct ToolLevels {
+  double peakDb = 0;
+  double rmsDb = 0;
+};
+ToolLevels SoxStats(const std::string& path, double start, double seconds);
+
 // The audio bytes as sox decodes them, in the file's own encoding.
 Bytes SoxAudio(const std::string& path);
 // The audio bytes as ffmpeg reads them, whole frames only (ffmpeg keeps a last half frame).

@@ -1,0 +1,117 @@
+// The level scan ending early: a read error, a file cut short since its layout was read, a
+// sink that stops. The minutes before are given in order, as a clean scan gives them, and the
+// outcome says why it ended. Then the AVX2 loops against the portable ones. (Each minute's
+// values against sox: tests/engine/real_tools_levels_test.cpp.)
+
+#include <gtest/gtest.h>
+
+#include "cpu_features.h"
+#include "file_faults.h"
+#include "level_kernels.h"
+#include "level_scan.h"
+#include "test_waves.h"
+#include "texts.h"
+
+namespace ostrevan::testing {
+namespace {
+
+struct Recorded : LevelSink {
+  std::vector<int64_t> minutes;
+  std::vector<MinuteLevel> levels;
+  size_t stopAfter = SIZE_MAX;
+  void Scanned(int64_t minute, const MinuteLevel& level) override {
+    minutes.push_back(minute);
+    levels.push_back(level);
+  }
+  bool KeepGoing() override { return minutes.size() < stopAfter; }
+};
+
+struct FailingReads : FileFaults {
+  int64_t from = 0;
+  bool ReadFails(const std::string&, int64_t position) override { return position >= from; }
+};
+
+TEST(LevelScan, AnEarlyEndKeepsTheMinutesBefore) {
+  // 16-bit stereo at 8,000 Hz: 1,920,000 bytes a minute, read in two blocks.
+  const WaveShape shape = SampleShape(1, 2, 8000, 16);
+  const Bytes wave = MakeWave(shape, PatternBytes(5 * BytesPerMinute(shape)));
+  const int64_t inMinute3 = 44 + 3 * static_cast<int64_t>(BytesPerMinute(shape)) + 1'000'000;
+  ScratchDir dir;
+  const std::string path = dir.File("take.wav");
+  WriteFile(path, wave);
+  File file;
+  ASSERT_TRUE(file.Open(path, FileMode::ReadShared));
+  const AudioLayout layout = *ReadAudioLayout(file);
+  Recorded clean;
+  ASSERT_EQ(ScanLevels(file, path, layout, 0, 5, clean).end, ScanEnd::Complete);
+  ASSERT_EQ(clean.minutes, (std::vector<int64_t>{0, 1, 2, 3, 4}));
+  file.Close();
+
+  const struct {
+    const char* what;
+    bool failReads, cutShort;
+    size_t stopAfter;
+    ScanEnd end;
+    std::string error;
+    int64_t nextMinute;
+  } cases[] = {
+      {"a read error in minute 3", true, false, SIZE_MAX, ScanEnd::Failed, Text(texts::kReadError), 3},
+      {"the file cut in minute 3", false, true, SIZE_MAX, ScanEnd::Failed, FormatText(texts::kAudioEndsEarly, path), 3},
+      {"the sink stops after minute 1", false, false, 2, ScanEnd::Stopped, "", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(path, wave);
+    if (c.cutShort) ResizeFile(path, static_cast<uint64_t>(inMinute3));
+    ASSERT_TRUE(file.Open(path, FileMode::ReadShared));
+    FailingReads faults;
+    faults.from = inMinute3;
+    if (c.failReads) SetFileFaults(&faults);
+    Recorded sink;
+    sink.stopAfter = c.stopAfter;
+    const ScanOutcome outcome = ScanLevels(file, path, layout, 0, 5, sink);
+    SetFileFaults(nullptr);
+    file.Close();
+    EXPECT_EQ(outcome.end, c.end);
+    EXPECT_EQ(outcome.error, c.error);
+    EXPECT_EQ(outcome.nextMinute, c.nextMinute);
+    ASSERT_EQ(sink.minutes.size(), static_cast<size_t>(c.nextMinute));
+    for (size_t minute = 0; minute < sink.minutes.size(); ++minute) {
+      EXPECT_EQ(sink.minutes[minute], static_cast<int64_t>(minute));
+      EXPECT_EQ(sink.levels[minute].peak, clean.levels[minute].peak);
+      EXPECT_EQ(sink.levels[minute].meanSquare, clean.levels[minute].meanSquare);
+    }
+  }
+}
+
+TEST(LevelKernels, Avx2LoopsGiveWhatThePortableOnesGive) {
+#if OSTREVAN_LEVELS_AVX2
+  if (!HasAvx2()) GTEST_SKIP() << "this processor has no AVX2";
+  Bytes bytes = PatternBytes(3 * 200'003);
+  // Full scale, negative: 16-bit samples 37 and 38 (a pair whose squares add up to 2^31) and
+  // 24-bit sample 37.
+  bytes = With(With(bytes, 74, {0x00, 0x80, 0x00, 0x80}), 111, {0x00, 0x00, 0x80});
+  const struct {
+    level_kernels::Kernel avx2, portable;
+    size_t width;
+  } loops[] = {{level_kernels::Signed16Avx2, level_kernels::Signed16, 2},
+               {level_kernels::Signed24Avx2, level_kernels::Signed24, 3}};
+  for (const auto& loop : loops) {
+    for (size_t count : {0, 1, 15, 16, 17, 39, 100, 65536 + 9, 200'003}) {
+      SCOPED_TRACE(std::to_string(loop.width) + " bytes, " + std::to_string(count) + " samples");
+      const level_kernels::RunLevel avx2 = loop.avx2(bytes.data(), count);
+      const level_kernels::RunLevel portable = loop.portable(bytes.data(), count);
+      EXPECT_EQ(avx2.peak, portable.peak);
+      EXPECT_EQ(avx2.sumSquares, portable.sumSquares);
+      if (count > 38) {
+        EXPECT_EQ(avx2.peak, 1.0);
+      }
+    }
+  }
+#else
+  GTEST_SKIP() << "no AVX2 loops in this build";
+#endif
+}
+
+}  // namespace
+}  // namespace ostrevan::testing
