@@ -36,7 +36,7 @@ ToolInfo Ffprobe(const std::string& path) {
   ToolInfo info;
   bool ok = false;
   std::istringstream out(RunShell("ffprobe -v error -select_streams a:0 -show_entries "
-                                  "stream=codec_name,sample_rate,channels,bits_per_sample,duration -of default=nw=1 " +
+                                  "stream=codec_name,sample_rate,channels,bits_per_sample,duration,duration_ts -of default=nw=1 " +
                                       ShellQuoted(path),
                                   &ok));
   std::map<std::string, std::string> fields;
@@ -50,6 +50,7 @@ ToolInfo Ffprobe(const std::string& path) {
   info.channels = std::stoi(fields["channels"]);
   info.rate = std::stoi(fields["sample_rate"]);
   info.bits = std::stoi(fields["bits_per_sample"]);
+  if (fields.count("duration_ts")) info.samples = std::stoull(fields["duration_ts"]);
   return info;
 }
 

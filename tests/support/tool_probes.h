@@ -13,7 +13,7 @@ namespace ostrevan::testing {
 // A file's audio format and length as a tool reads them; seconds -1 when it cannot read it.
 struct ToolInfo {
   double seconds = -1;
-  uint64_t samples = 0;  // frames (soxi only)
+  uint64_t samples = 0;  // frames
   int channels = 0;
   int rate = 0;
   int bits = 0;

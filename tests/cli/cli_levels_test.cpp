@@ -1,0 +1,144 @@
+// ostrevan-cli levels and info --json on files made by sox and ffmpeg: the text and the JSON
+// tell the same minutes, info's numbers are soxi's and ffprobe's, and a file that does not
+// load is the error info gives. Skipped when a tool is missing.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "processes.h"
+#include "test_waves.h"
+#include "tool_probes.h"
+
+namespace ostrevan::testing {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::vector<std::string> KeysOf(const Json& object) {
+  std::vector<std::string> keys;
+  for (const auto& item : object.items()) keys.push_back(item.key());
+  return keys;
+}
+
+// Checks levels' text against its JSON, and gives the JSON.
+Json CheckLevels(const std::string& path, const std::string& name) {
+  const ProcessResult text = RunCli({"levels", path});
+  const ProcessResult json = RunCli({"levels", path, "--json"});
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(text.err + json.err, "");
+  const Json levels = Json::parse(json.out);  // refuses text that is not UTF-8
+  EXPECT_EQ(KeysOf(levels), (std::vector<std::string>{"file", "minutes", "complete"}));
+  EXPECT_EQ(levels["file"], name);
+  std::istringstream lines(text.out);
+  for (const Json& minute : levels["minutes"]) {
+    EXPECT_EQ(KeysOf(minute), (std::vector<std::string>{"minute", "seconds", "peak_dbfs", "rms_dbfs"}));
+    int64_t number = -1;
+    std::string peak, rms;
+    lines >> number >> peak >> rms;
+    EXPECT_EQ(number, minute["minute"].get<int64_t>());
+    for (const auto& [shown, value] : {std::pair{peak, minute["peak_dbfs"]}, std::pair{rms, minute["rms_dbfs"]}}) {
+      if (value.is_null()) {
+        EXPECT_EQ(shown, "-inf");
+      } else {
+        EXPECT_NEAR(std::stod(shown), value.get<double>(), 0.051) << shown;
+        EXPECT_EQ(shown.size() - shown.find('.'), 2u) << shown;
+      }
+    }
+  }
+  EXPECT_TRUE(lines >> std::ws && lines.eof()) << "more lines than minutes";
+  return levels;
+}
+
+TEST(CliTools, LevelsAndInfoJsonAgreeWithSoxiAndFfprobe) {
+  if (const std::string missing = MissingTool({"sox", "soxi", "ffmpeg", "ffprobe"}); !missing.empty()) {
+    GTEST_SKIP() << missing << " is not installed";
+  }
+  ScratchDir dir;
+  const std::string lavfi = "ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=r=8000:a=0.3:d=";
+  const struct {
+    std::string name;
+    std::string command;  // %s: the path
+    const char* container;
+    bool soxiReads;
+    bool silentFirstMinute;
+  } files[] = {
+      {"take.wav", "sox -D -n -r 8000 -c 2 -b 16 %s synth 130 sine 440 vol 0.5", "RIFF", true, false},
+      {u8"録音 🎙.wav",
+       "ffmpeg -nostdin -v error -y -f lavfi -i \"aevalsrc=exprs='if(lt(t,60),0,sin(2*PI*440*t))':s=8000:d=61\" "
+       "-ac 2 -c:a pcm_s24le -metadata title=take %s",
+       "RIFF", true, true},
+      {"short.wav", lavfi + "30.5 -c:a pcm_s16le -rf64 always %s", "RF64", true, false},
+      {"bw64.wav", lavfi + "75 -c:a pcm_s16le -rf64 always %s && printf BW64 | dd of=%s conv=notrunc status=none",
+       "BW64", false, false},
+      {"bad\xff name.wav", lavfi + "65 -c:a pcm_f32le %s", "RIFF", true, false},
+  };
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.name);
+    const std::string path = dir.File(file.name);
+    std::string command = file.command;
+    for (size_t at; (at = command.find("%s")) != std::string::npos;) command.replace(at, 2, ShellQuoted(path));
+    ASSERT_TRUE(ShellSucceeds(command));
+    // Names that are not UTF-8 come back with U+FFFD.
+    const std::string shownName = file.name.find('\xff') == std::string::npos
+                                      ? path
+                                      : dir.File(u8"bad\uFFFD name.wav");
+
+    const Json levels = CheckLevels(path, shownName);
+    double seconds = 0;
+    for (const Json& minute : levels["minutes"]) seconds += minute["seconds"].get<double>();
+    EXPECT_EQ(levels["minutes"][0]["peak_dbfs"].is_null(), file.silentFirstMinute);
+    const ProcessResult run = RunCli({"info", path, "--json"});
+    const Json info = Json::parse(run.out);
+    const ToolInfo soxi = Soxi(path);
+    const ToolInfo ffprobe = Ffprobe(path);
+    const Json& format = info["format"];
+    const uint64_t frames = info["frames"];
+    EXPECT_EQ(run.status, frames < 60u * ffprobe.rate ? 1 : 0) << run.err;
+    EXPECT_EQ(info["file"], shownName);
+    EXPECT_EQ(info["container"], file.container);
+    EXPECT_EQ(format["channels"], ffprobe.channels);
+    EXPECT_EQ(format["sample_rate"], ffprobe.rate);
+    EXPECT_EQ(format["bits_per_sample"], ffprobe.bits);
+    EXPECT_EQ(frames, ffprobe.samples);
+    EXPECT_EQ(info["data_bytes"], frames * format["block_align"].get<uint64_t>());
+    EXPECT_EQ(info["whole_minutes"], frames / (60u * ffprobe.rate));
+    EXPECT_NEAR(seconds, ffprobe.seconds, 1e-3);
+    if (file.soxiReads) {
+      EXPECT_EQ(format["channels"], soxi.channels);
+      EXPECT_EQ(format["sample_rate"], soxi.rate);
+      EXPECT_EQ(format["bits_per_sample"], soxi.bits);
+      EXPECT_EQ(frames, soxi.samples);
+    }
+    // The data chunk in the list is where the audio starts.
+    const Json& chunks = info["chunks"];
+    const auto data = std::find_if(chunks.begin(), chunks.end(), [](const Json& c) { return c["id"] == "data"; });
+    ASSERT_NE(data, chunks.end());
+    EXPECT_EQ((*data)["offset"].get<int64_t>() + 8, info["data_offset"].get<int64_t>());
+    EXPECT_EQ((*data)["size"], info["data_bytes"]);
+  }
+}
+
+TEST(CliLevels, AFileThatDoesNotLoadIsTheErrorInfoGives) {
+  ScratchDir dir;
+  const std::string text = dir.File("notes.wav");
+  WriteFile(text, std::string("not a wave file at all, and no audio chunk in it either"));
+  for (const std::string& path : {text, dir.File("missing.wav")}) {
+    const ProcessResult info = RunCli({"info", path});
+    ASSERT_EQ(info.status, 2);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"levels", path}, {"levels", path, "--json"}, {"info", path, "--json"}}) {
+      const ProcessResult run = RunCli(args);
+      EXPECT_EQ(run.status, 2) << args[0];
+      EXPECT_EQ(run.out, "") << args[0];
+      EXPECT_EQ(run.err, info.err) << args[0];
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ostrevan::testing
