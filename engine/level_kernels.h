@@ -43,7 +43,7 @@ RunLevel MuLaw(const unsigned char* bytes, size_t count);
 
 #if OSTREVAN_LEVELS_AVX2
 // Only for a processor and system with AVX2 (HasAvx2). They give exactly what the portable
-// loops give.
+// loops give (the 16-bit one for runs of up to 2^23 samples, far more than a block).
 RunLevel Signed16Avx2(const unsigned char* bytes, size_t count);
 RunLevel Signed24Avx2(const unsigned char* bytes, size_t count);
 #endif

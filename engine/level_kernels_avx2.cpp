@@ -2,13 +2,12 @@
 // portable ones: what a 1-hour file of either takes to scan is then the time to read it.
 // Only called when the processor and the system support AVX2. This file includes no header
 // with inline functions of its own: a copy built for AVX2 could be the one linked for all.
+// What the vector loops leave over goes to the portable loops, in their own file.
 
 #include "level_kernels.h"
 
 #if OSTREVAN_LEVELS_AVX2
 #include <immintrin.h>
-
-#include <cstring>
 
 namespace ostrevan::level_kernels {
 
@@ -42,22 +41,15 @@ RunLevel Signed16Avx2(const unsigned char* bytes, size_t count) {
   int16_t lanes[32];
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), largest);
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes + 16), smallest);
-  int largestValue = 0;
-  int smallestValue = 0;
-  for (int lane = 0; lane < 16; ++lane) {
-    largestValue = lanes[lane] > largestValue ? lanes[lane] : largestValue;
-    smallestValue = lanes[16 + lane] < smallestValue ? lanes[16 + lane] : smallestValue;
+  int peak = 0;
+  for (int lane = 0; lane < 32; ++lane) {
+    const int magnitude = lanes[lane] < 0 ? -lanes[lane] : lanes[lane];
+    peak = magnitude > peak ? magnitude : peak;
   }
-  uint64_t squares = LaneSum(_mm256_add_epi64(low, high));
-  for (; i < count; ++i) {
-    int16_t x;
-    std::memcpy(&x, bytes + 2 * i, sizeof x);
-    largestValue = x > largestValue ? x : largestValue;
-    smallestValue = x < smallestValue ? x : smallestValue;
-    squares += static_cast<uint32_t>(int32_t{x} * x);
-  }
-  const int peak = largestValue > -smallestValue ? largestValue : -smallestValue;
-  return {peak / 32768.0, static_cast<double>(squares) / (32768.0 * 32768.0)};
+  // The last few samples by the portable loop, whose sums are whole numbers times 2^-30: exact.
+  const RunLevel tail = Signed16(bytes + 2 * i, count - i);
+  const double squares = static_cast<double>(LaneSum(_mm256_add_epi64(low, high))) / (32768.0 * 32768.0);
+  return {peak / 32768.0 > tail.peak ? peak / 32768.0 : tail.peak, squares + tail.sumSquares};
 }
 
 RunLevel Signed24Avx2(const unsigned char* bytes, size_t count) {
@@ -65,10 +57,10 @@ RunLevel Signed24Avx2(const unsigned char* bytes, size_t count) {
   // 32-bit lane; the arithmetic shift then extends its sign.
   const __m256i spread = _mm256_setr_epi8(-1, 0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11,  //
                                           -1, 0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11);
+  constexpr double kFullSquared = 8388608.0 * 8388608.0;
   __m256i largest = _mm256_setzero_si256();
   __m256i smallest = largest;
-  int32_t largestValue = 0;
-  int32_t smallestValue = 0;
+  double tailPeak = 0;
   double squares = 0;
   for (size_t chunk = 0; chunk < count; chunk += kSigned24Chunk) {
     const size_t end = count - chunk < kSigned24Chunk ? count : chunk + kSigned24Chunk;
@@ -83,32 +75,27 @@ RunLevel Signed24Avx2(const unsigned char* bytes, size_t count) {
       const __m256i x = _mm256_srai_epi32(_mm256_shuffle_epi8(packed, spread), 8);
       largest = _mm256_max_epi32(largest, x);
       smallest = _mm256_min_epi32(smallest, x);
-      // |x| < 2^24: the even lanes' squares, then the odd lanes', each exact in 64 bits.
+      // |x| <= 2^23: the even lanes' squares, then the odd lanes', each exact in 64 bits.
       const __m256i magnitude = _mm256_abs_epi32(x);
       const __m256i odd = _mm256_srli_epi64(magnitude, 32);
       sums = _mm256_add_epi64(sums, _mm256_mul_epu32(magnitude, magnitude));
       sums = _mm256_add_epi64(sums, _mm256_mul_epu32(odd, odd));
     }
-    uint64_t part = LaneSum(sums);
-    for (; i < end; ++i) {
-      const unsigned char* p = bytes + 3 * i;
-      const auto x = static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24) >> 8;
-      largestValue = x > largestValue ? x : largestValue;
-      smallestValue = x < smallestValue ? x : smallestValue;
-      const auto magnitude = static_cast<uint32_t>(x < 0 ? -x : x);
-      part += uint64_t{magnitude} * magnitude;
-    }
-    squares += static_cast<double>(part);
+    // The chunk's last few samples by the portable loop: under 2^50 times 2^-46, exact, so
+    // the chunk's sum is the portable loop's.
+    const RunLevel tail = Signed24(bytes + 3 * i, end - i);
+    tailPeak = tail.peak > tailPeak ? tail.peak : tailPeak;
+    squares += static_cast<double>(LaneSum(sums) + static_cast<uint64_t>(tail.sumSquares * kFullSquared));
   }
   int32_t lanes[16];
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), largest);
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes + 8), smallest);
-  for (int lane = 0; lane < 8; ++lane) {
-    largestValue = lanes[lane] > largestValue ? lanes[lane] : largestValue;
-    smallestValue = lanes[8 + lane] < smallestValue ? lanes[8 + lane] : smallestValue;
+  int32_t peak = 0;
+  for (int lane = 0; lane < 16; ++lane) {
+    const int32_t magnitude = lanes[lane] < 0 ? -lanes[lane] : lanes[lane];
+    peak = magnitude > peak ? magnitude : peak;
   }
-  const int32_t peak = largestValue > -smallestValue ? largestValue : -smallestValue;
-  return {peak / 8388608.0, squares / (8388608.0 * 8388608.0)};
+  return {peak / 8388608.0 > tailPeak ? peak / 8388608.0 : tailPeak, squares / kFullSquared};
 }
 
 }  // namespace ostrevan::level_kernels
