@@ -54,16 +54,22 @@ int16_t ALawToLinear(uint8_t code) {
   return static_cast<int16_t>((code & 0x80) ? magnitude : -magnitude);
 }
 
-// Codes are counted first, then each code decoded and squared once per run.
+// Codes are counted first, then each code decoded and squared once per run. Four counts
+// taken in turn let consecutive samples of the same code not wait for each other.
 RunLevel SumCodes(const unsigned char* bytes, size_t count, int16_t (*decode)(uint8_t)) {
-  std::array<uint64_t, 256> counts{};
-  for (size_t i = 0; i < count; ++i) ++counts[bytes[i]];
+  std::array<std::array<uint64_t, 256>, 4> counts{};
+  size_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    for (size_t turn = 0; turn < 4; ++turn) ++counts[turn][bytes[i + turn]];
+  }
+  for (; i < count; ++i) ++counts[0][bytes[i]];
   RunLevel run;
   for (int code = 0; code < 256; ++code) {
-    if (counts[code] == 0) continue;
+    const uint64_t seen = counts[0][code] + counts[1][code] + counts[2][code] + counts[3][code];
+    if (seen == 0) continue;
     const double x = decode(static_cast<uint8_t>(code)) / kFull16;
     run.peak = std::fmax(run.peak, std::fabs(x));
-    run.sumSquares += x * x * static_cast<double>(counts[code]);
+    run.sumSquares += x * x * static_cast<double>(seen);
   }
   return run;
 }
@@ -94,15 +100,22 @@ RunLevel SumFloats(const unsigned char* bytes, size_t count) {
 }  // namespace
 
 RunLevel Unsigned8(const unsigned char* bytes, size_t count) {
-  int largest = 0;
+  uint8_t largest = 128;
+  uint8_t smallest = 128;
   uint64_t squares = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const int x = bytes[i] - 128;
-    const int magnitude = x < 0 ? -x : x;
-    largest = magnitude > largest ? magnitude : largest;
-    squares += static_cast<uint32_t>(x * x);
+  // Squares of at most 2^14 summed in 32 bits, which vectorises far better, 2^16 at a time.
+  for (size_t chunk = 0; chunk < count; chunk += 65536) {
+    const size_t end = count - chunk < 65536 ? count : chunk + 65536;
+    uint32_t part = 0;
+    for (size_t i = chunk; i < end; ++i) {
+      largest = bytes[i] > largest ? bytes[i] : largest;
+      smallest = bytes[i] < smallest ? bytes[i] : smallest;
+      const int x = bytes[i] - 128;
+      part += static_cast<uint32_t>(x * x);
+    }
+    squares += part;
   }
-  return {largest / kFull8, static_cast<double>(squares) / (kFull8 * kFull8)};
+  return {PeakOf(largest - 128, smallest - 128, kFull8), static_cast<double>(squares) / (kFull8 * kFull8)};
 }
 
 RunLevel Signed16(const unsigned char* bytes, size_t count) {
