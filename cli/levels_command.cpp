@@ -12,11 +12,13 @@
 #include "engine_error.h"
 #include "level_scan.h"
 #include "load_wave.h"
-#include "texts.h"
 
 namespace ostrevan::cli {
 
 namespace {
+
+// Ctrl+C during the scan: the minutes measured are printed already.
+constexpr const char* kLevelsStopped = u8"音量の測定を中止しました";
 
 // `decibels` rounded to `decimals` places, without a minus sign on a rounded zero.
 double Rounded(double decibels, int decimals) {
@@ -89,7 +91,7 @@ int PrintLevels(const std::string& path, bool json, std::FILE* out, std::FILE* e
     case ScanEnd::Complete:
       return kExitFinished;
     case ScanEnd::Stopped:
-      WriteText(err, Text(texts::kLevelsStopped) + "\n");
+      WriteText(err, std::string(kLevelsStopped) + "\n");
       return kExitMessage;
     default:
       WriteText(err, ErrorText(outcome.error) + "\n");

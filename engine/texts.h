@@ -76,8 +76,6 @@ inline constexpr const char* kChangedSinceLoad =
 // the scan cannot measure. Shown in the minute map, never in a box.
 inline constexpr const char* kAudioEndsEarly = u8"ファイル %s は音声の途中で終わっています";
 inline constexpr const char* kLevelsNotMeasurable = u8"ファイル %s の音声は音量を測れない形式です";
-// Ctrl+C during `ostrevan-cli levels`: the minutes measured are printed already.
-inline constexpr const char* kLevelsStopped = u8"音量の測定を中止しました";
 
 // The texts a load shows: its play time and its attributes.
 inline constexpr const char* kPlayTimePrefix = u8"演奏時間:";
