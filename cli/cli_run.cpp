@@ -13,7 +13,6 @@
 #include "console_ui.h"
 #include "engine_error.h"
 #include "file.h"
-#include "integer_text.h"
 #include "load_wave.h"
 #include "ostrevan_version.h"
 #include "save_clip.h"
