@@ -20,6 +20,20 @@ uint64_t LaneSum(__m256i v) {
   return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
 }
 
+// The largest magnitude in the lanes of `largest` and `smallest`, read as `Lane`s.
+template <typename Lane>
+int32_t LargestMagnitude(__m256i largest, __m256i smallest) {
+  Lane lanes[2 * sizeof(__m256i) / sizeof(Lane)];
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), largest);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes) + 1, smallest);
+  int32_t peak = 0;
+  for (const Lane lane : lanes) {
+    const int32_t magnitude = lane < 0 ? -int32_t{lane} : lane;
+    peak = magnitude > peak ? magnitude : peak;
+  }
+  return peak;
+}
+
 }  // namespace
 
 RunLevel Signed16Avx2(const unsigned char* bytes, size_t count) {
@@ -38,14 +52,7 @@ RunLevel Signed16Avx2(const unsigned char* bytes, size_t count) {
     low = _mm256_add_epi64(low, _mm256_unpacklo_epi32(pairs, zero));
     high = _mm256_add_epi64(high, _mm256_unpackhi_epi32(pairs, zero));
   }
-  int16_t lanes[32];
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), largest);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes + 16), smallest);
-  int peak = 0;
-  for (int lane = 0; lane < 32; ++lane) {
-    const int magnitude = lanes[lane] < 0 ? -lanes[lane] : lanes[lane];
-    peak = magnitude > peak ? magnitude : peak;
-  }
+  const int32_t peak = LargestMagnitude<int16_t>(largest, smallest);
   // The last few samples by the portable loop, whose sums are whole numbers times 2^-30: exact.
   const RunLevel tail = Signed16(bytes + 2 * i, count - i);
   const double squares = static_cast<double>(LaneSum(_mm256_add_epi64(low, high))) / (32768.0 * 32768.0);
@@ -87,14 +94,7 @@ RunLevel Signed24Avx2(const unsigned char* bytes, size_t count) {
     tailPeak = tail.peak > tailPeak ? tail.peak : tailPeak;
     squares += static_cast<double>(LaneSum(sums) + static_cast<uint64_t>(tail.sumSquares * kFullSquared));
   }
-  int32_t lanes[16];
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), largest);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes + 8), smallest);
-  int32_t peak = 0;
-  for (int lane = 0; lane < 16; ++lane) {
-    const int32_t magnitude = lanes[lane] < 0 ? -lanes[lane] : lanes[lane];
-    peak = magnitude > peak ? magnitude : peak;
-  }
+  const int32_t peak = LargestMagnitude<int32_t>(largest, smallest);
   return {peak / 8388608.0 > tailPeak ? peak / 8388608.0 : tailPeak, squares / kFullSquared};
 }
 
