@@ -83,7 +83,7 @@ class BlockScan {
     MinuteLevel level;
     double sumSquares = 0;
     uint64_t samples = 0;
-    std::vector<unsigned char> buffer(blockSize_ + kSlack);
+    std::vector<unsigned char> buffer(blockSize_);
     if (blockCount_ > 1 && std::thread::hardware_concurrency() != 1) StartHelper();
 
     std::unique_lock<std::mutex> lock(mutex_);
@@ -136,9 +136,6 @@ class BlockScan {
   }
 
  private:
-  // The kernels may read a few bytes past the last sample they sum.
-  static constexpr size_t kSlack = 32;
-
   // With the lock held: whether a block is left to read and its slot is free.
   bool CanClaim() const { return !stop_ && claimed_ < blockCount_ && claimed_ < handedOut_ + kReadAhead; }
 
@@ -155,7 +152,7 @@ class BlockScan {
     try {
       helper_ = std::thread([this] {
         try {
-          std::vector<unsigned char> buffer(blockSize_ + kSlack);
+          std::vector<unsigned char> buffer(blockSize_);
           std::unique_lock<std::mutex> lock(mutex_);
           while (true) {
             changed_.wait(lock, [&] { return stop_ || claimed_ >= blockCount_ || CanClaim(); });
