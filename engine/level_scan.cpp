@@ -88,14 +88,16 @@ class BlockScan {
 
     std::unique_lock<std::mutex> lock(mutex_);
     while (handedOut_ < blockCount_) {
+      // Asked before each block, also one the other thread has summed already: a stop gives
+      // no minute after it.
+      lock.unlock();
+      if (!sink.KeepGoing()) {
+        outcome.end = ScanEnd::Stopped;
+        return outcome;
+      }
+      lock.lock();
       BlockSums& slot = slots_[handedOut_ % kReadAhead];
       if (slot.state == BlockSums::State::Pending) {
-        lock.unlock();
-        if (!sink.KeepGoing()) {
-          outcome.end = ScanEnd::Stopped;
-          return outcome;
-        }
-        lock.lock();
         if (CanClaim()) {
           SumNextBlock(lock, buffer);
         } else {
