@@ -99,7 +99,8 @@ TEST_F(CliProgress, CtrlCStopsALevelScanAfterTheMinutesMeasured) {
   const std::string longer = dir.File("long.wav");
   WriteFile(longer, MakeWave(shape, PatternBytes(10 * BytesPerMinute(shape))));
   Terminal terminal({"levels", longer});
-  ASSERT_TRUE(terminal.ReadUntil([](const std::string& seen) { return seen.find(" / 4,800 KB") != std::string::npos; }));
+  const auto progress = [](const std::string& seen) { return seen.find(" / 4,800 KB") != std::string::npos; };
+  ASSERT_TRUE(terminal.ReadUntil(progress)) << terminal.seen;
   kill(terminal.pid, SIGINT);
   terminal.ReadUntil([](const std::string&) { return false; });
   EXPECT_EQ(terminal.Wait(), 1);
