@@ -35,8 +35,8 @@ ToolInfo Soxi(const std::string& path) {
 ToolInfo Ffprobe(const std::string& path) {
   ToolInfo info;
   bool ok = false;
-  std::istringstream out(RunShell("ffprobe -v error -select_streams a:0 -show_entries "
-                                  "stream=codec_name,sample_rate,channels,bits_per_sample,duration,duration_ts -of default=nw=1 " +
+  std::istringstream out(RunShell("ffprobe -v error -select_streams a:0 -show_entries stream=codec_name,"
+                                  "sample_rate,channels,bits_per_sample,duration,duration_ts -of default=nw=1 " +
                                       ShellQuoted(path),
                                   &ok));
   std::map<std::string, std::string> fields;
