@@ -1,22 +1,18 @@
 #include "cli_run.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <optional>
 
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
 #include "codepage.h"
+#include "commands.h"
+#include "console_ui.h"
 #include "engine_error.h"
 #include "file.h"
-#include "integer_text.h"
 #include "load_wave.h"
 #include "ostrevan_version.h"
 #include "save_clip.h"
@@ -28,7 +24,8 @@ namespace ostrevan::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: ostrevan-cli info WAV\n"
+    "usage: ostrevan-cli info WAV [--json]\n"
+    "       ostrevan-cli levels WAV [--json]\n"
     "       ostrevan-cli cut WAV --length TEXT (--start TEXT | --from-end)\n"
     "       ostrevan-cli writeback RECORD...\n"
     "       ostrevan-cli --help | --version\n";
@@ -38,10 +35,16 @@ constexpr const char* kHelpBody =
     "\n"
     "commands:\n"
     "  info       print WAV's play time and attributes as the window shows them\n"
+    "  levels     print each minute of WAV: its number, peak and RMS in dBFS\n"
     "  cut        cut whole minutes of WAV into a clip and a record (.ini) beside it\n"
     "  writeback  write each RECORD's clip back into its source, in the order given\n"
     "  --help     print this help\n"
     "  --version  print the version\n"
+    "\n"
+    "option of info and levels:\n"
+    "  --json     print JSON in UTF-8 instead: info the format, the chunks and the\n"
+    "             play time; levels each minute's length, peak and RMS (null for\n"
+    "             digital silence)\n"
     "\n"
     "options of cut:\n"
     "  --length TEXT  the clip's length in whole minutes, kept as typed in the names\n"
@@ -52,129 +55,25 @@ constexpr const char* kHelpBody =
     "with --from-end: rec-L-3.wav, rec-L-3.ini.\n"
     "\n"
     "Messages go to standard output, one per line; errors to standard error.\n"
-    "When standard error is a terminal, it shows the progress of a cut or a\n"
-    "write-back on one line. Ctrl+C stops either safely: a stopped cut leaves no\n"
-    "clip, a stopped write-back puts the source back as it was.\n"
+    "levels and --json print only their results there, and any message to\n"
+    "standard error. When standard error is a terminal, it shows the progress of\n"
+    "a cut, a write-back or a level scan on one line. Ctrl+C stops each safely: a\n"
+    "stopped cut leaves no clip, a stopped write-back puts the source back as it\n"
+    "was, a stopped scan has printed the minutes it measured.\n"
     "Writing back RECORD.undo.ini undoes RECORD's write-backs.\n"
     "\n"
     "exit status:\n"
-    "  0   ended with \"%s\", or info read a file of one minute or more\n"
+    "  0   ended with \"%s\", or info read a file of one minute or\n"
+    "      more, or levels measured every minute (a file under one minute too)\n"
     "  1   ended with another message: a file under one minute, a missing\n"
     "      source, a refused cut, a stop\n"
-    "  2   an error (its text on standard error)\n"
+    "  2   an error (its text on standard error; levels prints the minutes\n"
+    "      measured before it)\n"
     "  64  a usage error\n";
 
-constexpr const char* kHint = "usage: ostrevan-cli info WAV | cut WAV --length TEXT (--start TEXT | --from-end) | "
-                              "writeback RECORD... | --help | --version\n";
-
-// Ctrl+C during a cut or a write-back stops it the safe way, as "中止" does in the window.
-std::atomic<bool> stopAsked{false};
-
-#ifdef _WIN32
-BOOL WINAPI OnConsoleBreak(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-  stopAsked = true;
-  return TRUE;
-}
-#else
-void OnInterrupt(int) { stopAsked = true; }
-#endif
-
-// While it lives, Ctrl+C asks the engine to stop instead of ending the program.
-class StopOnInterrupt {
- public:
-  StopOnInterrupt() {
-    stopAsked = false;
-#ifdef _WIN32
-    SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
-#else
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-#endif
-  }
-  ~StopOnInterrupt() {
-#ifdef _WIN32
-    SetConsoleCtrlHandler(OnConsoleBreak, FALSE);
-#else
-    sigaction(SIGINT, &previous_, nullptr);
-#endif
-  }
-  StopOnInterrupt(const StopOnInterrupt&) = delete;
-  StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
-
- private:
-#ifndef _WIN32
-  struct sigaction previous_ {};
-#endif
-};
-
-bool IsTerminal(std::FILE* file) {
-#ifdef _WIN32
-  return _isatty(_fileno(file)) != 0;
-#else
-  return isatty(fileno(file)) != 0;
-#endif
-}
-
-// The columns a progress line takes, so that blanks cover all of it. On a Windows console a
-// character beyond ASCII is counted two, as its double-byte code page counted it; a POSIX
-// terminal is counted in bytes, as before.
-size_t ColumnsOf(const std::string& utf8) {
-#ifdef _WIN32
-  size_t columns = 0;
-  for (size_t at = 0; at < utf8.size(); at += Utf8CharacterLength(static_cast<unsigned char>(utf8[at]))) {
-    columns += static_cast<unsigned char>(utf8[at]) < 0x80 ? 1 : 2;
-  }
-  return columns;
-#else
-  return utf8.size();
-#endif
-}
-
-// Information messages as lines on standard output; remembers whether the run finished. On a
-// terminal, standard error shows one line of progress while a copy runs, as dd and curl do.
-class PrintingUi : public EngineUi {
- public:
-  PrintingUi(std::FILE* out, std::FILE* err) : out_(out), err_(err), showProgress_(IsTerminal(err)) {}
-  void ShowInfo(const std::string& text) override {
-    ClearProgress();
-    WriteText(out_, text + "\n");
-    finished_ = text == Text(texts::kFinished);
-  }
-  bool Progress(const std::string& path, uint64_t done, uint64_t total) override {
-    const auto now = std::chrono::steady_clock::now();
-    if (showProgress_ && (now - shown_ > std::chrono::milliseconds(100) || done == total)) {
-      shown_ = now;
-      const size_t slash = path.find_last_of("/\\");
-      std::string line = path.substr(slash == std::string::npos ? 0 : slash + 1) + ": " +
-                         ProgressAmountText(done, total);
-      WriteText(err_, "\r" + line + " ");
-      std::fflush(err_);
-      width_ = std::max(width_, ColumnsOf(line) + 1);
-    }
-    return !stopAsked;
-  }
-  bool finished() const { return finished_; }
-
- private:
-  void ClearProgress() {
-    if (width_ == 0) return;
-    WriteText(err_, "\r" + std::string(width_, ' ') + "\r");
-    std::fflush(err_);
-    width_ = 0;
-  }
-
-  std::FILE* out_;
-  std::FILE* err_;
-  bool showProgress_;
-  std::chrono::steady_clock::time_point shown_{};
-  size_t width_ = 0;
-  bool finished_ = false;
-};
-
-struct UsageError {};
+constexpr const char* kHint =
+    "usage: ostrevan-cli info WAV [--json] | levels WAV [--json] | cut WAV --length TEXT "
+    "(--start TEXT | --from-end) | writeback RECORD... | --help | --version\n";
 
 // Loads as the window does and prints the short-file message if any; `withLabels` prints the
 // play-time and attributes texts first. False for a file under one minute.
@@ -245,6 +144,10 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     return kExitFinished;
   }
   if (command == "info" && args.size() == 2) return LoadAndPrint(args[1], out, true) ? kExitFinished : kExitMessage;
+  if (command == "info" && args.size() == 3 && args[2] == "--json") return PrintInfoJson(args[1], out, err);
+  if (command == "levels" && (args.size() == 2 || (args.size() == 3 && args[2] == "--json"))) {
+    return PrintLevels(args[1], args.size() == 3, out, err);
+  }
   if (command == "cut") return Cut(args, out, err);
   if (command == "writeback" && args.size() >= 2) {
     PrintingUi ui(out, err);
@@ -265,22 +168,36 @@ int PrintCurrentError(std::FILE* out, std::FILE* err) {
 }  // namespace
 
 #ifdef _WIN32
-void WriteText(std::FILE* to, const std::string& utf8) {
+namespace {
+
+// Writes `utf8` in UTF-16 when `to` is a console, so that it reads right in any console code
+// page; false, writing nothing, for anything else.
+bool WroteToConsole(std::FILE* to, const std::string& utf8) {
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(to)));
   DWORD mode = 0;
-  if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
-    // What went through the stream before must come first.
-    std::fflush(to);
-    const std::wstring wide = Widen(utf8);
-    DWORD written = 0;
-    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
-  }
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return false;
+  // What went through the stream before must come first.
+  std::fflush(to);
+  const std::wstring wide = Widen(utf8);
+  DWORD written = 0;
+  WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  return true;
+}
+
+}  // namespace
+
+void WriteText(std::FILE* to, const std::string& utf8) {
+  if (WroteToConsole(to, utf8)) return;
   const std::string bytes = ToSystemCodePage(utf8);
   std::fwrite(bytes.data(), 1, bytes.size(), to);
 }
+
+void WriteUtf8(std::FILE* to, const std::string& utf8) {
+  if (!WroteToConsole(to, utf8)) std::fwrite(utf8.data(), 1, utf8.size(), to);
+}
 #else
 void WriteText(std::FILE* to, const std::string& utf8) { std::fwrite(utf8.data(), 1, utf8.size(), to); }
+void WriteUtf8(std::FILE* to, const std::string& utf8) { WriteText(to, utf8); }
 #endif
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {

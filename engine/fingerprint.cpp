@@ -5,6 +5,7 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "cpu_features.h"
 #include "fingerprint_kernels.h"
 
 namespace ostrevan {
@@ -15,20 +16,6 @@ struct Fingerprint::State {
 
 Fingerprint::Fingerprint() : state_(std::make_unique<State>()) { XXH3_128bits_reset(&state_->xxh); }
 Fingerprint::~Fingerprint() = default;
-
-namespace {
-
-bool HasAvx2() {
-#if OSTREVAN_FINGERPRINT_AVX2
-  // Checks the system saves the AVX registers too, not only that the processor has them.
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-#else
-  return false;
-#endif
-}
-
-}  // namespace
 
 void Fingerprint::Update(const void* bytes, size_t size) {
 #if OSTREVAN_FINGERPRINT_AVX2

@@ -1,15 +1,16 @@
 #include "level_scan.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstring>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "engine_error.h"
-#include "little_endian.h"
+#include "level_kernels.h"
 #include "texts.h"
 
 namespace ostrevan {
@@ -21,168 +22,10 @@ constexpr uint16_t kFloat = 3;
 constexpr uint16_t kALaw = 6;
 constexpr uint16_t kMuLaw = 7;
 
-constexpr size_t kScanBlockSize = 4 * 1024 * 1024;
-
-// The largest |x| and the sum of x² over a run of samples, x as a fraction of full scale.
-struct Sums {
-  double peak = 0;
-  double sumSquares = 0;
-  uint64_t samples = 0;
-
-  void Add(const Sums& other) {
-    peak = std::max(peak, other.peak);
-    sumSquares += other.sumSquares;
-    samples += other.samples;
-  }
-};
-
-// G.711 decoding to 16-bit linear, as the standard's reference code does.
-int16_t MuLawToLinear(uint8_t code) {
-  code = static_cast<uint8_t>(~code);
-  int magnitude = (((code & 0x0F) << 3) + 0x84) << ((code & 0x70) >> 4);
-  return static_cast<int16_t>((code & 0x80) ? 0x84 - magnitude : magnitude - 0x84);
-}
-
-int16_t ALawToLinear(uint8_t code) {
-  code ^= 0x55;
-  int magnitude = (code & 0x0F) << 4;
-  const int segment = (code & 0x70) >> 4;
-  if (segment == 0) {
-    magnitude += 8;
-  } else {
-    magnitude = (magnitude + 0x108) << (segment - 1);
-  }
-  return static_cast<int16_t>((code & 0x80) ? magnitude : -magnitude);
-}
-
-using CodeTable = std::array<double, 256>;
-
-CodeTable MakeTable(int16_t (*decode)(uint8_t)) {
-  CodeTable table{};
-  for (int code = 0; code < 256; ++code) table[code] = decode(static_cast<uint8_t>(code)) / 32768.0;
-  return table;
-}
-
-// Integer samples of `width` bytes. The squares are summed as integers where they cannot
-// overflow in a block, which keeps the loop cheap and exact.
-Sums SumIntegers(const unsigned char* bytes, size_t count, int width) {
-  Sums sums;
-  sums.samples = count;
-  switch (width) {
-    case 1: {
-      int peak = 0;
-      uint64_t squares = 0;
-      for (size_t i = 0; i < count; ++i) {
-        const int x = static_cast<int>(bytes[i]) - 128;
-        peak = std::max(peak, std::abs(x));
-        squares += static_cast<uint64_t>(x * x);
-      }
-      sums.peak = peak / 128.0;
-      sums.sumSquares = static_cast<double>(squares) / (128.0 * 128.0);
-      break;
-    }
-    case 2: {
-      int peak = 0;
-      uint64_t squares = 0;
-      for (size_t i = 0; i < count; ++i) {
-        const int x = static_cast<int16_t>(ReadU16(bytes + 2 * i));
-        peak = std::max(peak, std::abs(x));
-        squares += static_cast<uint64_t>(static_cast<int64_t>(x) * x);
-      }
-      sums.peak = peak / 32768.0;
-      sums.sumSquares = static_cast<double>(squares) / (32768.0 * 32768.0);
-      break;
-    }
-    case 3: {
-      int peak = 0;
-      double squares = 0;
-      for (size_t i = 0; i < count; ++i) {
-        const unsigned char* p = bytes + 3 * i;
-        const int x = static_cast<int32_t>(static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) << 8) >> 8;
-        peak = std::max(peak, std::abs(x));
-        squares += static_cast<double>(x) * x;
-      }
-      sums.peak = peak / 8388608.0;
-      sums.sumSquares = squares / (8388608.0 * 8388608.0);
-      break;
-    }
-    default: {
-      int64_t peak = 0;
-      double squares = 0;
-      for (size_t i = 0; i < count; ++i) {
-        const int64_t x = static_cast<int32_t>(ReadU32(bytes + 4 * i));
-        peak = std::max(peak, x < 0 ? -x : x);
-        squares += static_cast<double>(x) * x;
-      }
-      sums.peak = peak / 2147483648.0;
-      sums.sumSquares = squares / (2147483648.0 * 2147483648.0);
-      break;
-    }
-  }
-  return sums;
-}
-
-Sums SumFloats(const unsigned char* bytes, size_t count, int width) {
-  Sums sums;
-  sums.samples = count;
-  for (size_t i = 0; i < count; ++i) {
-    double x;
-    if (width == 4) {
-      const uint32_t bits = ReadU32(bytes + 4 * i);
-      float value;
-      std::memcpy(&value, &bits, sizeof value);
-      x = value;
-    } else {
-      const uint64_t bits = ReadU64(bytes + 8 * i);
-      std::memcpy(&x, &bits, sizeof x);
-    }
-    // A NaN counts as nothing rather than poisoning the minute.
-    if (x != x) continue;
-    sums.peak = std::max(sums.peak, std::fabs(x));
-    sums.sumSquares += x * x;
-  }
-  return sums;
-}
-
-Sums SumCodes(const unsigned char* bytes, size_t count, const CodeTable& table) {
-  Sums sums;
-  sums.samples = count;
-  for (size_t i = 0; i < count; ++i) {
-    const double x = table[bytes[i]];
-    sums.peak = std::max(sums.peak, std::fabs(x));
-    sums.sumSquares += x * x;
-  }
-  return sums;
-}
-
-// The samples of one format, summed.
-class SampleSummer {
- public:
-  explicit SampleSummer(const SampleFormat& format)
-      : encoding_(format.encoding), width_(format.channels ? format.blockAlign / format.channels : 0) {}
-
-  Sums Sum(const unsigned char* bytes, size_t size) const {
-    const size_t count = size / static_cast<size_t>(width_);
-    switch (encoding_) {
-      case kIntegerPcm:
-        return SumIntegers(bytes, count, width_);
-      case kFloat:
-        return SumFloats(bytes, count, width_);
-      case kALaw: {
-        static const CodeTable table = MakeTable(ALawToLinear);
-        return SumCodes(bytes, count, table);
-      }
-      default: {
-        static const CodeTable table = MakeTable(MuLawToLinear);
-        return SumCodes(bytes, count, table);
-      }
-    }
-  }
-
- private:
-  uint16_t encoding_;
-  int width_;
-};
+// Blocks of 1 MiB stay in the processor's caches between the read and the sums.
+constexpr size_t kScanBlockSize = 1024 * 1024;
+// How many blocks may be read ahead of the minutes handed to the sink.
+constexpr int64_t kReadAhead = 4;
 
 uint64_t FramesPerMinute(const AudioLayout& layout) {
   return static_cast<uint64_t>(layout.format.sampleRate) * kSecondsPerMinute;
@@ -191,6 +34,189 @@ uint64_t FramesPerMinute(const AudioLayout& layout) {
 uint64_t FrameCount(const AudioLayout& layout) {
   return layout.format.blockAlign ? layout.audioSize / layout.format.blockAlign : 0;
 }
+
+// One block of the scan: a piece of one minute, read and summed.
+struct BlockSums {
+  enum class State { Pending, Summed, Failed } state = State::Pending;
+  level_kernels::RunLevel run;
+  uint64_t samples = 0;
+  uint64_t bytes = 0;
+  std::string error;
+};
+
+// The minutes [first, end) cut into blocks of at most one buffer, none across a minute's end,
+// so that each block belongs to one minute. Two threads read and sum blocks (reading a cached
+// file costs about as much as summing it, and each block stays in its own core's cache), and
+// the calling thread hands the minutes to the sink in order.
+class BlockScan {
+ public:
+  BlockScan(File& file, const std::string& path, const AudioLayout& layout, int64_t first, int64_t end)
+      : file_(file),
+        path_(path),
+        layout_(layout),
+        first_(first),
+        end_(end),
+        width_(layout.format.blockAlign / layout.format.channels),
+        kernel_(level_kernels::KernelFor(layout.format.encoding, width_)),
+        blockSize_(kScanBlockSize / layout.format.blockAlign * layout.format.blockAlign),
+        blocksPerMinute_(static_cast<int64_t>((FramesPerMinute(layout) * layout.format.blockAlign + blockSize_ - 1) /
+                                              blockSize_)),
+        blockCount_(blocksPerMinute_ * (end - first)) {}
+
+  ~BlockScan() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    if (helper_.joinable()) helper_.join();
+  }
+  BlockScan(const BlockScan&) = delete;
+  BlockScan& operator=(const BlockScan&) = delete;
+
+  ScanOutcome Run(LevelSink& sink) {
+    ScanOutcome outcome;
+    outcome.nextMinute = first_;
+    const ByteSpan last = MinuteSpan(layout_, end_ - 1);
+    const uint64_t total = last.offset + last.size - MinuteSpan(layout_, first_).offset;
+    uint64_t done = 0;
+    MinuteLevel level;
+    double sumSquares = 0;
+    uint64_t samples = 0;
+    std::vector<unsigned char> buffer(blockSize_);
+    if (blockCount_ > 1 && std::thread::hardware_concurrency() != 1) StartHelper();
+
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (handedOut_ < blockCount_) {
+      // Asked before each block, also one the other thread has summed already: a stop gives
+      // no minute after it.
+      lock.unlock();
+      if (!sink.KeepGoing()) {
+        outcome.end = ScanEnd::Stopped;
+        return outcome;
+      }
+      lock.lock();
+      BlockSums& slot = slots_[handedOut_ % kReadAhead];
+      if (slot.state == BlockSums::State::Pending) {
+        if (CanClaim()) {
+          SumNextBlock(lock, buffer);
+        } else {
+          changed_.wait(lock, [&] { return slot.state != BlockSums::State::Pending; });
+        }
+        continue;
+      }
+      if (slot.state == BlockSums::State::Failed) {
+        outcome.end = ScanEnd::Failed;
+        outcome.error = slot.error;
+        return outcome;
+      }
+      const BlockSums sums = std::move(slot);
+      slot = BlockSums();
+      const int64_t block = handedOut_++;
+      lock.unlock();
+      changed_.notify_all();
+
+      level.peak = std::max(level.peak, sums.run.peak);
+      sumSquares += sums.run.sumSquares;
+      samples += sums.samples;
+      done += sums.bytes;
+      if ((block + 1) % blocksPerMinute_ == 0) {
+        const int64_t minute = first_ + block / blocksPerMinute_;
+        level.seconds = static_cast<double>(MinuteSpan(layout_, minute).size / layout_.format.blockAlign) /
+                        layout_.format.sampleRate;
+        level.meanSquare = samples ? sumSquares / static_cast<double>(samples) : 0;
+        sink.Scanned(minute, level);
+        outcome.nextMinute = minute + 1;
+        level = MinuteLevel();
+        sumSquares = 0;
+        samples = 0;
+      }
+      sink.BytesRead(done, total);
+      lock.lock();
+    }
+    return outcome;
+  }
+
+ private:
+  // With the lock held: whether a block is left to read and its slot is free.
+  bool CanClaim() const { return !stop_ && claimed_ < blockCount_ && claimed_ < handedOut_ + kReadAhead; }
+
+  // With the lock held, which it lets go meanwhile: reads and sums the next block into its slot.
+  void SumNextBlock(std::unique_lock<std::mutex>& lock, std::vector<unsigned char>& buffer) {
+    const int64_t block = claimed_++;
+    lock.unlock();
+    BlockSums sums = Sum(block, buffer);
+    lock.lock();
+    slots_[block % kReadAhead] = std::move(sums);
+  }
+
+  void StartHelper() {
+    try {
+      helper_ = std::thread([this] {
+        try {
+          std::vector<unsigned char> buffer(blockSize_);
+          std::unique_lock<std::mutex> lock(mutex_);
+          while (true) {
+            changed_.wait(lock, [&] { return stop_ || claimed_ >= blockCount_ || CanClaim(); });
+            if (stop_ || claimed_ >= blockCount_) return;
+            SumNextBlock(lock, buffer);
+            lock.unlock();
+            changed_.notify_all();
+            lock.lock();
+          }
+        } catch (...) {
+          // No memory for a second buffer: the calling thread reads the rest alone.
+        }
+      });
+    } catch (...) {
+      // No second thread: the same.
+    }
+  }
+
+  // Reads and sums block `block`; never raises.
+  BlockSums Sum(int64_t block, std::vector<unsigned char>& buffer) const {
+    BlockSums sums;
+    try {
+      const ByteSpan minute = MinuteSpan(layout_, first_ + block / blocksPerMinute_);
+      const uint64_t offset = static_cast<uint64_t>(block % blocksPerMinute_) * blockSize_;
+      sums.bytes = offset < minute.size ? std::min(blockSize_, minute.size - offset) : 0;
+      const auto want = static_cast<size_t>(sums.bytes);
+      // A block past the end of a shorter last minute reads nothing.
+      if (want > 0 && file_.ReadAt(layout_.DataStart() + static_cast<int64_t>(minute.offset + offset),
+                                   buffer.data(), want) < want) {
+        sums.state = BlockSums::State::Failed;
+        sums.error = FormatText(texts::kAudioEndsEarly, path_);
+        return sums;
+      }
+      sums.samples = want / static_cast<size_t>(width_);
+      sums.run = kernel_(buffer.data(), sums.samples);
+      sums.state = BlockSums::State::Summed;
+    } catch (...) {
+      sums.state = BlockSums::State::Failed;
+      sums.error = CurrentErrorMessage();
+    }
+    return sums;
+  }
+
+  File& file_;
+  const std::string& path_;
+  const AudioLayout& layout_;
+  const int64_t first_;
+  const int64_t end_;
+  const int width_;
+  const level_kernels::Kernel kernel_;
+  const uint64_t blockSize_;
+  const int64_t blocksPerMinute_;
+  const int64_t blockCount_;
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  BlockSums slots_[kReadAhead];
+  int64_t claimed_ = 0;    // blocks taken by a thread to read
+  int64_t handedOut_ = 0;  // blocks summed into their minutes
+  bool stop_ = false;
+  std::thread helper_;
+};
 
 }  // namespace
 
@@ -262,43 +288,17 @@ ScanOutcome ScanLevels(File& file, const std::string& path, const AudioLayout& l
     outcome.error = FormatText(texts::kLevelsNotMeasurable, path);
     return outcome;
   }
+  first = std::max<int64_t>(first, 0);
   end = std::min(end, MinuteCountOf(layout));
-  const SampleSummer summer(layout.format);
-  const size_t blockAlign = layout.format.blockAlign;
-  std::vector<unsigned char> block(kScanBlockSize / blockAlign * blockAlign);
-  for (int64_t minute = first; minute < end; ++minute) {
-    const ByteSpan span = MinuteSpan(layout, minute);
-    Sums sums;
-    for (uint64_t done = 0; done < span.size;) {
-      if (!sink.KeepGoing()) {
-        outcome.end = ScanEnd::Stopped;
-        return outcome;
-      }
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(block.size(), span.size - done));
-      size_t got = 0;
-      try {
-        got = file.ReadAt(layout.DataStart() + static_cast<int64_t>(span.offset + done), block.data(), want);
-      } catch (...) {
-        outcome.end = ScanEnd::Failed;
-        outcome.error = CurrentErrorMessage();
-        return outcome;
-      }
-      if (got < want) {
-        outcome.end = ScanEnd::Failed;
-        outcome.error = FormatText(texts::kAudioEndsEarly, path);
-        return outcome;
-      }
-      sums.Add(summer.Sum(block.data(), got));
-      done += got;
-    }
-    MinuteLevel level;
-    level.seconds = static_cast<double>(span.size / blockAlign) / layout.format.sampleRate;
-    level.peak = sums.peak;
-    level.meanSquare = sums.samples ? sums.sumSquares / static_cast<double>(sums.samples) : 0;
-    sink.Scanned(minute, level);
-    outcome.nextMinute = minute + 1;
+  if (first >= end) return outcome;
+  try {
+    BlockScan scan(file, path, layout, first, end);
+    return scan.Run(sink);
+  } catch (const std::bad_alloc&) {
+    outcome.end = ScanEnd::Failed;
+    outcome.error = CurrentErrorMessage();
+    return outcome;
   }
-  return outcome;
 }
 
 ScanOutcome ScanLevelsOf(const std::string& path, const AudioLayout& layout, int64_t first, int64_t end,

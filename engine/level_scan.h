@@ -2,8 +2,8 @@
 // The loudness of a recording, minute by minute: each started minute's peak and RMS over all
 // its channels, in dB of full scale. Samples count as fractions of full scale: integer PCM
 // divided by 2^(bits - 1) of its container (8-bit is unsigned, centred at 128), float as
-// stored, A-law and mu-law decoded to 16-bit first. The file is read in blocks of a few
-// MiB, so memory does not grow with it.
+// stored, A-law and mu-law decoded to 16-bit first. The file is read in blocks of 1 MiB, two
+// at a time, so memory does not grow with it.
 
 #include <cstdint>
 #include <string>
@@ -52,6 +52,8 @@ class LevelSink {
   virtual void Scanned(int64_t minute, const MinuteLevel& level) = 0;
   // Asked between blocks; false stops the scan there.
   virtual bool KeepGoing() { return true; }
+  // After each block: `done` of the `total` audio bytes of the minutes asked for are summed.
+  virtual void BytesRead(uint64_t /*done*/, uint64_t /*total*/) {}
 };
 
 enum class ScanEnd {
@@ -67,8 +69,9 @@ struct ScanOutcome {
 };
 
 // Scans minutes [first, end) of the audio of the open `file`, laid out as `layout`, handing
-// each to `sink` as soon as it is done. Never raises for the file: a read error or a short
-// read ends the scan, the minutes before it given already.
+// each to `sink` as soon as it is done, in order, on the calling thread. A second thread
+// reads and sums blocks beside it. Never raises for the file: a read error or a short read
+// ends the scan, the minutes before it given already.
 ScanOutcome ScanLevels(File& file, const std::string& path, const AudioLayout& layout, int64_t first,
                        int64_t end, LevelSink& sink);
 

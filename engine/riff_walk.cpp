@@ -78,7 +78,7 @@ bool ChunkStartsAt(File& file, int64_t position, int64_t fileLength) {
   return position + 8 + static_cast<int64_t>(ReadU32(head + 4)) <= fileLength;
 }
 
-ChunkWalk WalkChunks(File& file, int64_t fileLength) {
+ChunkWalk WalkChunks(File& file, int64_t fileLength, std::vector<ChunkEntry>* listing) {
   ChunkWalk walk;
   CachedReader reader(file, fileLength);
   unsigned char head[12] = {};
@@ -112,10 +112,11 @@ ChunkWalk WalkChunks(File& file, int64_t fileLength) {
       walk.fmt = ReadFmt(reader, pos, size);
     } else if (IdIs(chunk, "data") && !walk.dataTagPos) {
       walk.dataTagPos = pos;
-      if (walk.fmt) return walk;
-      // A fmt chunk may follow the audio: walk on past it.
       if (size == UINT32_MAX && walk.ds64DataSize) bodySize = *walk.ds64DataSize;
+      if (walk.fmt && !listing) return walk;
+      // A fmt chunk may follow the audio: walk on past it.
     }
+    if (listing) listing->push_back({std::string(chunk, chunk + 4), pos, bodySize});
     if (bodySize > static_cast<uint64_t>(fileLength - pos - 8)) {
       walk.broken = !walk.dataTagPos;
       return walk;

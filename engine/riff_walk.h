@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "file.h"
 #include "wave_format.h"
@@ -36,8 +37,17 @@ struct ChunkWalk {
 // At most this many chunks are walked: a file of tiny chunks cannot make a load hang.
 inline constexpr int kMaxChunksWalked = 1 << 20;
 
-// Walks the chunks of `file` (of `fileLength` bytes).
-ChunkWalk WalkChunks(File& file, int64_t fileLength);
+// One chunk the walk passed: its id, where its header starts, and its body's size (for an
+// RF64 data chunk stated as 0xFFFFFFFF, the ds64 chunk's).
+struct ChunkEntry {
+  std::string id;
+  int64_t offset = 0;
+  uint64_t size = 0;
+};
+
+// Walks the chunks of `file` (of `fileLength` bytes). With `listing`, every chunk passed is
+// added to it and the walk goes on past the audio, to the end of the chain.
+ChunkWalk WalkChunks(File& file, int64_t fileLength, std::vector<ChunkEntry>* listing = nullptr);
 
 // True when the 8 bytes at `position` read as a chunk header whose body fits in the file.
 bool ChunkStartsAt(File& file, int64_t position, int64_t fileLength);

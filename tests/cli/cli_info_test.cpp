@@ -86,7 +86,7 @@ TEST(CliInfo, HelpNamesEveryCommandOptionAndExitStatus) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
   const std::string& help = result.out;
-  EXPECT_EQ(help.rfind("usage: ostrevan-cli info WAV\n", 0), 0u) << help;
+  EXPECT_EQ(help.rfind("usage: ostrevan-cli info WAV [--json]\n", 0), 0u) << help;
 
   std::vector<std::string> lines;
   for (size_t at = 0; at < help.size();) {
@@ -100,8 +100,8 @@ TEST(CliInfo, HelpNamesEveryCommandOptionAndExitStatus) {
     return std::count_if(lines.begin(), lines.end(),
                          [&](const std::string& line) { return line.rfind("  " + lead + " ", 0) == 0; });
   };
-  for (const char* item : {"info", "cut", "writeback", "--help", "--version", "--length TEXT", "--start TEXT",
-                           "--from-end", "0", "1", "2", "64"}) {
+  for (const char* item : {"info", "levels", "cut", "writeback", "--help", "--version", "--json", "--length TEXT",
+                           "--start TEXT", "--from-end", "0", "1", "2", "64"}) {
     EXPECT_EQ(described(item), 1) << item << "\n" << help;
   }
   // Status 0 is told by the message that ends a run, as the program prints it.

@@ -1,5 +1,5 @@
 // ostrevan-cli's progress line on a terminal, its absence in a pipe, and Ctrl+C stopping a
-// write-back the safe way. The copies are slowed down so that there is time to watch.
+// write-back the safe way and a level scan after the minutes it measured. The copies are slowed down so that there is time to watch.
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -92,6 +92,24 @@ TEST_F(CliProgress, CtrlCStopsAWriteBackAndPutsTheSourceBack) {
   EXPECT_NE(terminal.seen.find(FormatText(texts::kWriteBackStopped, source)), std::string::npos) << terminal.seen;
   EXPECT_EQ(ReadFile(source), original);
   EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"take-1-1.ini", "take-1-1.wav", "take.wav"}));
+}
+
+// Ten blocks of 480,000 bytes, two read at a time: Ctrl+C comes long before the last.
+TEST_F(CliProgress, CtrlCStopsALevelScanAfterTheMinutesMeasured) {
+  const std::string longer = dir.File("long.wav");
+  WriteFile(longer, MakeWave(shape, PatternBytes(10 * BytesPerMinute(shape))));
+  Terminal terminal({"levels", longer});
+  const auto progress = [](const std::string& seen) { return seen.find(" / 4,800 KB") != std::string::npos; };
+  ASSERT_TRUE(terminal.ReadUntil(progress)) << terminal.seen;
+  kill(terminal.pid, SIGINT);
+  terminal.ReadUntil([](const std::string&) { return false; });
+  EXPECT_EQ(terminal.Wait(), 1);
+  EXPECT_NE(terminal.seen.find("\rlong.wav: 480 / 4,800 KB"), std::string::npos) << terminal.seen;
+  // The minutes measured, each on a line of its own (the progress blanked first), then the
+  // message.
+  EXPECT_EQ(terminal.seen.rfind("0 ", 0), 0u) << terminal.seen;
+  EXPECT_EQ(terminal.seen.find("\r9 "), std::string::npos) << terminal.seen;
+  EXPECT_NE(terminal.seen.find(u8"音量の測定を中止しました\r\n"), std::string::npos) << terminal.seen;
 }
 
 }  // namespace

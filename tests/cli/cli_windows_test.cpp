@@ -1,11 +1,13 @@
 // ostrevan-cli.exe under Wine (code page 932) with names beyond the code page: its arguments
 // arrive in UTF-16, a pipe gets code page 932 ("?" for what it lacks) and a console gets
-// every character. Files held a moment by a scanner, and paths beyond MAX_PATH.
+// every character, and JSON comes as UTF-8. Files held a moment by a scanner, and paths
+// beyond MAX_PATH.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 
@@ -73,6 +75,15 @@ TEST_F(CliWindows, APipeGetsTheCodePageAndTheWorkIsDone) {
   result = RunCli({"info", dir.File(u8"녹음café.wav")});
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.err, kCannotOpen932Before + dir.File("??caf?.wav") + kCannotOpen932After);
+}
+
+// JSON is UTF-8 by definition: a pipe gets it so, whatever the code page.
+TEST_F(CliWindows, JsonOnAPipeIsUtf8) {
+  for (const char* command : {"info", "levels"}) {
+    const ProcessResult result = RunCli({command, source, "--json"});
+    EXPECT_EQ(result.status, 0) << command << ": " << result.err;
+    EXPECT_EQ(nlohmann::json::parse(result.out)["file"], source) << result.out;
+  }
 }
 
 TEST_F(CliWindows, AConsoleShowsEveryCharacter) {

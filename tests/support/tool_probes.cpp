@@ -1,5 +1,6 @@
 #include "tool_probes.h"
 
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -34,8 +35,8 @@ ToolInfo Soxi(const std::string& path) {
 ToolInfo Ffprobe(const std::string& path) {
   ToolInfo info;
   bool ok = false;
-  std::istringstream out(RunShell("ffprobe -v error -select_streams a:0 -show_entries "
-                                  "stream=codec_name,sample_rate,channels,bits_per_sample,duration -of default=nw=1 " +
+  std::istringstream out(RunShell("ffprobe -v error -select_streams a:0 -show_entries stream=codec_name,"
+                                  "sample_rate,channels,bits_per_sample,duration,duration_ts -of default=nw=1 " +
                                       ShellQuoted(path),
                                   &ok));
   std::map<std::string, std::string> fields;
@@ -49,7 +50,26 @@ ToolInfo Ffprobe(const std::string& path) {
   info.channels = std::stoi(fields["channels"]);
   info.rate = std::stoi(fields["sample_rate"]);
   info.bits = std::stoi(fields["bits_per_sample"]);
+  if (fields.count("duration_ts")) info.samples = std::stoull(fields["duration_ts"]);
   return info;
+}
+
+ToolLevels SoxStats(const std::string& path, double start, double seconds) {
+  bool ok = false;
+  // stats reports on standard error.
+  std::istringstream out(RunShell("sox " + ShellQuoted(path) + " -n trim " + std::to_string(start) + " " +
+                                      std::to_string(seconds) + " stats 2>&1",
+                                  &ok));
+  ToolLevels levels{std::nan(""), std::nan("")};
+  const auto number = [](const std::string& text) { return text == "-inf" ? -INFINITY : std::stod(text); };
+  for (std::string line; ok && std::getline(out, line);) {
+    std::istringstream words(line);
+    std::string a, b, c, value;
+    words >> a >> b >> c >> value;
+    if (a == "Pk" && b == "lev") levels.peakDb = number(value);
+    if (a == "RMS" && b == "lev") levels.rmsDb = number(value);
+  }
+  return levels;
 }
 
 Bytes SoxAudio(const std::string& path) {

@@ -13,7 +13,7 @@ namespace ostrevan::testing {
 // A file's audio format and length as a tool reads them; seconds -1 when it cannot read it.
 struct ToolInfo {
   double seconds = -1;
-  uint64_t samples = 0;  // frames (soxi only)
+  uint64_t samples = 0;  // frames
   int channels = 0;
   int rate = 0;
   int bits = 0;
@@ -23,6 +23,14 @@ struct ToolInfo {
 
 ToolInfo Soxi(const std::string& path);
 ToolInfo Ffprobe(const std::string& path);
+
+// Peak and RMS in dBFS over all channels as sox's stats effect measures them ("Overall"),
+// of `seconds` from `start`; minus infinity for silence, NaN when sox fails.
+struct ToolLevels {
+  double peakDb = 0;
+  double rmsDb = 0;
+};
+ToolLevels SoxStats(const std::string& path, double start, double seconds);
 
 // The audio bytes as sox decodes them, in the file's own encoding.
 Bytes SoxAudio(const std::string& path);
