@@ -116,12 +116,14 @@ TEST(MinuteMap, TheScanLetsGoOfTheFileAndMeasuresWhatWasWrittenAgain) {
   EXPECT_DOUBLE_EQ(scanner.Levels().minutes[2]->seconds, 30);
   EXPECT_EQ(MapStatus(scanner.Levels()), Text(u8"3分中3分を測りました"));
 
+  scanner.Pause();  // as before a write-back: on Windows a reader keeps writers out
   PutBytes(path, wave.layout.DataStart() + kMinute, Bytes(kMinute, 0));  // minute 1 silenced
   scanner.Remeasure(kMinute + 10, 4);
   ASSERT_TRUE(Settled(scanner));
   EXPECT_EQ(scanner.Levels().minutes[1]->peak, 0);
   EXPECT_GT(scanner.Levels().minutes[2]->peak, 0);
 
+  scanner.Pause();
   ResizeFile(path, wave.layout.DataStart() + kMinute + 100);  // cut short behind the load's back
   scanner.Begin(path, wave.layout);
   ASSERT_TRUE(Settled(scanner));

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <iterator>
 #include <random>
 
@@ -118,6 +119,8 @@ void PutBytes(const std::string& path, int64_t position, const Bytes& bytes) {
   std::fstream io(PathOf(path), std::ios::binary | std::ios::in | std::ios::out);
   io.seekp(position);
   io.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  io.flush();
+  if (!io) throw std::runtime_error("cannot write into " + path);
 }
 
 void ResizeFile(const std::string& path, uint64_t size) { fs::resize_file(PathOf(path), size); }
