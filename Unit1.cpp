@@ -233,7 +233,9 @@ void TForm1::WaveLoaded(const std::string& path) {
 }
 
 void TForm1::SourceWriting(const std::string& path, uint64_t offset, uint64_t size) {
-  if (!scanner_.Path().empty() && ostrevan::NamesTheSameFile(path, scanner_.Path())) written_.emplace_back(offset, size);
+  if (!scanner_.Path().empty() && ostrevan::NamesTheSameFile(path, scanner_.Path())) {
+    written_.emplace_back(offset, size);
+  }
 }
 
 void TForm1::ShowInfo(const std::string& text) { ostrevan::app::ShowInfoBox(text); }

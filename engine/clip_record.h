@@ -56,9 +56,9 @@ RecordLines ReadRecordLines(const std::string& recordPath);
 
 // The record in `lines`: the numbers of lines 0 and 1, the path of line 2, and the
 // fingerprint. A number that is no integer, or a negative byte count, raises
-// "クリップ記録 %s が読めません（%s）" with the integer's error or "範囲チェックエラー". Only a record of three lines, or three followed by
-// empty lines, has no fingerprint; any other fourth line must be one, or the record is
-// refused with "クリップ記録 %s の 4 行目が読めません".
+// "クリップ記録 %s が読めません（%s）" with the integer's error or "範囲チェックエラー".
+// Only a record of three lines, or three followed by empty lines, has no fingerprint; any
+// other fourth line must be one, or the record is refused with "クリップ記録 %s の 4 行目が読めません".
 ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines);
 
 // The record at `recordPath`; none when there is no such file or it holds no record. A file

@@ -372,7 +372,8 @@ void RefuseRecordsListedTogether(const std::vector<std::string>& recordPaths) {
       const std::string& a = recordPaths[first];
       const std::string& b = recordPaths[later];
       if (IsUndoRecordPath(a) == IsUndoRecordPath(b)) throw EngineError(FormatText(texts::kRecordListedTwice, {a, b}));
-      throw EngineError(FormatText(texts::kRecordWithItsUndo, {IsUndoRecordPath(a) ? b : a, IsUndoRecordPath(a) ? a : b}));
+      const bool undoFirst = IsUndoRecordPath(a);  // the record is named first
+      throw EngineError(FormatText(texts::kRecordWithItsUndo, {undoFirst ? b : a, undoFirst ? a : b}));
     }
   }
 }

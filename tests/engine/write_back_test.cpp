@@ -330,26 +330,22 @@ TEST_F(WriteBack, ARecordListedTwiceOrWithItsUndoIsRefusedBeforeAnythingIsWritte
   Edit(first, PatternBytes(kMinute, 30));
   Edit(record, PatternBytes(2 * kMinute, 31));
   const std::string undo = UndoRecordPathOf(record);
-  struct Row {
-    std::vector<std::string> list;
-    const char* refusal;
-    std::string record, other;
-  };
-  std::vector<Row> rows = {
-      {{first, record, record}, texts::kRecordListedTwice, record, record},
-      {{undo, undo}, texts::kRecordListedTwice, undo, undo},
-      {{first, record, undo}, texts::kRecordWithItsUndo, record, undo},
-      {{undo, first, record}, texts::kRecordWithItsUndo, record, undo},
+  using S = const std::string&;
+  auto twice = [](S a, S b) { return FormatText(texts::kRecordListedTwice, {a, b}); };
+  auto withUndo = [](S a, S b) { return FormatText(texts::kRecordWithItsUndo, {a, b}); };
+  std::vector<std::pair<std::vector<std::string>, std::string>> rows = {  // a list, its refusal
+      {{first, record, record}, twice(record, record)},
+      {{first, record, undo}, withUndo(record, undo)},
+      {{undo, first, record}, withUndo(record, undo)},
   };
 #ifdef _WIN32
   // Windows names files without regard to case.
-  const std::string upper = dir.File("TALK-3-2.INI");
-  const std::string mixedUndo = dir.File("Talk-3-2.Undo.Ini");
-  rows.push_back({{first, record, upper}, texts::kRecordListedTwice, record, upper});
-  rows.push_back({{first, mixedUndo, record}, texts::kRecordWithItsUndo, record, mixedUndo});
+  const std::string upper = dir.File("TALK-3-2.INI"), mixedUndo = dir.File("Talk-3-2.Undo.Ini");
+  rows.push_back({{first, record, upper}, twice(record, upper)});
+  rows.push_back({{first, mixedUndo, upper}, withUndo(upper, mixedUndo)});
 #endif
   const std::vector<std::string> names = NamesIn(dir.path());
-  for (const Row& row : rows) EXPECT_EQ(Run(row.list), FormatText(row.refusal, {row.record, row.other}));
+  for (const auto& [list, refusal] : rows) EXPECT_EQ(Run(list), refusal);
   EXPECT_EQ(ReadFile(source), original);
   EXPECT_EQ(NamesIn(dir.path()), names);
   EXPECT_TRUE(ui.infos.empty());
