@@ -32,6 +32,8 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 constexpr DWORD kFormExStyle = 0;
 // Posted when ComboBox1's choice changed: its text is the new one only after the notification.
 constexpr UINT kUpdateClipOnMap = WM_APP + 10;
+// Posted before the message loop starts, so handled once the window shows.
+constexpr UINT kCommandLineDrop = WM_APP + 11;
 
 // A dropped name, asked for in 16-bit characters so that any name Windows can hold comes
 // whole, however long.
@@ -39,12 +41,6 @@ std::string DroppedName(HDROP drop, UINT index) {
   std::wstring wide(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
   wide.resize(DragQueryFileW(drop, index, wide.data(), static_cast<UINT>(wide.size())));
   return ostrevan::Narrow(wide);
-}
-
-// Two names of one file, as far as the names tell: Windows compares them without case.
-bool NamesTheSameFile(const std::string& left, const std::string& right) {
-  return lstrcmpiW(ostrevan::Widen(ostrevan::AbsolutePath(left)).c_str(),
-                   ostrevan::Widen(ostrevan::AbsolutePath(right)).c_str()) == 0;
 }
 
 }  // namespace
@@ -155,6 +151,22 @@ void TForm1::WMDropFiles(HDROP drop) {
       count, [drop](uint32_t i) { return DroppedName(drop, i); }, *this, *this);
 }
 
+void TForm1::DropAfterShowing(std::vector<std::string> paths) {
+  commandLinePaths_ = std::move(paths);
+  if (!commandLinePaths_.empty()) PostMessageW(handle_, kCommandLineDrop, 0, 0);
+}
+
+// A drop names files by their full paths: one given relative to the folder the program was
+// started in is made one, so that a record keeps where its source is.
+void TForm1::CommandLineDrop() {
+  const std::vector<std::string> paths = std::move(commandLinePaths_);
+  ostrevan::rules::DropFiles(
+      static_cast<uint32_t>(paths.size()), [&paths](uint32_t i) { return ostrevan::AbsolutePath(paths[i]); }, *this,
+      *this);
+}
+
+void TForm1::ListBox1Delete() { Item<ListBox>(ControlId::ListBox1).RemoveSelected(); }
+
 void TForm1::Button1Click() {
   openDialog1_.SetFilter(ostrevan::app::kOpenDialogFilterName, ostrevan::app::kOpenDialogFilterPattern);
   if (!openDialog1_.Execute(handle_, ostrevan::Widen(SourcePath()))) return;
@@ -221,7 +233,9 @@ void TForm1::WaveLoaded(const std::string& path) {
 }
 
 void TForm1::SourceWriting(const std::string& path, uint64_t offset, uint64_t size) {
-  if (!scanner_.Path().empty() && NamesTheSameFile(path, scanner_.Path())) written_.emplace_back(offset, size);
+  if (!scanner_.Path().empty() && ostrevan::NamesTheSameFile(path, scanner_.Path())) {
+    written_.emplace_back(offset, size);
+  }
 }
 
 void TForm1::ShowInfo(const std::string& text) { ostrevan::app::ShowInfoBox(text); }
@@ -323,6 +337,13 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kUpdateClipOnMap:
       UpdateClipOnMap();
       return 0;
+    case kCommandLineDrop:
+      RunHandler([this] { CommandLineDrop(); });
+      return 0;
+    case WM_VKEYTOITEM:  // a key in ListBox1 (LBS_WANTKEYBOARDINPUT); -2: handled, -1: the list's own
+      if (LOWORD(wParam) != VK_DELETE) return -1;
+      RunHandler([this] { ListBox1Delete(); });
+      return -2;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;

@@ -24,10 +24,14 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   // Creates the window, owned by `owner`, from its layout; FormCreate runs during creation.
   static TForm1* Create(HINSTANCE instance, HWND owner, HICON icon);
   HWND Handle() const { return handle_; }
+  // Paths from the command line: routed as a drop once the window shows.
+  void DropAfterShowing(std::vector<std::string> paths);
 
   // Event handlers.
   void FormCreate();
   void WMDropFiles(HDROP drop);
+  void CommandLineDrop();
+  void ListBox1Delete();
   void Button1Click();
   void Button2Click();
   void Button3Click();
@@ -91,6 +95,7 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   // The map before the scanner: the scanner's thread tells the map, so it stops first.
   ostrevan::app::MinuteMap minuteMap1_;
   ostrevan::rules::LevelScanner scanner_{[this] { minuteMap1_.LevelsChanged(); }};
+  std::vector<std::string> commandLinePaths_;
   // The loaded file's audio that a write-back is changing, measured again when it ends.
   std::vector<std::pair<uint64_t, uint64_t>> written_;
 };

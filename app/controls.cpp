@@ -139,6 +139,14 @@ bool ListBox::Add(const std::string& text) const {
 }
 void ListBox::Clear() const { SendMessageW(window_, LB_RESETCONTENT, 0, 0); }
 
+void ListBox::RemoveSelected() const {
+  const LRESULT selected = SendMessageW(window_, LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR) return;
+  // Pressed again, Delete goes on down the list.
+  const LRESULT left = SendMessageW(window_, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
+  if (left > 0) SendMessageW(window_, LB_SETCURSEL, static_cast<WPARAM>(std::min(selected, left - 1)), 0);
+}
+
 void ListBox::SetItemHeight(int height) const { SendMessageW(window_, LB_SETITEMHEIGHT, 0, height); }
 
 void ProgressBar::SetRange(int maximum) const { SendMessageW(window_, PBM_SETRANGE32, 0, maximum); }

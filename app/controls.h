@@ -78,6 +78,8 @@ class ListBox : public Control {
   // False when the list cannot take another item.
   bool Add(const std::string& text) const;
   void Clear() const;
+  // Removes the selected item, if any, and selects the one that takes its place.
+  void RemoveSelected() const;
   void SetItemHeight(int height) const;
 };
 

@@ -36,6 +36,7 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_COMMAND:
     case WM_HSCROLL:
+    case WM_VKEYTOITEM:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
@@ -144,7 +145,8 @@ ClassAndStyle ClassAndStyleOf(const ControlLayout& row, bool continuesGroup) {
       break;
     case ControlKind::ListBox:
       made.className = L"ListBox";
-      made.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+      // Its keys go to the window first: Delete removes a record.
+      made.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT | WS_VSCROLL;
       made.exStyle |= WS_EX_CLIENTEDGE;
       break;
   }

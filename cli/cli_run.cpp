@@ -13,6 +13,7 @@
 #include "console_ui.h"
 #include "engine_error.h"
 #include "file.h"
+#include "integer_text.h"
 #include "load_wave.h"
 #include "ostrevan_version.h"
 #include "save_clip.h"
@@ -47,8 +48,10 @@ constexpr const char* kHelpBody =
     "             digital silence)\n"
     "\n"
     "options of cut:\n"
-    "  --length TEXT  the clip's length in whole minutes, kept as typed in the names\n"
-    "  --start TEXT   the start minute, 0 to the file's whole minutes - 1\n"
+    "  --length TEXT  the clip's length in whole minutes, 1 or more; the names hold\n"
+    "                 it as typed, full-width digits and signs made ASCII\n"
+    "  --start TEXT   the start minute, 0 to the file's whole minutes - 1, in\n"
+    "                 digits (full-width ones too)\n"
     "  --from-end     the clip ends at the end of the audio\n"
     "\n"
     "The clip and record of rec.wav, --start 5 --length 3: rec-5-3.wav, rec-5-3.ini;\n"
@@ -60,7 +63,8 @@ constexpr const char* kHelpBody =
     "a cut, a write-back or a level scan on one line. Ctrl+C stops each safely: a\n"
     "stopped cut leaves no clip, a stopped write-back puts the source back as it\n"
     "was, a stopped scan has printed the minutes it measured.\n"
-    "Writing back RECORD.undo.ini undoes RECORD's write-backs.\n"
+    "Writing back RECORD.undo.ini undoes RECORD's write-backs. A list naming a\n"
+    "record twice, or a record with its undo record, is refused; nothing is written.\n"
     "\n"
     "exit status:\n"
     "  0   ended with \"%s\", or info read a file of one minute or\n"
@@ -117,7 +121,9 @@ int Cut(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     }
   }
   if (!length || (start != nullptr) == fromEnd) throw UsageError{};
-  const std::optional<std::string> startText = start ? CanonicalMinuteText(*start) : std::string("0");
+  // Full-width digits typed with a Japanese input method are read as SaveClip reads them.
+  const std::optional<std::string> startText =
+      start ? CanonicalMinuteText(AsciiDigitsAndSigns(*start)) : std::string("0");
   if (!startText) throw UsageError{};
 
   if (!LoadAndPrint(wav, out, false)) return kExitMessage;

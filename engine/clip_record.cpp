@@ -29,6 +29,11 @@ RecordLines InUtf8(RecordLines lines) {
   return lines;
 }
 
+// What failed, said of the record it failed in: a list may hold any .ini file.
+[[noreturn]] void RecordUnreadable(const std::string& recordPath, const std::string& reason) {
+  throw EngineError(FormatText(texts::kRecordUnreadable, {recordPath, reason}));
+}
+
 }  // namespace
 
 std::string ComposeRecordText(const ClipRecord& record) {
@@ -79,17 +84,26 @@ RecordLines ReadRecordLines(const std::string& recordPath) {
   File file;
   if (!file.Open(recordPath, FileMode::ReadShared)) throw EngineError(FormatText(texts::kCannotOpen, recordPath));
   const int64_t length = file.Length();
-  if (length > kMaxRecordFileSize) throw EngineError(Text(texts::kTextTooLarge));
+  if (length > kMaxRecordFileSize) RecordUnreadable(recordPath, Text(texts::kTextTooLarge));
   std::string bytes(static_cast<size_t>(length), '\0');
-  bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+  try {
+    bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+  } catch (const EngineError& error) {
+    RecordUnreadable(recordPath, error.message());
+  }
   file.Close();
   return InUtf8(SplitRecordText(bytes));
 }
 
 ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines) {
   ClipRecord record;
-  record.clipOffset = ParseInteger64Text(lines.lines[0]);
-  record.clipBytes = ParseInteger64Text(lines.lines[1]);
+  try {
+    record.clipOffset = ParseInteger64Text(lines.lines[0]);
+    record.clipBytes = ParseInteger64Text(lines.lines[1]);
+  } catch (const EngineError& error) {
+    RecordUnreadable(recordPath, error.message());
+  }
+  if (record.clipBytes < 0) RecordUnreadable(recordPath, Text(texts::kRangeCheck));
   record.sourcePath = lines.lines[2];
   // A fourth line that only looks like a fingerprint ("XXH3-128:", a leading blank, another
   // hash) must not pass for a record without one: that would skip the check that the range

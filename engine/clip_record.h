@@ -32,7 +32,7 @@ std::string ComposeRecordText(const ClipRecord& record);
 std::string RecordFileBytes(const ClipRecord& record);
 
 // The record files this program reads are small; a larger file is refused with
-// "文字列の大きさが メモ の制限を越えました".
+// "クリップ記録 %s が読めません（文字列の大きさが メモ の制限を越えました）".
 inline constexpr int64_t kMaxRecordFileSize = 1 << 20;
 inline constexpr size_t kMaxRecordLineLength = 4096;
 
@@ -51,13 +51,14 @@ RecordLines SplitRecordText(const std::string& bytes);
 // splits it, and gives its lines and text in UTF-8: a record with the byte-order mark is
 // UTF-8; any other is in the system code page, unless its path read so names no file and
 // is well-formed UTF-8 (a text editor saved the record as UTF-8 without the mark). Raises
-// "ファイル %s は開けません" or the size error.
+// "ファイル %s は開けません", or the size or read error in "クリップ記録 %s が読めません（%s）".
 RecordLines ReadRecordLines(const std::string& recordPath);
 
-// The record in `lines`: the numbers of lines 0 and 1 (raising "'%s' は整数ではありません"), the
-// path of line 2, and the fingerprint. Only a record of three lines, or three followed by
-// empty lines, has no fingerprint; any other fourth line must be one, or the record is
-// refused with "クリップ記録 %s の 4 行目が読めません".
+// The record in `lines`: the numbers of lines 0 and 1, the path of line 2, and the
+// fingerprint. A number that is no integer, or a negative byte count, raises
+// "クリップ記録 %s が読めません（%s）" with the integer's error or "範囲チェックエラー".
+// Only a record of three lines, or three followed by empty lines, has no fingerprint; any
+// other fourth line must be one, or the record is refused with "クリップ記録 %s の 4 行目が読めません".
 ClipRecord ParseClipRecord(const std::string& recordPath, const RecordLines& lines);
 
 // The record at `recordPath`; none when there is no such file or it holds no record. A file

@@ -103,6 +103,10 @@ bool SyncFolderOf(const std::string& path);
 // `path` made absolute against the current folder (an absolute path stays as it is).
 std::string AbsolutePath(const std::string& path);
 
+// True when the two paths name one file as far as the names tell: both made absolute, then
+// compared as the system compares names (Windows without regard to case, POSIX byte for byte).
+bool NamesTheSameFile(const std::string& left, const std::string& right);
+
 // True when `path` names an existing file; a folder does not count and an empty path never exists.
 bool FileExists(const std::string& path);
 

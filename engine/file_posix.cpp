@@ -163,4 +163,8 @@ std::string AbsolutePath(const std::string& path) {
   return folder + (folder.back() == '/' ? "" : "/") + relative;
 }
 
+bool NamesTheSameFile(const std::string& left, const std::string& right) {
+  return AbsolutePath(left) == AbsolutePath(right);
+}
+
 }  // namespace ostrevan

@@ -184,4 +184,13 @@ std::string AbsolutePath(const std::string& path) {
   return full.empty() ? path : Narrow(full);
 }
 
+bool NamesTheSameFile(const std::string& left, const std::string& right) {
+  // Ordinal, as the file system compares: no two distinct names are taken for one by a
+  // language's rules.
+  const std::wstring a = Widen(AbsolutePath(left));
+  const std::wstring b = Widen(AbsolutePath(right));
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
 }  // namespace ostrevan

@@ -75,6 +75,21 @@ int64_t ParseInteger64Text(const std::string& text) {
   return *value;
 }
 
+std::string AsciiDigitsAndSigns(const std::string& text) {
+  // U+FF0B "＋", U+FF0D "－" and U+FF10 to U+FF19 "０" to "９" are EF BC 8B, 8D and 90 to 99.
+  std::string ascii;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto third = static_cast<unsigned char>(i + 2 < text.size() ? text[i + 2] : 0);
+    if (text.compare(i, 2, "\xEF\xBC") == 0 && (third == 0x8B || third == 0x8D || (third >= 0x90 && third <= 0x99))) {
+      ascii += third == 0x8B ? '+' : third == 0x8D ? '-' : static_cast<char>('0' + third - 0x90);
+      i += 2;
+    } else {
+      ascii += text[i];
+    }
+  }
+  return ascii;
+}
+
 std::string DecimalText(int64_t value) { return std::to_string(value); }
 
 namespace {

@@ -15,6 +15,10 @@ int32_t ParseIntegerText(const std::string& text);
 // clip record file. A hexadecimal number is still a 32-bit pattern.
 int64_t ParseInteger64Text(const std::string& text);
 
+// A typed number with the full-width digits and signs of a Japanese input method ("３",
+// "＋", "－") made their ASCII forms; everything else stays as it is.
+std::string AsciiDigitsAndSigns(const std::string& text);
+
 // Plain decimal: no padding, no grouping, "-" for negatives.
 std::string DecimalText(int64_t value);
 

@@ -110,8 +110,9 @@ bool HoldsLineBreakOrNul(const std::string& path) {
 std::string ClipPathFor(const std::string& sourcePath, const std::string& startMinuteText,
                         const std::string& lengthText, ClipMode mode) {
   const std::string base = PathWithoutExtension(sourcePath);
-  if (mode == ClipMode::StartMinute) return base + "-" + startMinuteText + "-" + lengthText + ".wav";
-  return base + "-L-" + lengthText + ".wav";
+  const std::string length = AsciiDigitsAndSigns(lengthText);
+  if (mode == ClipMode::StartMinute) return base + "-" + AsciiDigitsAndSigns(startMinuteText) + "-" + length + ".wav";
+  return base + "-L-" + length + ".wav";
 }
 
 std::string RecordPathFor(const std::string& clipPath) { return PathWithoutExtension(clipPath) + ".ini"; }
@@ -119,15 +120,16 @@ std::string RecordPathFor(const std::string& clipPath) { return PathWithoutExten
 ClipPlan PlanClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
                   ClipMode mode) {
   const LoadedPlayTime& time = wave.playTime;
-  const int32_t lengthMinutes = ParseIntegerText(lengthText);
+  // An empty clip is no clip: a length of 0 is refused as a negative one is.
+  const int32_t lengthMinutes = ParseIntegerText(AsciiDigitsAndSigns(lengthText));
+  if (lengthMinutes < 1) throw EngineError(Text(texts::kRangeCheck));
   const uint64_t bytesPerMinute = static_cast<uint64_t>(time.sampleRate) * time.blockAlign * 60;
   int64_t clipBytes = MinutesToBytes(lengthMinutes, bytesPerMinute);
-  if (clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
 
   const auto dataSize = static_cast<int64_t>(time.audioSize);
   int64_t clipOffset = 0;
   if (mode == ClipMode::StartMinute) {
-    clipOffset = MinutesToBytes(ParseIntegerText(startMinuteText), bytesPerMinute);
+    clipOffset = MinutesToBytes(ParseIntegerText(AsciiDigitsAndSigns(startMinuteText)), bytesPerMinute);
     if (clipOffset < 0) throw EngineError(Text(texts::kRangeCheck));
     if (clipBytes > 0 && clipOffset >= dataSize) return {0, 0, Text(texts::kStartBeyondEnd)};
     // A clip holds only audio: it ends where the audio data ends.

@@ -12,7 +12,8 @@ namespace ostrevan {
 enum class ClipMode { StartMinute, FromEnd };
 
 // The clip's path: the source's path without extension, then "-start-length" (start
-// minute mode) or "-L-length" (from the end), then ".wav"; texts exactly as typed.
+// minute mode) or "-L-length" (from the end), then ".wav"; texts as typed, with full-width
+// digits and signs in their ASCII forms, as PlanClip reads them.
 std::string ClipPathFor(const std::string& sourcePath, const std::string& startMinuteText,
                         const std::string& lengthText, ClipMode mode);
 
@@ -29,7 +30,8 @@ struct ClipPlan {
 // The range the typed texts name, in minutes of the play time `wave` showed: from the start
 // minute up to the audio's end at most, or the last whole minutes before its last whole
 // frame. A range outside the audio is refused with a message. Raises the integer texts'
-// errors, and "範囲チェックエラー" for a negative count.
+// errors (full-width digits and signs read as ASCII), and "範囲チェックエラー" for a length
+// under 1 or a negative start minute.
 ClipPlan PlanClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
                   ClipMode mode);
 

@@ -37,6 +37,15 @@ inline constexpr const char* kRecordNotUpdated =
 inline constexpr const char* kUndoNotWritten =
     u8"置き換えを取り消すためのファイル %s を作成できません。取り出し元は置き換えません";
 inline constexpr const char* kFingerprintUnreadable = u8"クリップ記録 %s の 4 行目が読めません";
+// Any other failure to read a record or its numbers; the second "%s" is what failed
+// ("'[.ShellClassInfo]' は整数ではありません" from a desktop.ini dropped with the records).
+inline constexpr const char* kRecordUnreadable = u8"クリップ記録 %s が読めません（%s）";
+// A list that would write a record back and at once again, or undo it: refused whole.
+inline constexpr const char* kRecordListedTwice =
+    u8"クリップ記録 %s と %s は同じファイルです。1 つだけをリストに残してください。何も書き戻していません";
+inline constexpr const char* kRecordWithItsUndo =
+    u8"クリップ記録 %s と取り消しの記録 %s が同じリストにあります。続けて書き戻すと置き換えてすぐに取り消すことになるため、"
+    u8"何も書き戻していません。どちらかをリストから外してください";
 // A path that a record's lines cannot hold (a line break or NUL in it).
 inline constexpr const char* kPathNotRecordable =
     u8"ファイル名 %s には改行などクリップ記録に書けない文字があるため切り取れません";

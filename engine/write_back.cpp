@@ -51,7 +51,6 @@ struct WriteBack {
 bool Prepare(WriteBack& wb, const std::string& recordText, EngineUi& ui, std::optional<WorkMeter>& meter) {
   const ClipRecord& record = wb.record;
   const std::string clipPath = ClipPathOfRecord(wb.recordPath);
-  if (record.clipBytes < 0) throw EngineError(Text(texts::kRangeCheck));
 
   if (!wb.source.Open(record.sourcePath, FileMode::ReadWriteExclusive)) {
     throw EngineError(FormatText(texts::kCannotOpen, record.sourcePath));
@@ -361,9 +360,28 @@ Ended WriteBackOne(const std::string& recordPath, const ClipRecord& record, cons
   return Ended::Done;
 }
 
+// A record listed twice would be written back twice, and with its undo record it would be
+// written back and at once undone: such a list is refused before anything is written. Names
+// are compared as the system compares them.
+void RefuseRecordsListedTogether(const std::vector<std::string>& recordPaths) {
+  std::vector<std::string> pairOf;  // each record's main record
+  for (const std::string& path : recordPaths) pairOf.push_back(IsUndoRecordPath(path) ? MainRecordPathOf(path) : path);
+  for (size_t later = 1; later < recordPaths.size(); ++later) {
+    for (size_t first = 0; first < later; ++first) {
+      if (!NamesTheSameFile(pairOf[first], pairOf[later])) continue;
+      const std::string& a = recordPaths[first];
+      const std::string& b = recordPaths[later];
+      if (IsUndoRecordPath(a) == IsUndoRecordPath(b)) throw EngineError(FormatText(texts::kRecordListedTwice, {a, b}));
+      const bool undoFirst = IsUndoRecordPath(a);  // the record is named first
+      throw EngineError(FormatText(texts::kRecordWithItsUndo, {undoFirst ? b : a, undoFirst ? a : b}));
+    }
+  }
+}
+
 }  // namespace
 
 void WriteBackClips(const std::vector<std::string>& recordPaths, EngineUi& ui) {
+  RefuseRecordsListedTogether(recordPaths);
   for (const std::string& recordPath : recordPaths) {
     for (int reads = 1;; ++reads) {
       const RecordLines lines = ReadRecordLines(recordPath);

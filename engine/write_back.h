@@ -16,6 +16,8 @@ namespace ostrevan {
 // Shows "終わりました" at the end (also for an empty list), or "取り出し元ファイルがありません"
 // followed by the path when a source is missing (the run ends there). Errors are raised and
 // end the run; the failing record's source is untouched unless the failure is a write.
+// A list naming one record twice, or a record and its undo record, is refused with an error
+// before anything is read or written.
 void WriteBackClips(const std::vector<std::string>& recordPaths, EngineUi& ui);
 
 }  // namespace ostrevan

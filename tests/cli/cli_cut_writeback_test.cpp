@@ -13,6 +13,7 @@
 #include "processes.h"
 #include "save_clip.h"
 #include "test_waves.h"
+#include "texts.h"
 
 namespace ostrevan::testing {
 namespace {
@@ -177,6 +178,12 @@ TEST_F(CliCutWriteback, WritebackRunsTheRecordsInOrder) {
   result = RunCli({"writeback", lost, record});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, u8"取り出し元ファイルがありません" + dir.File("gone.wav") + "\n");
+  EXPECT_EQ(ReadFile(wav), expected);
+
+  // The same record by a relative name and by its full one: nothing is written.
+  result = RunCli({"writeback", "talk-2-1.ini", record}, RunOptions().In(dir.path()));
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, FormatText(texts::kRecordListedTwice, {"talk-2-1.ini", record}) + ".\n");
   EXPECT_EQ(ReadFile(wav), expected);
 
   // An error: the error box's text on standard error, exit 2; the records before it stay written.

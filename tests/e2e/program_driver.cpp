@@ -281,29 +281,39 @@ std::vector<std::string> ListItems(HWND listBox) { return Items(listBox, kListBo
 std::vector<std::string> ComboItems(HWND comboBox) { return Items(comboBox, kComboBoxMessages); }
 
 Program::Program(const std::string& exePath) {
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   Start(exePath, startup, true);
 }
 
 Program::Program(const std::string& exePath, WORD showMode) {
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = showMode;
   Start(exePath, startup, false);
 }
 
-void Program::Start(const std::string& exePath, const STARTUPINFOA& given, bool formVisible) {
-  STARTUPINFOA startup = given;
-  std::string commandLine = "\"" + exePath + "\"";
+Program::Program(const std::vector<std::string>& arguments, const std::string& folder) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  Start(ProgramPath(), startup, true, arguments, folder);
+}
+
+void Program::Start(const std::string& exePath, const STARTUPINFOW& given, bool formVisible,
+                    const std::vector<std::string>& arguments, const std::string& folder) {
+  STARTUPINFOW startup = given;
+  // In 16-bit characters, so that names no code page holds arrive whole.
+  std::wstring commandLine = L"\"" + Wide(exePath) + L"\"";
+  for (const std::string& argument : arguments) commandLine += L" \"" + Wide(argument) + L"\"";
+  const std::wstring wideFolder = Wide(folder);
   // Wine now and then refuses a start right after the previous program ended: try again.
   bool started = false;
   DWORD error = 0;
   for (int attempt = 0; attempt < 5 && !started; ++attempt) {
     if (attempt > 0) Sleep(300);
-    started = CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process_) != FALSE;
+    started = CreateProcessW(Wide(exePath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             folder.empty() ? nullptr : wideFolder.c_str(), &startup, &process_) != FALSE;
     if (!started) error = GetLastError();
   }
   if (!started) {

@@ -44,6 +44,9 @@ class Program {
   // Started with this show mode (STARTUPINFO's wShowWindow), as a shortcut set to
   // "minimized" starts it; Form1 may then be hidden from the start.
   Program(const std::string& exePath, WORD showMode);
+  // Started with `arguments` after its path on the command line, each in quotes (as the
+  // shell starts it with files dropped onto its icon), in the folder `folder`.
+  Program(const std::vector<std::string>& arguments, const std::string& folder);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -111,7 +114,8 @@ class Program {
   DWORD Close();
 
  private:
-  void Start(const std::string& exePath, const STARTUPINFOA& startup, bool formVisible);
+  void Start(const std::string& exePath, const STARTUPINFOW& startup, bool formVisible,
+             const std::vector<std::string>& arguments = {}, const std::string& folder = "");
   // The marker of WaitForPosted: posted (unless one is on its way), taken (true once it has
   // been, then cleared), or taken or overtaken by a box other than `box` (true when taken).
   void PostMarker() const;

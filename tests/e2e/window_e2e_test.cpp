@@ -329,6 +329,29 @@ TEST_F(Window, DropRoutesWavesAndRecordsAndPassesOverTheRest) {
   EXPECT_EQ(program.Close(), 0u);
 }
 
+// Files dropped onto the program's icon come as its arguments: routed as a drop, a name
+// relative to the folder it starts in made whole, one no code page holds arriving whole.
+TEST_F(Window, CommandLinePathsAreDroppedAndDeleteRemovesTheSelectedRecord) {
+  const std::string name = Text(u8"録音 🎙.wav");
+  const std::string wave = WriteMinutes(dir, name, 65);
+  const std::vector<std::string> records = {dir.File("a.ini"), dir.File(Text(u8"b 표.ini")), dir.File("c.ini")};
+  Program program({name, records[0], dir.File("x.txt"), records[1], records[2]}, dir.path());
+  const HWND list = program.Control("ListBox1");
+  EXPECT_TRUE(Shows(program.Control("Label6"), wave));
+  EXPECT_TRUE(Lists(list, records));
+  EXPECT_TRUE(program.ShowsNoDialog());
+
+  program.PressKey(list, VK_DELETE);  // nothing selected
+  EXPECT_TRUE(Lists(list, records));
+  SendMessageW(list, LB_SETCURSEL, 1, 0);
+  program.PressKey(list, VK_DELETE);
+  EXPECT_TRUE(Lists(list, {records[0], records[2]}));
+  program.PressKey(list, VK_DELETE);  // the record that took its place, then the one above
+  program.PressKey(list, VK_DELETE);
+  EXPECT_TRUE(Lists(list, {}));
+  EXPECT_EQ(program.Close(), 0u);
+}
+
 TEST_F(Window, DropOfTwoWavesKeepsTheSecond) {
   const std::string first = WriteMinutes(dir, "one.wav", 600);
   const std::string second = WriteMinutes(dir, "two.wav", 185);

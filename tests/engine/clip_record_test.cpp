@@ -80,7 +80,8 @@ TEST(ClipRecord, ReadingErrors) {
   ScratchDir dir;
   const std::string path = dir.File("big.ini");
   WriteFile(path, "1\r\n2\r\n/a.wav\r\n" + std::string(static_cast<size_t>(kMaxRecordFileSize), 'x'));
-  EXPECT_EQ(ErrorOf([&] { ReadRecordLines(path); }), Text(u8"文字列の大きさが メモ の制限を越えました"));
+  EXPECT_EQ(ErrorOf([&] { ReadRecordLines(path); }),
+            FormatText(texts::kRecordUnreadable, {path, Text(u8"文字列の大きさが メモ の制限を越えました")}));
 
   const std::string missing = dir.File("missing.ini");
   EXPECT_EQ(ErrorOf([&] { ReadRecordLines(missing); }), FormatText(u8"ファイル %s は開けません", missing));

@@ -174,11 +174,10 @@ TEST(LoadWave, AFailedPlayTimeKeepsTheOldPlayTimeAndRefusesCuts) {
   EXPECT_EQ(wave.playTime.audioSize, 200000u);
   EXPECT_EQ(wave.playTime.seconds, 1);
 
-  for (const ClipMode mode : {ClipMode::StartMinute, ClipMode::FromEnd}) {
-    testing::RecordingUi ui;
-    EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "0", "0", bad, mode, ui); }), "(no error)");
-    EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, bad)});
-  }
+  // From the start: a clip from the end as long as the previous file's second is refused first.
+  testing::RecordingUi ui;
+  EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "1", "0", bad, ClipMode::StartMinute, ui); }), "(no error)");
+  EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, bad)});
   EXPECT_EQ(testing::NamesIn(dir.path()), (std::vector<std::string>{"bad.wav", "good.wav"}));
 
   LoadWave(good, wave);

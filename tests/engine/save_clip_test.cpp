@@ -112,7 +112,6 @@ TEST(PlanClip, RangesAndRefusalsFromThePlayTimeAndTheTypedTexts) {
       {"2", "1", ClipMode::StartMinute, m, 2 * m, ""},
       {"3", "9", ClipMode::StartMinute, 9 * m, m + 3, ""},  // ends with the audio, partial frame and all
       {"1", "10", ClipMode::StartMinute, 10 * m, 3, ""},    // only the partial frame is left
-      {"0", "11", ClipMode::StartMinute, 11 * m, 0, ""},    // nothing is never outside the audio
       {"1", "11", ClipMode::StartMinute, 0, 0, beyondEnd},
       {"1", "2147483647", ClipMode::StartMinute, 0, 0, beyondEnd},  // saturated, not wrapped
       {"2", "x", ClipMode::FromEnd, 8 * m, 2 * m, ""},              // from the last whole frame
@@ -258,13 +257,6 @@ TEST(SaveClip, ClipOutsideTheAudioIsRefusedWithAMessageAndNothingWritten) {
                                                   Text(u8"取り出し開始位置がWAVの長さを越えています"),
                                                   Text(u8"取り出し開始位置がWAVの長さを越えています")}));
   EXPECT_EQ(NamesIn(s.dir.path()), std::vector<std::string>{"talk.wav"});
-
-  // A length of 0 at the end of the audio is no clip outside it: a header-only clip.
-  s.ui.infos.clear();
-  s.Cut("0", "10");
-  EXPECT_EQ(ReadFile(s.dir.File("talk-10-0.wav")), ExpectedHeader(0));
-  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-10-0.ini")), Record(10 * kMinute, 0, s.path));
-  EXPECT_EQ(s.ui.infos, std::vector<std::string>{Text(u8"終わりました")});
 }
 
 TEST(SaveClip, NamesUseTheTextsAsTyped) {
@@ -278,10 +270,39 @@ TEST(SaveClip, NamesUseTheTextsAsTyped) {
     EXPECT_EQ(RecordLinesOf(s.dir.File(std::string(name) + ".ini")), Record(5 * kMinute, 3 * kMinute, s.path));
   }
   EXPECT_EQ(RecordLinesOf(s.dir.File("talk-L-03.ini")), Record(7 * kMinute, 3 * kMinute, s.path));
+}
 
-  s.Cut("0", "5");
-  EXPECT_EQ(ReadFile(s.dir.File("talk-5-0.wav")), ExpectedHeader(0));
-  EXPECT_EQ(RecordLinesOf(s.dir.File("talk-5-0.ini")), Record(5 * kMinute, 0, s.path));
+// Numbers typed with a Japanese input method on are read as their ASCII forms, and the names
+// hold those forms: the name and the range agree. A length under 1 cuts nothing.
+TEST(SaveClip, FullWidthNumbersAreReadAsAsciiAndLengthsUnderOneAreRefused) {
+  const std::string refused = Text(texts::kRangeCheck);
+  const struct {
+    const char *length, *start;
+    ClipMode mode;
+    std::string outcome;  // the pair's name, or the error when it cuts no minutes
+    int64_t fromMinute = 0, minutes = 0;
+  } rows[] = {
+      {u8"３", u8"５", ClipMode::StartMinute, "talk-5-3", 5, 3},
+      {u8"＋０２", "1", ClipMode::StartMinute, "talk-1-+02", 1, 2},
+      {u8"１０", "0", ClipMode::FromEnd, "talk-L-10", 0, 10},
+      {"0", "0", ClipMode::StartMinute, refused},
+      {u8"０", "0", ClipMode::FromEnd, refused},
+      {u8"－１", "0", ClipMode::StartMinute, refused},
+      {"1", u8"－１", ClipMode::StartMinute, refused},
+      {u8"３ａ", "0", ClipMode::StartMinute, FormatText(texts::kNotAnInteger, u8"3ａ")},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.length) + " from " + row.start);
+    SmallSource s;
+    const std::string error = s.CutError(row.length, row.start, row.mode);
+    if (row.minutes == 0) {
+      EXPECT_EQ(error, row.outcome);
+      EXPECT_EQ(NamesIn(s.dir.path()), std::vector<std::string>{"talk.wav"});
+    } else {
+      EXPECT_EQ(RecordLinesOf(s.dir.File(row.outcome + ".ini")),
+                Record(row.fromMinute * kMinute, row.minutes * kMinute, s.path)) << error;
+    }
+  }
 }
 
 TEST(SaveClip, LengthsThatAreNoCountWriteNothing) {
@@ -446,7 +467,8 @@ int RunWithFileSizeLimit(int64_t limit, const std::function<int()>& body) {
 TEST(SaveClip, ShortWriteIsAnErrorNotAFinish) {
   ScratchDir dir;
   const std::string path = dir.File("a-recording-with-a-rather-long-name.wav");
-  WriteFile(path, MakeWave(TestFormat(), PatternBytes(2 * kMinute)));
+  // One byte a second: a minute's clip is smaller than its record.
+  WriteFile(path, MakeWave(SampleShape(1, 1, 1, 8), PatternBytes(120)));
   const LoadedWave wave = Load(path);
   // 0: the write error and no "終わりました"; 1: another error; 2: no error at all.
   auto cut = [&](const std::string& length) {
@@ -460,9 +482,9 @@ TEST(SaveClip, ShortWriteIsAnErrorNotAFinish) {
       return 2;
     };
   };
-  EXPECT_EQ(RunWithFileSizeLimit(1000, cut("1")), 0) << "the clip's audio does not fit";
-  // A header-only clip fits in 48 bytes, the record (longer than 48) does not.
-  EXPECT_EQ(RunWithFileSizeLimit(48, cut("0")), 0) << "the record does not fit";
+  EXPECT_EQ(RunWithFileSizeLimit(100, cut("1")), 0) << "the clip's audio does not fit";
+  // The clip fits in 104 bytes, the record (longer than 104) does not.
+  EXPECT_EQ(RunWithFileSizeLimit(104, cut("1")), 0) << "the record does not fit";
 }
 #endif
 

@@ -14,6 +14,7 @@
 #include "engine_error.h"
 #include "file.h"
 #include "load_wave.h"
+#include "pair_files.h"
 #include "processes.h"
 #include "save_clip.h"
 #include "source_with_clip.h"
@@ -75,7 +76,7 @@ TEST_F(WriteBack, EditedClipChangesExactlyItsRange) {
   const std::string record = CutClip(source, "2", "3");
   const Bytes edited = PatternBytes(2 * kMinute, 99);
   Edit(record, edited);
-  ASSERT_EQ(Run({record, record}), "(no error)") << "an entry listed twice is written twice, the same";
+  ASSERT_EQ(Run({record}), "(no error)");
   EXPECT_EQ(ReadFile(source), With(original, kDataStart + 3 * kMinute, edited));
   EXPECT_EQ(ui.infos, Finished());
 }
@@ -309,14 +310,45 @@ TEST_F(WriteBack, RangesOutsideTheAudioAreRefused) {
   EXPECT_EQ(ReadFile(source), original);
   EXPECT_TRUE(ui.infos.empty());
 
-  // Numbers that are no integers, and a negative count.
-  WriteFile(record, "x\r\n1\r\n" + source + "\r\n");
-  EXPECT_EQ(Run({record}), Text(u8"'x' は整数ではありません"));
+  // Numbers that are no integers, and a negative count: the message names the file, a
+  // desktop.ini dropped with the records say.
+  const std::string desktop = dir.File("desktop.ini");
+  WriteFile(desktop, "[.ShellClassInfo]\r\nIconResource=x\r\n");
+  EXPECT_EQ(Run({desktop}), FormatText(texts::kRecordUnreadable, {desktop, Text(u8"'[.ShellClassInfo]' は整数ではありません")}));
   WriteFile(record, "0\r\n\r\n" + source + "\r\n");
-  EXPECT_EQ(Run({record}), Text(u8"'' は整数ではありません"));
+  EXPECT_EQ(Run({record}), FormatText(texts::kRecordUnreadable, {record, Text(u8"'' は整数ではありません")}));
   recordSays(0, -1);
-  EXPECT_EQ(Run({record}), Text(u8"範囲チェックエラー"));
+  EXPECT_EQ(Run({record}), FormatText(texts::kRecordUnreadable, {record, Text(u8"範囲チェックエラー")}));
   EXPECT_EQ(ReadFile(source), original);
+}
+
+// Listed twice, a record would be written twice; with its undo record, written back and at
+// once undone. Such a list is refused, naming both entries, before anything is written.
+TEST_F(WriteBack, ARecordListedTwiceOrWithItsUndoIsRefusedBeforeAnythingIsWritten) {
+  const std::string first = CutClip(source, "1", "0");
+  const std::string record = CutClip(source, "2", "3");
+  Edit(first, PatternBytes(kMinute, 30));
+  Edit(record, PatternBytes(2 * kMinute, 31));
+  const std::string undo = UndoRecordPathOf(record);
+  using S = const std::string&;
+  auto twice = [](S a, S b) { return FormatText(texts::kRecordListedTwice, {a, b}); };
+  auto withUndo = [](S a, S b) { return FormatText(texts::kRecordWithItsUndo, {a, b}); };
+  std::vector<std::pair<std::vector<std::string>, std::string>> rows = {  // a list, its refusal
+      {{first, record, record}, twice(record, record)},
+      {{first, record, undo}, withUndo(record, undo)},
+      {{undo, first, record}, withUndo(record, undo)},
+  };
+#ifdef _WIN32
+  // Windows names files without regard to case.
+  const std::string upper = dir.File("TALK-3-2.INI"), mixedUndo = dir.File("Talk-3-2.Undo.Ini");
+  rows.push_back({{first, record, upper}, twice(record, upper)});
+  rows.push_back({{first, mixedUndo, upper}, withUndo(upper, mixedUndo)});
+#endif
+  const std::vector<std::string> names = NamesIn(dir.path());
+  for (const auto& [list, refusal] : rows) EXPECT_EQ(Run(list), refusal);
+  EXPECT_EQ(ReadFile(source), original);
+  EXPECT_EQ(NamesIn(dir.path()), names);
+  EXPECT_TRUE(ui.infos.empty());
 }
 
 TEST_F(WriteBack, RangeRunningPastTheAudioIsWrittenUpToItsEnd) {

@@ -36,7 +36,8 @@ Outcome WriteBack(const std::string& record) {
 TEST(HostileRecord, TenMegabytesIsRefusedAsTooLarge) {
   testing::SourceWithClip cut;
   testing::WriteFile(cut.record, kFirstMinute + cut.source + "\r\n" + std::string(10 << 20, ' '));
-  EXPECT_EQ(WriteBack(cut.record).error, Text(texts::kTextTooLarge));
+  EXPECT_EQ(WriteBack(cut.record).error,
+            FormatText(texts::kRecordUnreadable, {cut.record, Text(texts::kTextTooLarge)}));
   EXPECT_EQ(testing::ReadFile(cut.source), cut.sourceBytes);
 }
 
@@ -49,14 +50,15 @@ TEST(HostileRecord, NulEndsTheText) {
 
   testing::WriteFile(cut.record, std::string("0\0\r\n", 4) + std::to_string(testing::kMinute) + "\r\n" + cut.source + "\r\n");
   const Outcome outcome = WriteBack(cut.record);
-  EXPECT_EQ(outcome.error, FormatText(texts::kNotAnInteger, ""));
+  EXPECT_EQ(outcome.error, FormatText(texts::kRecordUnreadable, {cut.record, FormatText(texts::kNotAnInteger, "")}));
   EXPECT_TRUE(outcome.infos.empty());
 }
 
 TEST(HostileRecord, LinesOf5000BytesAreCutAt4096) {
   testing::SourceWithClip cut;
   testing::WriteFile(cut.record, "0\r\n" + std::string(5000, '9') + "\r\n" + cut.source + "\r\n");
-  EXPECT_EQ(WriteBack(cut.record).error, FormatText(texts::kNotAnInteger, std::string(4096, '9')));
+  const std::string notAnInteger = FormatText(texts::kNotAnInteger, std::string(4096, '9'));
+  EXPECT_EQ(WriteBack(cut.record).error, FormatText(texts::kRecordUnreadable, {cut.record, notAnInteger}));
 
   const std::string longPath = cut.dir.File(std::string(5000, 'p'));
   testing::WriteFile(cut.record, kFirstMinute + longPath + "\r\n");
