@@ -85,7 +85,9 @@ TEST(LevelKernels, Avx2LoopsGiveWhatThePortableOnesGive) {
   // 24-bit sample 37.
   const Bytes bytes = With(With(PatternBytes(3 * 200'003), 74, {0, 0x80, 0, 0x80}), 111, {0, 0, 0x80});
   using namespace level_kernels;
-  for (const auto& [avx2, portable] : {std::pair{Signed16Avx2, Signed16}, std::pair{Signed24Avx2, Signed24}}) {
+  using Loop = RunLevel (*)(const unsigned char*, size_t);
+  for (const auto& [avx2, portable] :
+       {std::pair<Loop, Loop>{Signed16Avx2, Signed16}, std::pair<Loop, Loop>{Signed24Avx2, Signed24}}) {
     for (size_t count : {0, 1, 15, 16, 17, 39, 100, 65536 + 9, 200'003}) {
       SCOPED_TRACE(std::to_string(count) + " samples");
       EXPECT_EQ(avx2(bytes.data(), count).peak, portable(bytes.data(), count).peak);
