@@ -26,13 +26,6 @@ double Rounded(double decibels, int decimals) {
   return std::round(decibels * scale) / scale + 0.0;
 }
 
-std::string DecibelText(double decibels) {
-  if (std::isinf(decibels)) return "-inf";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", Rounded(decibels, 1));
-  return text;
-}
-
 nlohmann::ordered_json DecibelJson(double decibels) {
   if (std::isinf(decibels)) return nullptr;
   return Rounded(decibels, 2);

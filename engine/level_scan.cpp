@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -254,6 +255,18 @@ bool CanMeasure(const SampleFormat& format) {
     default:
       return false;
   }
+}
+
+std::string DecibelText(double dbfs) {
+  if (std::isinf(dbfs) && dbfs < 0) return "-inf";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", std::round(dbfs * 10) / 10 + 0.0);
+  return text;
+}
+
+double LengthInMinutes(const AudioLayout& layout) {
+  const uint64_t perMinute = FramesPerMinute(layout);
+  return perMinute ? static_cast<double>(FrameCount(layout)) / static_cast<double>(perMinute) : 0;
 }
 
 int64_t MinuteCountOf(const AudioLayout& layout) {

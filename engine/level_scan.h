@@ -26,11 +26,17 @@ struct MinuteLevel {
   double RmsDbfs() const;
 };
 
+// A level as the program shows it: to a tenth of a dB ("-3.2", "0.0" for a level that rounds
+// to zero from below), "-inf" for digital silence.
+std::string DecibelText(double dbfs);
+
 // Several minutes as one: the largest peak and the mean of their power, weighted by length.
 MinuteLevel CombineMinutes(const MinuteLevel* minutes, size_t count);
 
 // Every started minute of the audio `layout` describes; 0 without a frame.
 int64_t MinuteCountOf(const AudioLayout& layout);
+// The audio's length in minutes, the part of a last shorter minute included.
+double LengthInMinutes(const AudioLayout& layout);
 // The byte range of the audio data (from its start) that minute `minute` covers.
 struct ByteSpan {
   uint64_t offset = 0;

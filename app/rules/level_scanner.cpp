@@ -51,8 +51,7 @@ void LevelScanner::Begin(const std::string& path, const AudioLayout& layout) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     levels_.minutes.assign(static_cast<size_t>(count), std::nullopt);
-    const uint64_t frames = layout.format.blockAlign ? layout.audioSize / layout.format.blockAlign : 0;
-    levels_.length = count ? static_cast<double>(frames) / (layout.format.sampleRate * 60.0) : 0;
+    levels_.length = LengthInMinutes(layout);
     if (count == 0) levels_.note = Text(texts::kMapNoAudio);
   }
   if (count > 0) pending_.push_back({0, count});

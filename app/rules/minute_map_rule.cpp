@@ -2,23 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "integer_text.h"
 #include "texts.h"
 #include "window_texts.h"
 
 namespace ostrevan::rules {
-
-namespace {
-
-std::string DecibelText(double dbfs) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", dbfs);
-  return text;
-}
-
-}  // namespace
 
 MapScale::MapScale(int width, int thumb, int64_t minutes, double length)
     : width_(std::max(width, 0)), minutes_(std::max<int64_t>(minutes, 0)) {
