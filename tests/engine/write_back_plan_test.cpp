@@ -56,37 +56,37 @@ TEST(WriteBackPlan, EveryStateAndItsSteps) {
   };
   const Row rows[] = {
       {"a fresh cut", [](RecordFacts& f) { f.clipAudio = "A"; }, RecordState::Same, "flush renew", "-", false, false,
-       false},
+       false, ""},
       {"an edited clip, first write-back", [](RecordFacts&) {}, RecordState::Ready,
-       "save undo-record mark write flush renew", "undo-clip", false, true, false},
+       "save undo-record mark write flush renew", "undo-clip", false, true, false, ""},
       {"a second write-back keeps a journal",
        [](RecordFacts& f) {
          f.record.fingerprint = f.now = "B", f.clipAudio = "C";
          f.undoRecord = UndoRecordFact::ThisRange, f.undoFingerprint = "B", f.undoClipThere = true;
        },
-       RecordState::Ready, "save mark write flush renew", "journal", false, false, false},
+       RecordState::Ready, "save mark write flush renew", "journal", false, false, false, ""},
       {"written back, with its undo",
        [](RecordFacts& f) {
          f.record.fingerprint = f.now = "B";
          f.undoRecord = UndoRecordFact::ThisRange, f.undoFingerprint = "B", f.undoClipThere = true;
          f.undoClipAudio = "A";
        },
-       RecordState::Same, "flush renew", "-", false, false, true},
+       RecordState::Same, "flush renew", "-", false, false, true, ""},
       {"an older record without a fingerprint", [](RecordFacts& f) { f.record.fingerprint = "", f.now = "X"; },
-       RecordState::Ready, "save undo-record mark write flush renew", "undo-clip", false, true, false},
+       RecordState::Ready, "save undo-record mark write flush renew", "undo-clip", false, true, false, ""},
       {"the range holds something else", [](RecordFacts& f) { f.now = "X"; }, RecordState::Changed, "", "-", false,
        false, false, changed},
       {"a journal explains the range", [](RecordFacts& f) { f.now = "X", f.interruptedBy = KeptIn::Journal; },
-       RecordState::Interrupted, "write flush renew", "journal", true, false, false},
+       RecordState::Interrupted, "write flush renew", "journal", true, false, false, ""},
       {"a mark, stopped before the source changed",
        [](RecordFacts& f) { f.mark = Mark("A", KeptIn::UndoClip, "B"), f.markKeptIntact = true; }, RecordState::Ready,
-       "mark write flush renew", "undo-clip", false, false, false},
+       "mark write flush renew", "undo-clip", false, false, false, ""},
       {"a mark, stopped while writing",
        [](RecordFacts& f) { f.now = "X", f.mark = Mark("A", KeptIn::UndoClip, "B"), f.markKeptIntact = true; },
-       RecordState::Interrupted, "write flush renew", "undo-clip", true, false, false},
+       RecordState::Interrupted, "write flush renew", "undo-clip", true, false, false, ""},
       {"a mark, stopped after the last byte",
        [](RecordFacts& f) { f.now = "B", f.mark = Mark("A", KeptIn::UndoClip, "B"), f.markKeptIntact = true; },
-       RecordState::Interrupted, "flush renew", "undo-clip", true, false, false},
+       RecordState::Interrupted, "flush renew", "undo-clip", true, false, false, ""},
       {"a mark, the clip edited again since",
        [](RecordFacts& f) {
          f.now = "X", f.clipAudio = "C", f.mark = Mark("A", KeptIn::UndoClip, "B"), f.markKeptIntact = true;
@@ -97,25 +97,25 @@ TEST(WriteBackPlan, EveryStateAndItsSteps) {
        false, false, false, changed},
       {"a mark of other audio is replaced",
        [](RecordFacts& f) { f.mark = Mark("C", KeptIn::Journal, "B"), f.markKeptIntact = true; }, RecordState::Ready,
-       "save undo-record mark write flush renew", "undo-clip", false, true, false},
+       "save undo-record mark write flush renew", "undo-clip", false, true, false, ""},
       {"an undo pair of another range goes aside",
        [](RecordFacts& f) { f.undoRecord = UndoRecordFact::OtherRange, f.undoClipThere = true; }, RecordState::Ready,
-       "undo-aside save undo-record mark write flush renew", "undo-clip", false, true, false},
+       "undo-aside save undo-record mark write flush renew", "undo-clip", false, true, false, ""},
       {"a cut stopped moving the undo pair",
        [](RecordFacts& f) { f.undoHalfMoved = true, f.undoRecord = UndoRecordFact::OtherRange; }, RecordState::Ready,
-       "half-move save undo-record mark write flush renew", "undo-clip", false, true, false},
+       "half-move save undo-record mark write flush renew", "undo-clip", false, true, false, ""},
       {"an undo record: the undo would restore",
        [](RecordFacts& f) {
          f.recordPath = "/rec/take-1-2.undo.ini", f.isUndo = true, f.record.fingerprint = f.now = "B";
          f.clipAudio = "A", f.undoClipAudio = "A";
        },
-       RecordState::Ready, "save mark write flush renew", "undo-journal", false, false, true},
+       RecordState::Ready, "save mark write flush renew", "undo-journal", false, false, true, ""},
       {"an undo finishes whatever the clip holds",
        [](RecordFacts& f) {
          f.recordPath = "/rec/take-1-2.undo.ini", f.isUndo = true, f.now = "X", f.clipAudio = "C";
          f.mark = Mark("A", KeptIn::UndoJournal, "B"), f.markKeptIntact = true;
        },
-       RecordState::Interrupted, "write flush renew", "undo-journal", true, false, false},
+       RecordState::Interrupted, "write flush renew", "undo-journal", true, false, false, ""},
       {"a fault while reading", [](RecordFacts& f) { f.fault = RecordState::Missing, f.faultText = "gone"; },
        RecordState::Missing, "", "-", false, false, false, "gone"},
   };
@@ -152,6 +152,11 @@ TEST(WriteBackPlan, WhichFilesMayExplainAStoppedRun) {
   EXPECT_EQ(InterruptedRunCandidates(facts), K{});
 }
 
+CutPairFacts Pair(bool clipThere, std::optional<std::string> clipAudio, std::optional<ClipRecord> record,
+                  bool leftByStoppedRun = false, std::optional<ClipRecord> undoRecord = std::nullopt) {
+  return {clipThere, std::move(clipAudio), true, std::move(record), leftByStoppedRun, undoRecord.has_value(), undoRecord};
+}
+
 TEST(WriteBackPlan, WhatACutKeepsAside) {
   const ClipRecord fresh{60, 120, "/rec/take.wav", "A"};
   const ClipRecord otherRange{0, 120, "/rec/take.wav", "Z"};
@@ -161,16 +166,16 @@ TEST(WriteBackPlan, WhatACutKeepsAside) {
     std::vector<CutStep> steps;
   };
   const Row rows[] = {
-      {"nothing there", {}, {}},
-      {"the clip as cut", {true, "A", true, fresh}, {}},
-      {"the clip as last written back", {true, "B", true, ClipRecord{60, 120, "/rec/take.wav", "B"}}, {}},
-      {"an edited clip", {true, "B", true, fresh}, {CutStep::MovePairAside}},
-      {"an unreadable clip", {true, std::nullopt, true, fresh}, {CutStep::MovePairAside}},
-      {"a stopped run's journal", {true, "A", true, fresh, true}, {CutStep::MovePairAside}},
-      {"a record of another range", {true, "A", true, otherRange}, {CutStep::RemoveRecord}},
-      {"an unreadable record", {false, std::nullopt, true}, {CutStep::RemoveRecord}},
-      {"undo files of another range", {true, "A", true, fresh, false, true, otherRange}, {CutStep::MoveUndoAside}},
-      {"undo files of this range", {true, "A", true, fresh, false, true, fresh}, {}},
+      {"nothing there", CutPairFacts(), {}},
+      {"the clip as cut", Pair(true, "A", fresh), {}},
+      {"the clip as last written back", Pair(true, "B", ClipRecord{60, 120, "/rec/take.wav", "B"}), {}},
+      {"an edited clip", Pair(true, "B", fresh), {CutStep::MovePairAside}},
+      {"an unreadable clip", Pair(true, std::nullopt, fresh), {CutStep::MovePairAside}},
+      {"a stopped run's journal", Pair(true, "A", fresh, true), {CutStep::MovePairAside}},
+      {"a record of another range", Pair(true, "A", otherRange), {CutStep::RemoveRecord}},
+      {"an unreadable record", Pair(false, std::nullopt, std::nullopt), {CutStep::RemoveRecord}},
+      {"undo files of another range", Pair(true, "A", fresh, false, otherRange), {CutStep::MoveUndoAside}},
+      {"undo files of this range", Pair(true, "A", fresh, false, fresh), {}},
   };
   for (const Row& row : rows) EXPECT_EQ(PlanKeepAside(row.facts, fresh), row.steps) << row.what;
 }
