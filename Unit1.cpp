@@ -46,6 +46,19 @@ std::string DroppedName(HDROP drop, UINT index) {
   return ostrevan::Narrow(wide);
 }
 
+// A load opens its file exclusively, and it may be a listed record's source: the checks give
+// way to it (TForm1::LoadingWave) and go on when the handler ends, whether it loaded or not.
+class ChecksGoOnAfter {
+ public:
+  explicit ChecksGoOnAfter(ostrevan::rules::RecordChecker& checker) : checker_(checker) {}
+  ~ChecksGoOnAfter() { checker_.Resume(); }
+  ChecksGoOnAfter(const ChecksGoOnAfter&) = delete;
+  ChecksGoOnAfter& operator=(const ChecksGoOnAfter&) = delete;
+
+ private:
+  ostrevan::rules::RecordChecker& checker_;
+};
+
 }  // namespace
 
 TForm1* TForm1::Create(HINSTANCE instance, HWND owner, HICON icon) {
@@ -149,6 +162,7 @@ void TForm1::MinutePicked(int64_t minute) {
 }
 
 void TForm1::WMDropFiles(HDROP drop) {
+  const ChecksGoOnAfter goOn(checker_);
   struct Finish {
     HDROP drop;
     ~Finish() { DragFinish(drop); }
@@ -166,6 +180,7 @@ void TForm1::DropAfterShowing(std::vector<std::string> paths) {
 // A drop names files by their full paths: one given relative to the folder the program was
 // started in is made one, so that a record keeps where its source is.
 void TForm1::CommandLineDrop() {
+  const ChecksGoOnAfter goOn(checker_);
   const std::vector<std::string> paths = std::move(commandLinePaths_);
   ostrevan::rules::DropFiles(
       static_cast<uint32_t>(paths.size()), [&paths](uint32_t i) { return ostrevan::AbsolutePath(paths[i]); }, *this,
@@ -186,6 +201,7 @@ void TForm1::RecordTagsChanged() {
 void TForm1::Button1Click() {
   openDialog1_.SetFilter(ostrevan::app::kOpenDialogFilterName, ostrevan::app::kOpenDialogFilterPattern);
   if (!openDialog1_.Execute(handle_, ostrevan::Widen(SourcePath()))) return;
+  const ChecksGoOnAfter goOn(checker_);
   ostrevan::rules::OpenDialogChosen(openDialog1_.FileName(), *this, *this);
 }
 
@@ -243,11 +259,13 @@ void TForm1::SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) {
 }
 
 void TForm1::LoadingWave(const std::string&) {
+  checker_.Pause();
   scanner_.Forget();
   minuteMap1_.LevelsChanged();
 }
 
 void TForm1::WaveLoaded(const std::string& path) {
+  checker_.Resume();
   scanner_.Begin(path, ostrevan::TheLoadedWave().layout);
   UpdateClipOnMap();
 }
