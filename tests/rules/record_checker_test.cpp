@@ -14,20 +14,14 @@ namespace ostrevan::rules {
 namespace {
 
 using Tag = RecordTag;
-
 TEST(RecordTags, EachStateShowsItsTag) {
-  const struct {
-    RecordState state;
-    bool undo;
-    const char* text;
-  } cases[] = {
-      {RecordState::Ready, false, u8"置き換え前"},        {RecordState::Same, true, u8"置き換え済み"},
-      {RecordState::Same, false, u8"変更なし"},           {RecordState::Interrupted, false, u8"途中"},
-      {RecordState::Changed, false, u8"置き換えできません"}, {RecordState::Missing, false, u8"ファイルがありません"},
-      {RecordState::Invalid, false, u8"記録が壊れています"},
+  const std::pair<RecordTag, const char*> cases[] = {
+      {TagOf(RecordState::Ready, false), u8"置き換え前"},      {TagOf(RecordState::Same, true), u8"置き換え済み"},
+      {TagOf(RecordState::Same, false), u8"変更なし"},         {TagOf(RecordState::Interrupted, false), u8"途中"},
+      {TagOf(RecordState::Changed, false), u8"置き換えできません"}, {TagOf(RecordState::Missing, false), u8"ファイルがありません"},
+      {TagOf(RecordState::Invalid, false), u8"記録が壊れています"}, {RecordTag::Checking, u8"確認中"},
   };
-  for (const auto& c : cases) EXPECT_EQ(std::string(TagText(TagOf(c.state, c.undo))), c.text) << c.text;
-  EXPECT_EQ(std::string(TagText(Tag::Checking)), u8"確認中");
+  for (const auto& [tag, text] : cases) EXPECT_EQ(std::string(TagText(tag)), text);
 }
 
 // Steps: "+p" adds p, "take" takes the next job, "-i" removes entry i, "*" marks all stale,
@@ -66,9 +60,8 @@ TEST(RecordTags, AResultGoesOnlyToTheEntryItWasAskedFor) {
 template <typename Condition>
 bool Within10s(Condition condition) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!condition()) {
+  for (; !condition(); std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
     if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;
 }
@@ -86,9 +79,7 @@ TEST(RecordTags, TheCheckerRunsAwayFromTheCallerAndStopsWhenAsked) {
     if (path == "hold") throw StopRequested{};
     return RecordStatus{path, RecordState::Ready, false, std::nullopt, ""};
   });
-  checker.Add("hold");
-  checker.Add("throw");
-  checker.Add("ok");
+  for (const char* path : {"hold", "throw", "ok"}) checker.Add(path);
   ASSERT_TRUE(Within10s([&] { return holding.load(); }));
   checker.Pause();  // as before a write-back: the check has ended when it returns
   EXPECT_FALSE(holding);
