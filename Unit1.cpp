@@ -9,6 +9,7 @@
 #include "form_handlers.h"
 #include "info_box.h"
 #include "long_work.h"
+#include "record_list.h"
 #include "texts.h"
 #include "window_texts.h"
 #include "win32_text.h"
@@ -34,6 +35,8 @@ constexpr DWORD kFormExStyle = 0;
 constexpr UINT kUpdateClipOnMap = WM_APP + 10;
 // Posted before the message loop starts, so handled once the window shows.
 constexpr UINT kCommandLineDrop = WM_APP + 11;
+// Posted by the records' checker when it has worked out a tag.
+constexpr UINT kRecordTagsChanged = WM_APP + 12;
 
 // A dropped name, asked for in 16-bit characters so that any name Windows can hold comes
 // whole, however long.
@@ -42,6 +45,19 @@ std::string DroppedName(HDROP drop, UINT index) {
   wide.resize(DragQueryFileW(drop, index, wide.data(), static_cast<UINT>(wide.size())));
   return ostrevan::Narrow(wide);
 }
+
+// A load opens its file exclusively, and it may be a listed record's source: the checks give
+// way to it (TForm1::LoadingWave) and go on when the handler ends, whether it loaded or not.
+class ChecksGoOnAfter {
+ public:
+  explicit ChecksGoOnAfter(ostrevan::rules::RecordChecker& checker) : checker_(checker) {}
+  ~ChecksGoOnAfter() { checker_.Resume(); }
+  ChecksGoOnAfter(const ChecksGoOnAfter&) = delete;
+  ChecksGoOnAfter& operator=(const ChecksGoOnAfter&) = delete;
+
+ private:
+  ostrevan::rules::RecordChecker& checker_;
+};
 
 }  // namespace
 
@@ -83,11 +99,13 @@ void TForm1::UpdateRadioTabStops() {
   }
 }
 
-// The level scan lets go of the file first: the engine opens it exclusively. It goes on
-// afterwards, with what a write-back changed measured again.
+// The level scan and the records' checks let go of their files first: the engine opens them
+// exclusively. The scan goes on afterwards, with what a write-back changed measured again;
+// every record is checked again, as a cut may also move a listed record's pair aside.
 void TForm1::RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::EngineWork& work) {
   busy_ = true;
   scanner_.Pause();
+  checker_.Pause();
   written_.clear();
   struct Finish {
     TForm1& form;
@@ -95,6 +113,8 @@ void TForm1::RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::
       for (const auto& [offset, size] : form.written_) form.scanner_.Remeasure(offset, size);
       form.written_.clear();
       form.scanner_.Resume();
+      form.checker_.RecheckAll();
+      form.ShowRecordTags();
       form.busy_ = false;
       if (form.closeAfterWork_) PostMessageW(form.handle_, WM_CLOSE, 0, 0);
       form.closeAfterWork_ = false;
@@ -142,6 +162,7 @@ void TForm1::MinutePicked(int64_t minute) {
 }
 
 void TForm1::WMDropFiles(HDROP drop) {
+  const ChecksGoOnAfter goOn(checker_);
   struct Finish {
     HDROP drop;
     ~Finish() { DragFinish(drop); }
@@ -159,17 +180,28 @@ void TForm1::DropAfterShowing(std::vector<std::string> paths) {
 // A drop names files by their full paths: one given relative to the folder the program was
 // started in is made one, so that a record keeps where its source is.
 void TForm1::CommandLineDrop() {
+  const ChecksGoOnAfter goOn(checker_);
   const std::vector<std::string> paths = std::move(commandLinePaths_);
   ostrevan::rules::DropFiles(
       static_cast<uint32_t>(paths.size()), [&paths](uint32_t i) { return ostrevan::AbsolutePath(paths[i]); }, *this,
       *this);
 }
 
-void TForm1::ListBox1Delete() { Item<ListBox>(ControlId::ListBox1).RemoveSelected(); }
+void TForm1::ListBox1Delete() {
+  const int removed = Item<ListBox>(ControlId::ListBox1).RemoveSelected();
+  if (removed >= 0) checker_.Remove(static_cast<size_t>(removed));
+}
+
+void TForm1::ShowRecordTags() { ostrevan::app::ShowRecordTags(controls_[ControlId::ListBox1], checker_.Tags()); }
+
+void TForm1::RecordTagsChanged() {
+  if (!tagsPosted_.exchange(true)) PostMessageW(handle_, kRecordTagsChanged, 0, 0);
+}
 
 void TForm1::Button1Click() {
   openDialog1_.SetFilter(ostrevan::app::kOpenDialogFilterName, ostrevan::app::kOpenDialogFilterPattern);
   if (!openDialog1_.Execute(handle_, ostrevan::Widen(SourcePath()))) return;
+  const ChecksGoOnAfter goOn(checker_);
   ostrevan::rules::OpenDialogChosen(openDialog1_.FileName(), *this, *this);
 }
 
@@ -213,9 +245,13 @@ void TForm1::SetSourcePath(const std::string& text) { SetLabelText(ControlId::La
 
 void TForm1::AddRecordPath(const std::string& text) {
   if (!Item<ListBox>(ControlId::ListBox1).Add(text)) throw ostrevan::EngineError(Text(ostrevan::texts::kListInsert));
+  checker_.Add(text);
 }
 
-void TForm1::ClearRecordPaths() { Item<ListBox>(ControlId::ListBox1).Clear(); }
+void TForm1::ClearRecordPaths() {
+  checker_.Clear();
+  Item<ListBox>(ControlId::ListBox1).Clear();
+}
 void TForm1::EnableStartMinute() { Item<ScrollBar>(ControlId::ScrollBar1).Enable(); }
 
 void TForm1::SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) {
@@ -223,11 +259,13 @@ void TForm1::SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) {
 }
 
 void TForm1::LoadingWave(const std::string&) {
+  checker_.Pause();
   scanner_.Forget();
   minuteMap1_.LevelsChanged();
 }
 
 void TForm1::WaveLoaded(const std::string& path) {
+  checker_.Resume();
   scanner_.Begin(path, ostrevan::TheLoadedWave().layout);
   UpdateClipOnMap();
 }
@@ -340,6 +378,20 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kCommandLineDrop:
       RunHandler([this] { CommandLineDrop(); });
       return 0;
+    case kRecordTagsChanged:
+      tagsPosted_ = false;
+      ShowRecordTags();
+      return 0;
+    case WM_MEASUREITEM:  // ListBox1's items, as high as the layout's at any resolution
+      if (wParam != static_cast<WPARAM>(ControlId::ListBox1)) break;
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight =
+          static_cast<UINT>(controls_.Scale()(ostrevan::app::kListItemHeight));
+      return TRUE;
+    case WM_DRAWITEM:
+      if (wParam != static_cast<WPARAM>(ControlId::ListBox1)) break;
+      ostrevan::app::DrawRecordItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), controls_.Font(),
+                                    controls_.Scale());
+      return TRUE;
     case WM_VKEYTOITEM:  // a key in ListBox1 (LBS_WANTKEYBOARDINPUT); -2: handled, -1: the list's own
       if (LOWORD(wParam) != VK_DELETE) return -1;
       RunHandler([this] { ListBox1Delete(); });
@@ -388,6 +440,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       scanner_.Forget();
+      checker_.Clear();
       PostQuitMessage(0);
       return 0;
     default:

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "owned_window.h"
 #include "open_dialog.h"
 #include "progress_view.h"
+#include "record_checker.h"
 
 class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
  public:
@@ -77,6 +79,10 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   void PlaceMinuteMap();
   void UpdateClipOnMap();
   void MinutePicked(int64_t minute);
+  // ListBox1's items take the tags the checker has worked out so far.
+  void ShowRecordTags();
+  // From the checker's thread: the tags are shown soon, however often it is called.
+  void RecordTagsChanged();
   // A cut or write-back on a worker thread, the window answering meanwhile (long_work.h).
   void RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::EngineWork& work);
   // A control of the layout through the wrapper of its kind.
@@ -98,6 +104,9 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   std::vector<std::string> commandLinePaths_;
   // The loaded file's audio that a write-back is changing, measured again when it ends.
   std::vector<std::pair<uint64_t, uint64_t>> written_;
+  // The records' tags, worked out on the checker's thread; last, so that it stops first.
+  std::atomic<bool> tagsPosted_{false};
+  ostrevan::rules::RecordChecker checker_{[this] { RecordTagsChanged(); }};
 };
 
 extern TForm1* Form1;

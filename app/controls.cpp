@@ -139,12 +139,25 @@ bool ListBox::Add(const std::string& text) const {
 }
 void ListBox::Clear() const { SendMessageW(window_, LB_RESETCONTENT, 0, 0); }
 
-void ListBox::RemoveSelected() const {
+int ListBox::RemoveSelected() const {
   const LRESULT selected = SendMessageW(window_, LB_GETCURSEL, 0, 0);
-  if (selected == LB_ERR) return;
+  if (selected == LB_ERR) return -1;
   // Pressed again, Delete goes on down the list.
   const LRESULT left = SendMessageW(window_, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
   if (left > 0) SendMessageW(window_, LB_SETCURSEL, static_cast<WPARAM>(std::min(selected, left - 1)), 0);
+  return static_cast<int>(selected);
+}
+
+LRESULT ListBox::ItemData(int index) const {
+  return SendMessageW(window_, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+}
+
+void ListBox::SetItemData(int index, LRESULT data) const {
+  SendMessageW(window_, LB_SETITEMDATA, static_cast<WPARAM>(index), data);
+  RECT item;
+  if (SendMessageW(window_, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) != LB_ERR) {
+    InvalidateRect(window_, &item, FALSE);  // the item is drawn whole
+  }
 }
 
 void ListBox::SetItemHeight(int height) const { SendMessageW(window_, LB_SETITEMHEIGHT, 0, height); }

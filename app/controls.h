@@ -78,9 +78,13 @@ class ListBox : public Control {
   // False when the list cannot take another item.
   bool Add(const std::string& text) const;
   void Clear() const;
-  // Removes the selected item, if any, and selects the one that takes its place.
-  void RemoveSelected() const;
+  // Removes the selected item, if any, and selects the one that takes its place; returns
+  // the index it had, or -1.
+  int RemoveSelected() const;
   void SetItemHeight(int height) const;
+  // The number each item carries beside its text (0 for a new item); a change is redrawn.
+  LRESULT ItemData(int index) const;
+  void SetItemData(int index, LRESULT data) const;
 };
 
 // The progress bar (the common control): a position from 0 to a maximum.

@@ -37,6 +37,8 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
     case WM_HSCROLL:
     case WM_VKEYTOITEM:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
@@ -145,8 +147,10 @@ ClassAndStyle ClassAndStyleOf(const ControlLayout& row, bool continuesGroup) {
       break;
     case ControlKind::ListBox:
       made.className = L"ListBox";
-      // Its keys go to the window first: Delete removes a record.
-      made.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT | WS_VSCROLL;
+      // Its keys go to the window first: Delete removes a record. The window draws its
+      // items, each with a tag; their texts stay the paths.
+      made.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT | WS_VSCROLL | LBS_OWNERDRAWFIXED |
+                    LBS_HASSTRINGS;
       made.exStyle |= WS_EX_CLIENTEDGE;
       break;
   }

@@ -28,4 +28,15 @@ inline constexpr const char* kMapNoAudio = u8"音声がありません";
 inline constexpr const char* kMapStatus = u8"%s分中%s分を測りました";
 inline constexpr const char* kMapUnreadable = u8"%s分目から先は読めませんでした";
 
+// The write-back list's tag beside each record: what "実行" would do with it, and the tag it
+// shows while that is being worked out.
+inline constexpr const char* kTagReady = u8"置き換え前";
+inline constexpr const char* kTagWrittenBack = u8"置き換え済み";
+inline constexpr const char* kTagUnchanged = u8"変更なし";
+inline constexpr const char* kTagInterrupted = u8"途中";
+inline constexpr const char* kTagRefused = u8"置き換えできません";
+inline constexpr const char* kTagMissing = u8"ファイルがありません";
+inline constexpr const char* kTagInvalid = u8"記録が壊れています";
+inline constexpr const char* kTagChecking = u8"確認中";
+
 }  // namespace ostrevan::texts

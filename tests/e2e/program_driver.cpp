@@ -14,6 +14,7 @@
 
 #include "Unit1Layout.h"
 #include "codepage.h"
+#include "record_checker.h"
 
 namespace ostrevan::e2e {
 
@@ -279,6 +280,16 @@ Placement PlacementOf(HWND window) {
 std::vector<std::string> ListItems(HWND listBox) { return Items(listBox, kListBoxMessages); }
 
 std::vector<std::string> ComboItems(HWND comboBox) { return Items(comboBox, kComboBoxMessages); }
+
+std::vector<std::string> RecordTags(HWND listBox) {
+  std::vector<std::string> tags;
+  LRESULT count = 0, data = 0;
+  if (!Ask(listBox, LB_GETCOUNT, 0, 0, count)) throw std::runtime_error("the list box did not answer");
+  for (LRESULT i = 0; i < count && Ask(listBox, LB_GETITEMDATA, static_cast<WPARAM>(i), 0, data) && data != LB_ERR; ++i) {
+    tags.push_back(rules::TagText(static_cast<rules::RecordTag>(data)));
+  }
+  return tags;
+}
 
 Program::Program(const std::string& exePath) {
   STARTUPINFOW startup = {};

@@ -137,6 +137,8 @@ std::string ClassOf(HWND window);
 Placement PlacementOf(HWND window);  // relative to the parent's client area
 std::vector<std::string> ListItems(HWND listBox);
 std::vector<std::string> ComboItems(HWND comboBox);
+// The tags ListBox1 draws beside its records, in order: an item's data names its tag.
+std::vector<std::string> RecordTags(HWND listBox);
 
 // Makes the shell open https addresses with this program in its recording mode, which
 // writes the address it is given into `file` (see RecordOpenedAddress).
