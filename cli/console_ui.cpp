@@ -12,6 +12,7 @@
 
 #include "cli_run.h"
 #include "codepage.h"
+#include "file.h"
 #include "integer_text.h"
 #include "texts.h"
 
@@ -92,8 +93,7 @@ bool PrintingUi::Progress(const std::string& path, uint64_t done, uint64_t total
   const auto now = std::chrono::steady_clock::now();
   if (showProgress_ && (now - shown_ > std::chrono::milliseconds(100) || done == total)) {
     shown_ = now;
-    const size_t slash = path.find_last_of("/\\");
-    std::string line = path.substr(slash == std::string::npos ? 0 : slash + 1) + ": " + ProgressAmountText(done, total);
+    std::string line = FileNameOf(path) + ": " + ProgressAmountText(done, total);
     WriteText(err_, "\r" + line + " ");
     std::fflush(err_);
     width_ = std::max(width_, ColumnsOf(line) + 1);

@@ -41,6 +41,11 @@ bool RetriedWhileHeld(const std::string& waitingFor, Attempt attempt) {
 
 }  // namespace
 
+std::string FileNameOf(const std::string& path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 bool File::Open(const std::string& path, FileMode mode) {
   Close();
   FileFaults* faults = InstalledFileFaults();

@@ -100,6 +100,10 @@ Outcome RemoveFile(const std::string& path);
 bool SyncFolderOf(const std::string& path);
 }  // namespace platform
 
+// The name of the file `path` names: what follows its last "\\" or "/" (all of it when there is
+// none). Byte by byte: no byte of a UTF-8 multi-byte character is either.
+std::string FileNameOf(const std::string& path);
+
 // `path` made absolute against the current folder (an absolute path stays as it is).
 std::string AbsolutePath(const std::string& path);
 

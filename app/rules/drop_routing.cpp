@@ -2,13 +2,16 @@
 
 #include <vector>
 
-#include "title_rule.h"
+#include "ascii_case.h"
+#include "codepage.h"
 
 namespace ostrevan::rules {
 
 std::string LastThreeCharacters(const std::string& name) {
   std::vector<size_t> starts;
-  for (size_t at = 0; at < name.size(); at += CharacterLength(name, at)) starts.push_back(at);
+  for (size_t at = 0; at < name.size(); at += Utf8CharacterLength(static_cast<unsigned char>(name[at]))) {
+    starts.push_back(at);
+  }
   if (starts.size() <= 3) return name;
   return name.substr(starts[starts.size() - 3]);
 }

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "utf8_walk.h"
-
 namespace ostrevan::rules {
 
 enum class DropRoute { LoadWave, ListRecord, PassOver };

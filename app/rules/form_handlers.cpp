@@ -34,30 +34,18 @@ void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui
   if (moved) StartMinuteChanged(form);
 }
 
-namespace {
-
-LoadOutcome LoadAndTell(const std::string& path, FormControls& form) {
+void LoadSourcePath(FormControls& form, EngineUi& ui) {
+  const std::string path = form.SourcePath();
   form.LoadingWave(path);
   const LoadOutcome outcome = LoadWave(path, TheLoadedWave());
   form.WaveLoaded(path);
-  return outcome;
-}
-
-}  // namespace
-
-void LoadSourcePath(FormControls& form, EngineUi& ui) {
-  const std::string path = form.SourcePath();
-  ApplyLoadStage(LoadAndTell(path, form), form, ui);
+  ApplyLoadStage(outcome, form, ui);
 }
 
 void OpenDialogChosen(const std::string& path, FormControls& form, EngineUi& ui) {
   form.SetSourcePath(path);
   LoadSourcePath(form, ui);
 }
-
-void SaveClipPressed(FormControls& form, EngineUi& ui) { SaveClipWork(form)(ui); }
-
-void WriteBackPressed(FormControls& form, EngineUi& ui) { WriteBackWork(form)(ui); }
 
 EngineWork SaveClipWork(const FormControls& form) {
   const ClipMode mode = form.FromStartMinute() ? ClipMode::StartMinute : ClipMode::FromEnd;
@@ -79,7 +67,7 @@ void DropFiles(uint32_t count, const std::function<std::string(uint32_t)>& nameA
     const DropRoute route = RouteDroppedName(name);
     if (route == DropRoute::LoadWave) {
       form.SetSourcePath(name);
-      ApplyLoadStage(LoadAndTell(name, form), form, ui);
+      LoadSourcePath(form, ui);
     } else if (route == DropRoute::ListRecord) {
       form.AddRecordPath(name);
     }

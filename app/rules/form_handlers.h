@@ -28,18 +28,13 @@ void LoadSourcePath(FormControls& form, EngineUi& ui);
 // The open dialog returned `path`: it goes into Label6 and is loaded, whatever its ending.
 void OpenDialogChosen(const std::string& path, FormControls& form, EngineUi& ui);
 
-// "WAV保存" (Button2): a clip from the loaded file, as the controls describe it.
-void SaveClipPressed(FormControls& form, EngineUi& ui);
-
-// "実行" (Button3): the write-back over the listed records, first to last.
-void WriteBackPressed(FormControls& form, EngineUi& ui);
-
 // A long operation's engine call, the controls it needs read already: it may run away from
 // the controls (on a worker thread, while the window keeps answering).
 using EngineWork = std::function<void(EngineUi&)>;
 
-// What SaveClipPressed and WriteBackPressed do, as such work.
+// "WAV保存" (Button2): a clip from the loaded file, as the controls describe it.
 EngineWork SaveClipWork(const FormControls& form);
+// "実行" (Button3): the write-back over the listed records, first to last.
 EngineWork WriteBackWork(const FormControls& form);
 
 // "リストクリア" (Button4): the list of records is emptied.

@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
+#include "ascii_case.h"
+
 namespace ostrevan::rules {
 
 namespace {
 
-wchar_t FoldAsciiCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
 // Folder names on Windows compare without regard to case.
 bool SameFolder(const std::wstring& left, const std::wstring& right) {
   return left.size() == right.size() && std::equal(left.begin(), left.end(), right.begin(), [](wchar_t l, wchar_t r) {
-           return FoldAsciiCase(l) == FoldAsciiCase(r);
+           return LowerAscii(l) == LowerAscii(r);
          });
 }
 

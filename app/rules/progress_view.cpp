@@ -2,19 +2,12 @@
 
 #include <algorithm>
 
+#include "file.h"
 #include "integer_text.h"
 #include "texts.h"
 #include "window_texts.h"
 
 namespace ostrevan::rules {
-
-std::string FileNameOf(const std::string& path) {
-  size_t nameStart = 0;
-  for (size_t at = 0; at < path.size(); at += CharacterLength(path, at)) {
-    if (CharacterLength(path, at) == 1 && (path[at] == '\\' || path[at] == '/')) nameStart = at + 1;
-  }
-  return path.substr(nameStart);
-}
 
 ProgressView DescribeProgress(LongWork work, const std::optional<ProgressReport>& report) {
   ProgressView view;

@@ -6,8 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "utf8_walk.h"
-
 namespace ostrevan::rules {
 
 enum class LongWork { Cut, WriteBack };
@@ -35,8 +33,5 @@ struct ProgressReport {
 
 // The view of a report; before the first one (none), the caption alone.
 ProgressView DescribeProgress(LongWork work, const std::optional<ProgressReport>& report);
-
-// What follows the last "\" or "/" of `path`.
-std::string FileNameOf(const std::string& path);
 
 }  // namespace ostrevan::rules

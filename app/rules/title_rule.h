@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "utf8_walk.h"
+#include "ascii_case.h"
 
 namespace ostrevan::rules {
 
@@ -13,9 +13,5 @@ namespace ostrevan::rules {
 // is, however many bytes it takes.
 std::string ApplicationTitle(const std::string& modulePath,
                              const std::function<std::string(const std::string&)>& lower);
-
-// Lowers the ASCII letters only: how dropped names' endings are compared, and the
-// stand-in for the system's lowering in the tests.
-std::string LowerAscii(const std::string& text);
 
 }  // namespace ostrevan::rules

@@ -58,33 +58,33 @@ TEST_F(FormHandlers, SaveTakesTheControlsTexts) {
   MoveStartMinute(form, 1);
   EXPECT_EQ(form.startMinute, "1");
   form.length = "2";
-  SaveClipPressed(form, ui);
+  SaveClipWork(form)(ui);
   EXPECT_TRUE(Exists(dir.File("rec-1-2.wav")));
   EXPECT_TRUE(Exists(dir.File("rec-1-2.ini")));
   form.fromStartMinute = false;
   form.length = "1";
-  SaveClipPressed(form, ui);
+  SaveClipWork(form)(ui);
   EXPECT_TRUE(Exists(dir.File("rec-L-1.wav")));
   EXPECT_EQ(ui.infos, (std::vector<std::string>{Text(u8"終わりました"), Text(u8"終わりました")}));
 }
 
 TEST_F(FormHandlers, SaveWithNothingLoadedFailsOnTheEmptyPath) {
   form.sourcePath = "";
-  EXPECT_EQ(ErrorOf([&] { SaveClipPressed(form, ui); }), Text(u8"ファイル  は開けません"));
+  EXPECT_EQ(ErrorOf([&] { SaveClipWork(form)(ui); }), Text(u8"ファイル  は開けません"));
 }
 
 TEST_F(FormHandlers, SaveWithLettersAsLengthFailsOnlyThen) {
   OpenDialogChosen(WriteMinutes(dir, "rec.wav", 120), form, ui);
   form.length = "abc";
-  EXPECT_EQ(ErrorOf([&] { SaveClipPressed(form, ui); }), Text(u8"'abc' は整数ではありません"));
+  EXPECT_EQ(ErrorOf([&] { SaveClipWork(form)(ui); }), Text(u8"'abc' は整数ではありません"));
 }
 
 TEST_F(FormHandlers, WriteBackRunsOverTheListAndLeavesIt) {
   const std::string source = WriteMinutes(dir, "rec.wav", 120);
   OpenDialogChosen(source, form, ui);
-  SaveClipPressed(form, ui);
+  SaveClipWork(form)(ui);
   form.recordPaths = {dir.File("rec-0-1.ini")};
-  WriteBackPressed(form, ui);
+  WriteBackWork(form)(ui);
   EXPECT_EQ(form.recordPaths.size(), 1u);
   EXPECT_EQ(ui.infos.back(), Text(u8"終わりました"));
   ClearRecordsPressed(form);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "fake_form.h"
+#include "file.h"
 #include "open_dialog_start.h"
 #include "progress_view.h"
 #include "test_waves.h"
@@ -75,6 +76,7 @@ TEST(ProgressView, BarStaysWithinItsSteps) {
   EXPECT_EQ(position(UINT64_MAX, UINT64_MAX), kProgressSteps);
 }
 
+// The progress window names the file by what follows its path's last separator.
 TEST(ProgressView, NameIsAfterTheLastSeparator) {
   EXPECT_EQ(FileNameOf(u8"C:\\録音\\녹음🎙.wav"), u8"녹음🎙.wav");
   EXPECT_EQ(FileNameOf("D:/a/b.wav"), "b.wav");

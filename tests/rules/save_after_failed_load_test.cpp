@@ -53,7 +53,7 @@ struct TwoFiles : testing::StandInWindow {
   // in the folder, both files as they were, no record text shown.
   void ExpectSaveRefused() {
     ui.infos.clear();
-    EXPECT_EQ(ErrorOf([&] { SaveClipPressed(form, ui); }), "(no error)");
+    EXPECT_EQ(ErrorOf([&] { SaveClipWork(form)(ui); }), "(no error)");
     EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, b)});
     EXPECT_EQ(ui.recordText, "");
     EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"a.wav", "b.wav"}));
@@ -81,7 +81,7 @@ TEST(SaveAfterFailedLoad, AFileOfAnotherLayoutIsNotCutWithTheLoadedValues) {
       files.ui.infos.clear();
       files.Load(files.b, Route::Drop);
       ASSERT_TRUE(files.ui.infos.empty()) << files.ui.infos[0];
-      SaveClipPressed(files.form, files.ui);
+      SaveClipWork(files.form)(files.ui);
       EXPECT_EQ(files.ui.infos, std::vector<std::string>{Text(texts::kFinished)});
       const std::string clip = files.dir.File(fromEnd ? "b-L-1.wav" : "b-2-1.wav");
       EXPECT_TRUE(Exists(files.dir.File(fromEnd ? "b-L-1.ini" : "b-2-1.ini")));
