@@ -23,6 +23,8 @@ class WorkMeter {
   WorkMeter(EngineUi& ui, std::string path, uint64_t total) : ui_(ui), path_(std::move(path)), total_(total) {}
   // Counts `bytes` done; raises StopRequested when the UI says stop.
   void Add(uint64_t bytes);
+  // Counts `bytes` more of work than was first expected.
+  void Expect(uint64_t bytes) { total_ += bytes; }
 
  private:
   EngineUi& ui_;

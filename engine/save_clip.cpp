@@ -13,6 +13,8 @@
 #include "integer_text.h"
 #include "new_file.h"
 #include "pair_files.h"
+#include "record_facts.h"
+#include "write_back_plan.h"
 #include "texts.h"
 
 namespace ostrevan {
@@ -38,18 +40,6 @@ bool IsTheLoadedFile(File& source, const LoadedWave& wave) {
          layout->format == loaded.format;
 }
 
-// The audio of the clip at `clipPath` and the fingerprint of it, or none when it cannot be read.
-std::optional<std::string> ClipAudioOf(const std::string& clipPath) {
-  try {
-    File clip;
-    if (!clip.Open(clipPath, FileMode::ReadExclusive)) return std::nullopt;
-    const AudioLayout layout = ReadCuttableLayout(clip, clipPath);
-    return FingerprintOfRange(clip, layout.DataStart(), layout.AudioSize(), layout.AudioSize());
-  } catch (const EngineError&) {
-    return std::nullopt;
-  }
-}
-
 // Before a cut replaces the pair of `recordPath` with `fresh`: a clip that holds what its
 // record says was cut or last written back, or what is being cut now, is replaced; any other
 // (edited and not written back, or unreadable), or a pair that a stopped run left, is moved
@@ -57,34 +47,23 @@ std::optional<std::string> ClipAudioOf(const std::string& clipPath) {
 // returned. An undo pair that belongs to another range is moved aside alone, and a record
 // of another range is removed: the new clip must never lie beside it, not even for a moment.
 std::string KeepEditedClipAside(const std::string& recordPath, const ClipRecord& fresh) {
-  const std::string clipPath = ClipPathOfRecord(recordPath);
   // A move aside that a power cut stopped half way is finished first.
   if (const std::optional<HalfMove> half = FinishHalfMove(recordPath)) {
     if (!half->undoOnly) return ClipPathOfRecord(half->toRecordPath);
   }
-  const std::optional<ClipRecord> record = TryReadClipRecord(recordPath);
-  bool replaceable = !FileExists(clipPath);
-  if (!replaceable) {
-    const std::optional<std::string> audio = ClipAudioOf(clipPath);
-    replaceable = audio && (*audio == fresh.fingerprint || (record && record->fingerprint == *audio));
-  }
-  // A journal or a mark is left only by a stopped run: its pair is kept whole.
-  const std::string undoRecordPath = UndoRecordPathOf(recordPath);
-  for (const std::string& left : {JournalPathOf(recordPath), JournalPathOf(undoRecordPath), ReplacingMarkPathOf(recordPath)}) {
-    replaceable = replaceable && !FileExists(left);
-  }
-  if (!replaceable) {
-    const std::string aside = FreeRecordPathBeside(recordPath);
-    MovePair(recordPath, aside, false);
-    return ClipPathOfRecord(aside);
-  }
-  const std::optional<ClipRecord> undo = TryReadClipRecord(undoRecordPath);
-  if ((FileExists(undoRecordPath) || FileExists(UndoClipPathOf(recordPath))) && !(undo && SameRange(*undo, fresh))) {
-    MovePair(recordPath, FreeRecordPathBeside(recordPath), true);
-  }
-  if (FileExists(recordPath) && !(record && SameRange(*record, fresh))) {
-    if (!RemoveFile(recordPath)) throw EngineError(FormatText(texts::kCannotCreate, recordPath));
-    if (!SyncFolderOf(recordPath)) throw EngineError(Text(texts::kWriteError));
+  for (const CutStep step : PlanKeepAside(GatherCutPairFacts(recordPath), fresh)) {
+    switch (step) {
+      case CutStep::MovePairAside: {
+        const std::string aside = FreeRecordPathBeside(recordPath);
+        MovePair(recordPath, aside, false);
+        return ClipPathOfRecord(aside);
+      }
+      case CutStep::MoveUndoAside: MovePair(recordPath, FreeRecordPathBeside(recordPath), true); break;
+      case CutStep::RemoveRecord:
+        if (!RemoveFile(recordPath)) throw EngineError(FormatText(texts::kCannotCreate, recordPath));
+        if (!SyncFolderOf(recordPath)) throw EngineError(Text(texts::kWriteError));
+        break;
+    }
   }
   return "";
 }

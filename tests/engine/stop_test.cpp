@@ -138,7 +138,7 @@ TEST_F(Stop, WhileFinishingAStoppedRunTheRangeGoesBackToTheAudioFromBeforeIt) {
   }
   ASSERT_NE(ReadFile(source), before);
   StoppingUi ui;
-  ui.stopAt = 5;  // the clip's and the range's fingerprints took two blocks each
+  ui.stopAt = 7;  // the fingerprints of the clip, the range and the kept copy took two blocks each
   WriteBackClips({record}, ui);
   EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kRecoveryStopped, source)});
   EXPECT_EQ(ReadFile(source), before);

@@ -78,15 +78,6 @@ TEST_F(Undo, EditWriteBackUndoEditWriteBackIsExactAtEveryStep) {
   }
 }
 
-TEST_F(Undo, RefusedWhenTheRangeHoldsSomethingElse) {
-  s.EditClip(21);
-  ASSERT_EQ(Run(s.record), "(no error)");
-  PutBytes(s.source, 44 + kMinute + 10, Bytes(4, 0x55));  // another program changed the range
-  const Bytes before = ReadFile(s.source);
-  EXPECT_EQ(Run(undoRecord), FormatText(texts::kSourceChangedSinceCut, s.source));
-  EXPECT_EQ(ReadFile(s.source), before);
-}
-
 // Disk full or a read-only folder: the copy of what would be replaced cannot be kept, so
 // nothing is replaced.
 TEST_F(Undo, AWriteBackWhoseUndoCannotBeWrittenWritesNothing) {
