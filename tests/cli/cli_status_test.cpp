@@ -23,11 +23,12 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Every file under `folder` with a hash of its bytes: a failure names the files, not megabytes.
+// Every file and folder under `folder`, a file with a hash of its bytes: a failure names the files, not megabytes.
 std::map<std::string, size_t> Snapshot(const std::string& folder) {
   std::map<std::string, size_t> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(PathOf(folder))) {
-    files[entry.path().u8string()] = std::hash<std::string>()(ReadText(entry.path().u8string()));
+    const std::string path = entry.path().u8string();
+    files[path] = entry.is_directory() ? 0 : std::hash<std::string>()(ReadText(path));
   }
   return files;
 }
@@ -94,7 +95,7 @@ TEST(CliStatus, EachStateReadWithoutChangingAByte) {
   std::vector<const Row*> asked;
   std::vector<std::string> args = {"status"};
   for (const Row& row : rows) {
-    pairs.push_back(std::make_unique<SourceWithClip>(2, "take.wav", 1, top.path()));
+    pairs.push_back(std::make_unique<SourceWithClip>(3, "take.wav", 2, top.path()));
     const std::string record = row.make(*pairs.back());
     if (record.empty()) continue;
     asked.push_back(&row);
