@@ -28,6 +28,15 @@ namespace {
 thread_local std::vector<unsigned char> keptBuffer;
 }  // namespace
 
+void ReadOrZeros(File& from, int64_t fromPos, uint64_t available, uint64_t done, unsigned char* out, size_t size) {
+  size_t got = 0;
+  if (done < available) {
+    const auto wanted = static_cast<size_t>(std::min<uint64_t>(size, available - done));
+    got = from.ReadAt(fromPos + static_cast<int64_t>(done), out, wanted);
+  }
+  std::memset(out + got, 0, size - got);
+}
+
 void ForEachBlock(File& from, int64_t fromPos, uint64_t available, uint64_t count,
                   const std::function<void(uint64_t done, const unsigned char* bytes, size_t size)>& visit,
                   WorkMeter* meter) {
@@ -37,12 +46,7 @@ void ForEachBlock(File& from, int64_t fromPos, uint64_t available, uint64_t coun
   uint64_t done = 0;
   while (done < count) {
     const auto piece = static_cast<size_t>(std::min<uint64_t>(count - done, block));
-    size_t got = 0;
-    if (done < available) {
-      const auto wanted = static_cast<size_t>(std::min<uint64_t>(piece, available - done));
-      got = from.ReadAt(fromPos + static_cast<int64_t>(done), buffer.data(), wanted);
-    }
-    std::memset(buffer.data() + got, 0, piece - got);
+    ReadOrZeros(from, fromPos, available, done, buffer.data(), piece);
     visit(done, buffer.data(), piece);
     done += piece;
     if (meter) meter->Add(piece);

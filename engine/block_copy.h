@@ -35,6 +35,11 @@ class WorkMeter {
 
 inline constexpr size_t kCopyBlockSize = 4 * 1024 * 1024;
 
+// Reads the `size` bytes at `done` of a range of `from` that starts at `fromPos` into `out`.
+// Only the range's first `available` bytes come from `from`; the rest, and whatever a short
+// read leaves, are zero bytes.
+void ReadOrZeros(File& from, int64_t fromPos, uint64_t available, uint64_t done, unsigned char* out, size_t size);
+
 // Hands `count` bytes of `from` at `fromPos` to `visit`, block by block, in order. Only the
 // first `available` bytes come from `from`; the rest, and whatever a short read leaves, are
 // zero bytes.

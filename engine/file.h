@@ -64,8 +64,8 @@ class File {
   bool Flush();
 
  private:
-  // The platform's own operations; the public ones above pass through the test seam of
-  // file_faults.h first.
+  // The platform's own operations (file_posix.cpp, file_win32.cpp); the public ones above
+  // (file.cpp) pass through the test seam of file_faults.h first.
   platform::Outcome PlatformOpen(const std::string& path, FileMode mode);
   size_t PlatformReadAt(int64_t position, void* buffer, size_t size);
   size_t PlatformWriteAt(int64_t position, const void* buffer, size_t size);

@@ -1,57 +1,19 @@
 #include "file_faults.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <initializer_list>
 #include <thread>
-
-#include "engine_error.h"
-#include "file.h"
-#include "texts.h"
 
 namespace ostrevan {
 
-using platform::Outcome;
-
 namespace {
 std::atomic<FileFaults*> installed{nullptr};
-
-// True when the installed faults hold any of `paths` (each is asked).
-bool HeldByFaults(std::initializer_list<const std::string*> paths) {
-  FileFaults* faults = installed.load();
-  bool held = false;
-  for (const std::string* path : paths) held = (faults && faults->Held(*path)) || held;
-  return held;
-}
-
-// Runs `attempt` until it is done or fails for good, asking again while the file is held
-// (a scanner or an indexer lets go within milliseconds, an editor does not): see file.h.
-template <typename Attempt>
-bool RetriedWhileHeld(const std::string& waitingFor, Attempt attempt) {
-  for (int retry = 1;; ++retry) {
-    const Outcome outcome = attempt();
-    if (outcome != Outcome::Held || retry > kHeldRetries) return outcome == Outcome::Done;
-    if (FileFaults* faults = installed.load()) faults->Waiting(waitingFor);
-    std::this_thread::sleep_for(std::chrono::milliseconds(kHeldPauseMs * retry));
-  }
-}
 }  // namespace
 
 void SetFileFaults(FileFaults* faults) { installed.store(faults); }
 
-bool File::Open(const std::string& path, FileMode mode) {
-  Close();
-  FileFaults* faults = installed.load();
-  if (faults && mode == FileMode::CreateEmpty && faults->CreateFails(path)) return false;
-  if (path.empty()) return false;
-  const bool opened = RetriedWhileHeld(path, [&] { return HeldByFaults({&path}) ? Outcome::Held : PlatformOpen(path, mode); });
-  if (!opened) return false;
-  path_ = path;
-  if (faults && mode == FileMode::CreateEmpty) faults->Created(path);
-  return true;
-}
+FileFaults* InstalledFileFaults() { return installed.load(); }
 
 void SlowFilesFromEnvironment() {
   const char* value = std::getenv("OSTREVAN_SLOW_BLOCK_MS");
@@ -69,59 +31,6 @@ void SlowFilesFromEnvironment() {
   };
   static Slow slow(ms);
   SetFileFaults(&slow);
-}
-
-size_t File::ReadAt(int64_t position, void* buffer, size_t size) {
-  FileFaults* faults = installed.load();
-  if (faults && faults->ReadFails(path_, position)) throw EngineError(Text(texts::kReadError));
-  if (faults) faults->BeforeTransfer(path_, size);
-  return PlatformReadAt(position, buffer, size);
-}
-
-size_t File::WriteAt(int64_t position, const void* buffer, size_t size) {
-  FileFaults* faults = installed.load();
-  if (!faults) return PlatformWriteAt(position, buffer, size);
-  faults->BeforeTransfer(path_, size);
-  const size_t put = PlatformWriteAt(position, buffer, std::min(size, faults->WriteAllowance(path_, position, size)));
-  faults->Written(path_, position, buffer, put);
-  return put;
-}
-
-bool File::Flush() {
-  FileFaults* faults = installed.load();
-  if (faults && faults->FlushFails(path_)) return false;
-  if (!PlatformFlush()) return false;
-  if (faults) faults->Flushed(path_);
-  return true;
-}
-
-bool ReplaceFileWith(const std::string& from, const std::string& to, bool durable) {
-  FileFaults* faults = installed.load();
-  if (faults && faults->RenameFails(from, to)) return false;
-  const bool renamed = RetriedWhileHeld(to, [&] {
-    return HeldByFaults({&from, &to}) ? Outcome::Held : platform::ReplaceFileWith(from, to);
-  });
-  if (!renamed) return false;
-  if (faults) faults->Renamed(from, to);
-  // The rename is on the disk once the folder that holds it is.
-  return !durable || SyncFolderOf(to);
-}
-
-bool RemoveFile(const std::string& path) {
-  if (!RetriedWhileHeld(path, [&] { return HeldByFaults({&path}) ? Outcome::Held : platform::RemoveFile(path); })) {
-    return false;
-  }
-  FileFaults* faults = installed.load();
-  if (faults) faults->Removed(path);
-  return true;
-}
-
-bool SyncFolderOf(const std::string& path) {
-  FileFaults* faults = installed.load();
-  if (faults && faults->FolderFlushFails(path)) return false;
-  if (!platform::SyncFolderOf(path)) return false;
-  if (faults) faults->FolderFlushed(path);
-  return true;
 }
 
 }  // namespace ostrevan

@@ -51,6 +51,8 @@ class FileFaults {
 
 // Installs `faults` for every file operation until it is replaced, or removed with nullptr.
 void SetFileFaults(FileFaults* faults);
+// What is installed now; nullptr outside tests. Asked by every file operation (file.cpp).
+FileFaults* InstalledFileFaults();
 
 // For tests of a whole program: with OSTREVAN_SLOW_BLOCK_MS=N in the environment, every read
 // and write of a block of the engine's copies (more than 64 KiB) takes N ms longer, as on a

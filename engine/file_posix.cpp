@@ -1,6 +1,6 @@
 // POSIX file access. flock gives our own openers the exclusion that share modes give on
 // Windows: a second exclusive opener of ours is refused (as held, so after the retries of
-// file_faults.cpp). Other programs on Linux do not take these advisory locks, so they are
+// file.cpp). Other programs on Linux do not take these advisory locks, so they are
 // not kept out.
 
 #include <fcntl.h>

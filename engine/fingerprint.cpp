@@ -5,6 +5,7 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "ascii_case.h"
 #include "cpu_features.h"
 #include "fingerprint_kernels.h"
 
@@ -44,8 +45,7 @@ std::optional<std::string> ParseFingerprintLine(const std::string& line) {
   if (line.size() != prefix + 32 || line.compare(0, prefix, kFingerprintPrefix) != 0) return std::nullopt;
   std::string text = line.substr(0, prefix);
   for (size_t i = prefix; i < line.size(); ++i) {
-    char c = line[i];
-    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+    const char c = LowerAscii(line[i]);
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return std::nullopt;
     text += c;
   }

@@ -1,5 +1,6 @@
 #include "pair_files.h"
 
+#include "ascii_case.h"
 #include "clip_record.h"
 #include "engine_error.h"
 #include "file.h"
@@ -9,20 +10,6 @@
 
 namespace ostrevan {
 
-namespace {
-
-bool EndsWithIgnoringCase(const std::string& text, const std::string& end) {
-  if (text.size() < end.size()) return false;
-  for (size_t i = 0; i < end.size(); ++i) {
-    char c = text[text.size() - end.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != end[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string PairBase(const std::string& recordPath) { return PathWithoutExtension(recordPath); }
 std::string ClipPathOfRecord(const std::string& recordPath) { return PairBase(recordPath) + ".wav"; }
 std::string UndoRecordPathOf(const std::string& recordPath) { return PairBase(recordPath) + kUndoSuffix + ".ini"; }
@@ -30,7 +17,7 @@ std::string UndoClipPathOf(const std::string& recordPath) { return PairBase(reco
 std::string JournalPathOf(const std::string& recordPath) { return PairBase(recordPath) + ".journal.wav"; }
 std::string ReplacingMarkPathOf(const std::string& recordPath) { return PairBase(recordPath) + ".replacing"; }
 
-bool IsUndoRecordPath(const std::string& recordPath) { return EndsWithIgnoringCase(recordPath, ".undo.ini"); }
+bool IsUndoRecordPath(const std::string& recordPath) { return EndsWithIgnoringAsciiCase(recordPath, ".undo.ini"); }
 
 std::string MainRecordPathOf(const std::string& undoRecordPath) {
   const std::string base = PairBase(undoRecordPath);  // X.undo

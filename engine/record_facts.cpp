@@ -15,12 +15,7 @@
 namespace ostrevan {
 
 void AudioIn::Read(uint64_t done, unsigned char* out, size_t size) const {
-  size_t got = 0;
-  if (done < available) {
-    const auto wanted = static_cast<size_t>(std::min<uint64_t>(size, available - done));
-    got = file->ReadAt(start + static_cast<int64_t>(done), out, wanted);
-  }
-  std::fill(out + got, out + size, 0);
+  ReadOrZeros(*file, start, available, done, out, size);
 }
 
 std::optional<AudioIn> AudioOf(OpenedRecord& opened, const std::string& path, File& file) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ struct BigCase {
   uint64_t fileAudio;   // bytes of audio the file holds
   uint64_t loadsAudio;  // bytes the load takes as audio
 };
+// Printed by its name in test names and failures, not as raw bytes.
+void PrintTo(const BigCase& c, std::ostream* out) { *out << c.name; }
 
 class BigWave : public ::testing::TestWithParam<BigCase> {
  protected:

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,8 @@ struct ToolLayout {
   // decodes to the end): for those files only ffprobe is asked about the length.
   bool soxLengthWrong = false;
 };
+// Printed by its name in test names and failures, not as raw bytes.
+void PrintTo(const ToolLayout& c, std::ostream* out) { *out << c.name; }
 
 const std::string kNoise = "synth 130 whitenoise";
 const std::string kLavfi = "ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=r=8000:d=130:a=0.5 ";

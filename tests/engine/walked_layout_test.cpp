@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,8 @@ struct LayoutCase {
   const char* name;
   std::function<Layout()> make;
 };
+// Printed by its name in test names and failures, not as raw bytes.
+void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<LayoutCase> LayoutCases() {
   const auto audio = [](const WaveShape& shape, uint64_t extra = 0) {

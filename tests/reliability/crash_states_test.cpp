@@ -133,9 +133,6 @@ struct Case {
   Operation operation;
   const char* name;
   const Size* size;
-  // A fault of the engine that is known and not fixed yet: failures that name it are
-  // counted, the first shown, and the test fails once none is left (then drop it here).
-  const char* knownFault = nullptr;
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name << ", " << c.size->name; }
@@ -176,14 +173,8 @@ class MarkingUi : public RecordingUi {
 
 // The first few failures in full, the rest counted.
 struct Failures {
-  std::string knownFault;
   int count = 0;
-  int known = 0;
   void Add(const std::string& what, const std::string& state) {
-    if (!knownFault.empty() && what.find(knownFault) != std::string::npos) {
-      if (++known == 1) std::cout << "known fault: " << what << "\n  in the state " << state << "\n";
-      return;
-    }
     if (++count <= 5) ADD_FAILURE() << what << "\n  in the state " << state;
   }
 };
@@ -459,7 +450,6 @@ TEST_P(CrashStatesTest, EveryStateRecoversAndKeepsTheAudioAsCut) {
   ASSERT_TRUE(recorder.elsewhere().empty()) << recorder.elsewhere().front();
 
   Failures failures;
-  if (c.knownFault) failures.knownFault = c.knownFault;
   std::mt19937_64 random(c.size->choice.randomStart);
   uint64_t refused = 0, duringRecovery = 0;
   const CrashStateCounts counts = ForEachCrashState(
@@ -489,10 +479,6 @@ TEST_P(CrashStatesTest, EveryStateRecoversAndKeepsTheAudioAsCut) {
   RecordProperty("crash_states", summary);
   EXPECT_EQ(failures.count, 0);
   EXPECT_EQ(counts.sampled == 0, c.size->everyState);
-  if (c.knownFault) {
-    std::cout << "known fault in " << failures.known << " states\n";
-    EXPECT_GT(failures.known, 0) << "fixed: drop the known fault \"" << c.knownFault << "\" from the table";
-  }
 }
 
 std::vector<Case> Cases(const Size& size) {
