@@ -8,7 +8,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -216,17 +215,16 @@ TEST_F(CliCutWriteback, WritebackRunsTheRecordsInOrder) {
 
 // The first write-back of a clip of two copy blocks into `source`, slowed, killed once its first
 // block is in the source; its record, or "" when it ended first.
-std::string KilledWriteBack(const std::string& source) {
-  const WaveShape shape = SampleShape(1, 1, 8000, 8);
-  const uint64_t minute = BytesPerMinute(shape);
-  WriteFile(source, MakeWave(shape, PatternBytes(10 * minute, 3)));
+std::string KilledWriteBack(const std::string& source, const std::string&) {
+  WriteFile(source, MakeWave(Mono8000(), PatternBytes(10 * kMono8000Minute, 3)));
   const std::string record = CutClip(source, "9", "1");
-  WriteFile(ClipOf(record), MakeWave(shape, PatternBytes(9 * minute, 4)));
+  WriteFile(ClipOf(record), MakeWave(Mono8000(), PatternBytes(9 * kMono8000Minute, 4)));
   setenv("OSTREVAN_SLOW_BLOCK_MS", "200", 1);
   const int pid = StartProgram(OSTREVAN_CLI_PATH, {"writeback", record});
   unsetenv("OSTREVAN_SLOW_BLOCK_MS");
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (ReadRange(source, 44 + minute, 64) != PatternBytes(64, 4) && std::chrono::steady_clock::now() < deadline) {
+  while (ReadRange(source, 44 + kMono8000Minute, 64) != PatternBytes(64, 4) &&
+         std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ::kill(pid, SIGKILL);
@@ -234,77 +232,64 @@ std::string KilledWriteBack(const std::string& source) {
 }
 
 TEST_F(CliCutWriteback, StatusTellsEachStateAndChangesNoByte) {
-  const auto edit = [](const std::string& record) {
-    WriteFile(ClipOf(record), MakeWave(TestFormat(), PatternBytes(kMinute, 9)));
-  };
-  const auto writeBack = [](const std::string& record) { EXPECT_EQ(RunCli({"writeback", record}).status, 0); };
-  using Source = const std::string&;
+  using Path = const std::string&;
+  const auto edited = [](Path r) { return WriteFile(ClipOf(r), MakeWave(TestFormat(), Bytes(kMinute))), r; };
+  const auto writtenBack = [](Path r) { EXPECT_EQ(RunCli({"writeback", r}).status, 0); return r; };
   const struct Row {
     const char* state;
     bool undo, message;  // a message naming the source, or the file when it holds no record
-    std::function<std::string(Source source, Source record)> make;  // gives the record to ask
+    std::function<std::string(Path source, Path record)> make;  // gives the record to ask
   } rows[] = {
-      {"same", false, false, [](Source, Source record) { return record; }},
-      {"ready", false, false, [&](Source, Source record) { return edit(record), record; }},
-      {"same", true, false, [&](Source, Source record) { return edit(record), writeBack(record), record; }},
-      {"ready", false, false,
-       [&](Source, Source record) {
-         return edit(record), writeBack(record), writeBack(UndoRecordPathOf(record)), record;
-       }},
-      {"changed", false, true,
-       [](Source source, Source record) { return PutBytes(source, 44 + 2 * kMinute, PatternBytes(16, 9)), record; }},
-      {"missing", false, true, [](Source source, Source record) { return std::remove(source.c_str()), record; }},
+      {"same", false, false, [](Path, Path r) { return r; }},
+      {"ready", false, false, [&](Path, Path r) { return edited(r); }},
+      {"same", true, false, [&](Path, Path r) { return writtenBack(edited(r)); }},
+      {"ready", false, false, [&](Path, Path r) { return writtenBack(UndoRecordPathOf(writtenBack(edited(r)))), r; }},
+      {"changed", false, true, [](Path s, Path r) { return PutBytes(s, 44 + 2 * kMinute, Bytes(16)), r; }},
+      {"missing", false, true, [](Path s, Path r) { return std::remove(s.c_str()), r; }},
       {"invalid", false, true,
-       [&](Source, Source) {
-         return WriteFile(dir.File("desktop.ini"), "[.ShellClassInfo]\r\n"), dir.File("desktop.ini");
-       }},
-      {"interrupted", true, false, [](Source source, Source) { return KilledWriteBack(source); }},
+       [&](Path, Path) { return WriteFile(dir.File("d.ini"), "[.ShellClassInfo]"), dir.File("d.ini"); }},
+      {"interrupted", true, false, KilledWriteBack},
   };
-  std::vector<std::string> args = {"status"};
-  std::vector<const Row*> asked;
+  std::vector<std::string> args = {"status"};  // the records, in the rows' order; the last may be left out
   for (const Row& row : rows) {
     const std::string source = dir.File("s" + std::to_string(&row - rows) + ".wav");
     WriteFile(source, MakeWave(TestFormat(), PatternBytes(3 * kMinute, 5)));
     const std::string record = row.make(source, CutClip(source, "1", "2"));
-    if (!record.empty()) asked.push_back(&row), args.push_back(record);
+    if (!record.empty()) args.push_back(record);
   }
-  const auto snapshot = [&] {  // a hash of each file: a failure names files, not megabytes
-    std::map<std::string, size_t> files;
-    for (const std::string& name : NamesIn(dir.path())) {
-      files[name] = std::hash<std::string>()(ReadText(dir.File(name)));
-    }
-    return files;
+  const size_t asked = args.size() - 1;
+  const auto snapshot = [&] {  // every name and byte in the folder
+    std::string all;
+    for (const std::string& name : NamesIn(dir.path())) all += name + "\n" + ReadText(dir.File(name));
+    return all;
   };
   const auto before = snapshot();
   const ProcessResult text = RunCli(args);
   args.push_back("--json");
   const ProcessResult json = RunCli(args);
-  EXPECT_EQ(snapshot(), before);
+  EXPECT_TRUE(snapshot() == before) << "a file changed";
   EXPECT_EQ(text.status + json.status, 0);
   EXPECT_EQ(text.err + json.err, "");
   const nlohmann::ordered_json records = nlohmann::ordered_json::parse(json.out).at("records");
-  ASSERT_EQ(records.size(), asked.size()) << json.out;
+  ASSERT_EQ(records.size(), asked) << json.out;
   std::string lines;
-  for (size_t i = 0; i < asked.size(); ++i) {
-    const Row& row = *asked[i];
+  for (size_t i = 0; i < asked; ++i) {
+    using Json = nlohmann::ordered_json;
+    const Row& row = rows[i];
     const std::string& record = args[i + 1];
     const std::string message = records[i]["message"];
+    const std::vector<std::string> head = RecordHead(record);
+    const bool holds = row.state != std::string("invalid");  // d.ini holds no record
     lines += std::string(row.state) + " " + record + "\n";
-    nlohmann::ordered_json expected = {{"record", record}, {"state", row.state}, {"undo", row.undo},
-                                       {"source", nullptr}, {"offset", nullptr}, {"bytes", nullptr},
-                                       {"message", message}};
-    std::string named = record;
-    if (row.state != std::string("invalid")) {  // desktop.ini, whose lines hold no record
-      const std::vector<std::string> head = RecordHead(record);
-      expected["source"] = named = head[2];
-      expected["offset"] = std::stoll(head[0]);
-      expected["bytes"] = std::stoll(head[1]);
-    }
-    EXPECT_EQ(records[i], expected);  // the keys in this order too
-    EXPECT_TRUE(row.message ? message.find(named) != std::string::npos : message.empty()) << record << ": " << message;
+    EXPECT_EQ(records[i], Json({{"record", record}, {"state", row.state}, {"undo", row.undo},
+                                {"source", holds ? Json(head[2]) : Json()},
+                                {"offset", holds ? Json(std::stoll(head[0])) : Json()},
+                                {"bytes", holds ? Json(std::stoll(head[1])) : Json()}, {"message", message}}));
+    const std::string& named = holds ? head[2] : record;
+    EXPECT_TRUE(row.message ? message.find(named) != std::string::npos : message.empty()) << record << message;
   }
   EXPECT_EQ(text.out, lines);
-  if (asked.size() < std::size(rows)) GTEST_SKIP() << "the write-back finished before it could be killed";
+  if (asked < std::size(rows)) GTEST_SKIP() << "the write-back finished before it could be killed";
 }
 
 }  // namespace
