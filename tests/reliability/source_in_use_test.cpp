@@ -253,7 +253,9 @@ TEST(SourceInUse, ASecondOperationAtTheWorstMomentWaitsForTheFirst) {
     }
     ASSERT_EQ(firstError, "(no error)");
     const bool secondRan = secondError == "(no error)";
-    if (!secondRan) EXPECT_EQ(secondError, FormatText(texts::kCannotOpen, files.source));
+    if (!secondRan) {
+      EXPECT_EQ(secondError, FormatText(texts::kCannotOpen, files.source));
+    }
     const testing::Bytes range = testing::ReadRange(files.source, 44 + testing::kMinute, testing::kMinute);
     const std::string rangeFingerprint = ReadRecordLines(files.record).lines[3];
     if (row.recut) {

@@ -34,7 +34,9 @@ TEST(MinuteMap, EachStartMinuteLiesUnderItsThumbAndTheColumnsShowEveryMinuteInOr
     for (int x = 0; x < c.width; ++x) {
       const MinuteRange shown = scale.MinutesInColumn(x);
       if (shown.first >= shown.end) continue;  // beside the minutes
-      if (next >= 0) EXPECT_TRUE(shown.first == next || shown.first == next - 1) << x;
+      if (next >= 0) {
+        EXPECT_TRUE(shown.first == next || shown.first == next - 1) << x;
+      }
       EXPECT_EQ(scale.MinuteAt(x), shown.first);
       next = shown.end;
     }
@@ -44,7 +46,7 @@ TEST(MinuteMap, EachStartMinuteLiesUnderItsThumbAndTheColumnsShowEveryMinuteInOr
     const double slack = perPixel > 0.5 ? std::ceil(perPixel) : whole * c.thumb < c.width ? 1 : 0;
     for (int64_t start = 0; start < whole; ++start) {
       const double thumbMiddle = c.thumb / 2.0 + double(start) / double(whole - 1) * (c.width - c.thumb);
-      EXPECT_NEAR(scale.MinuteAt(static_cast<int>(thumbMiddle)), start, slack) << start;
+      EXPECT_NEAR(double(scale.MinuteAt(static_cast<int>(thumbMiddle))), double(start), slack) << start;
     }
   }
 }
