@@ -29,6 +29,7 @@ constexpr const char* kUsage =
     "       ostrevan-cli levels WAV [--json]\n"
     "       ostrevan-cli cut WAV --length TEXT (--start TEXT | --from-end)\n"
     "       ostrevan-cli writeback RECORD...\n"
+    "       ostrevan-cli status RECORD... [--json]\n"
     "       ostrevan-cli --help | --version\n";
 
 // What --help prints after the usage lines; "%s" stands for the finished message.
@@ -39,13 +40,17 @@ constexpr const char* kHelpBody =
     "  levels     print each minute of WAV: its number, peak and RMS in dBFS\n"
     "  cut        cut whole minutes of WAV into a clip and a record (.ini) beside it\n"
     "  writeback  write each RECORD's clip back into its source, in the order given\n"
+    "  status     print what writeback would do with each RECORD, writing nothing:\n"
+    "             same, ready, interrupted, changed, missing or invalid, a space\n"
+    "             and the RECORD as given, one line each\n"
     "  --help     print this help\n"
     "  --version  print the version\n"
     "\n"
-    "option of info and levels:\n"
+    "option of info, levels and status:\n"
     "  --json     print JSON in UTF-8 instead: info the format, the chunks and the\n"
     "             play time; levels each minute's length, peak and RMS (null for\n"
-    "             digital silence)\n"
+    "             digital silence); status each record's state, undo, source,\n"
+    "             offset, bytes and message\n"
     "\n"
     "options of cut:\n"
     "  --length TEXT  the clip's length in whole minutes, 1 or more; the names hold\n"
@@ -60,15 +65,17 @@ constexpr const char* kHelpBody =
     "Messages go to standard output, one per line; errors to standard error.\n"
     "levels and --json print only their results there, and any message to\n"
     "standard error. When standard error is a terminal, it shows the progress of\n"
-    "a cut, a write-back or a level scan on one line. Ctrl+C stops each safely: a\n"
-    "stopped cut leaves no clip, a stopped write-back puts the source back as it\n"
-    "was, a stopped scan has printed the minutes it measured.\n"
+    "a cut, a write-back, a level scan or a status on one line. Ctrl+C stops each\n"
+    "safely: a stopped cut leaves no clip, a stopped write-back puts the source\n"
+    "back as it was, a stopped scan or status has printed the minutes or records\n"
+    "done before it.\n"
     "Writing back RECORD.undo.ini undoes RECORD's write-backs. A list naming a\n"
     "record twice, or a record with its undo record, is refused; nothing is written.\n"
     "\n"
     "exit status:\n"
     "  0   ended with \"%s\", or info read a file of one minute or\n"
-    "      more, or levels measured every minute (a file under one minute too)\n"
+    "      more, or levels measured every minute (a file under one minute too),\n"
+    "      or status reported every record, whatever its state\n"
     "  1   ended with another message: a file under one minute, a missing\n"
     "      source, a refused cut, a stop\n"
     "  2   an error (its text on standard error; levels prints the minutes\n"
@@ -77,7 +84,7 @@ constexpr const char* kHelpBody =
 
 constexpr const char* kHint =
     "usage: ostrevan-cli info WAV [--json] | levels WAV [--json] | cut WAV --length TEXT "
-    "(--start TEXT | --from-end) | writeback RECORD... | --help | --version\n";
+    "(--start TEXT | --from-end) | writeback RECORD... | status RECORD... [--json] | --help | --version\n";
 
 // Loads as the window does and prints the short-file message if any; `withLabels` prints the
 // play-time and attributes texts first. False for a file under one minute.
@@ -137,6 +144,22 @@ int Cut(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   return ui.finished() ? kExitFinished : kExitMessage;
 }
 
+int Status(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  std::vector<std::string> records;
+  bool json = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--json" && !json) {
+      json = true;
+    } else if (args[i].rfind("--", 0) == 0) {
+      throw UsageError{};
+    } else {
+      records.push_back(args[i]);
+    }
+  }
+  if (records.empty()) throw UsageError{};
+  return PrintStatus(records, json, out, err);
+}
+
 int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   if (args.empty()) throw UsageError{};
   const std::string& command = args[0];
@@ -155,6 +178,7 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     return PrintLevels(args[1], args.size() == 3, out, err);
   }
   if (command == "cut") return Cut(args, out, err);
+  if (command == "status") return Status(args, out, err);
   if (command == "writeback" && args.size() >= 2) {
     PrintingUi ui(out, err);
     StopOnInterrupt stop;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -16,6 +17,9 @@ int PrintLevels(const std::string& path, bool json, std::FILE* out, std::FILE* e
 
 // `info WAV --json`: what the load read, as JSON. The exit status.
 int PrintInfoJson(const std::string& path, std::FILE* out, std::FILE* err);
+
+// `status RECORD... [--json]`: each record's state, in order, nothing written. The exit status.
+int PrintStatus(const std::vector<std::string>& recordPaths, bool json, std::FILE* out, std::FILE* err);
 
 // `value` as JSON text, ending with a line break. A name that is not valid UTF-8 (Linux file
 // names are bytes) gets U+FFFD for its stray bytes.

@@ -77,6 +77,8 @@ inline constexpr const char* kWriteBackStopped =
 inline constexpr const char* kRecoveryStopped =
     u8"置き換えを中止しました。取り出し元 %s の範囲は、途中で止まっていた置き換えの前の音声に戻しました"
     u8"（それより前の記録の置き換えは済んでいます）";
+// Ctrl+C while ostrevan-cli status reads the records' files.
+inline constexpr const char* kStatusStopped = u8"記録の確認を中止しました";
 // A cut that would have replaced an edited clip moved it and its record aside first.
 inline constexpr const char* kKeptAside = u8"編集されていたクリップと記録を %s に移しました";
 inline constexpr const char* kChangedSinceLoad =

@@ -1,17 +1,24 @@
-// ostrevan-cli cut and writeback end to end, through the process: what is printed where,
-// the exit statuses, the usage errors, and the files left behind.
+// ostrevan-cli cut, writeback and status end to end, through the process: what is printed
+// where, the exit statuses, the usage errors, and the files left behind.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "clip_record.h"
 #include "load_wave.h"
+#include "pair_files.h"
 #include "processes.h"
 #include "save_clip.h"
+#include "source_with_clip.h"
 #include "test_waves.h"
 #include "texts.h"
 
@@ -204,6 +211,85 @@ TEST_F(CliCutWriteback, WritebackRunsTheRecordsInOrder) {
   result = RunCli({"writeback"});
   EXPECT_EQ(result.status, 64);
   EXPECT_EQ(result.err.rfind("usage: ostrevan-cli", 0), 0u);
+}
+
+// The first write-back of a clip of two copy blocks into `source`, slowed, killed once its first
+// block is in the source; its record, or "" when it ended first.
+std::string KilledWriteBack(const std::string& source, const std::string&) {
+  WriteFile(source, MakeWave(Mono8000(), PatternBytes(10 * kMono8000Minute, 3)));
+  const std::string record = CutClip(source, "9", "1");
+  WriteFile(ClipOf(record), MakeWave(Mono8000(), PatternBytes(9 * kMono8000Minute, 4)));
+  setenv("OSTREVAN_SLOW_BLOCK_MS", "200", 1);
+  const int pid = StartProgram(OSTREVAN_CLI_PATH, {"writeback", record});
+  unsetenv("OSTREVAN_SLOW_BLOCK_MS");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (ReadRange(source, 44 + kMono8000Minute, 64) != PatternBytes(64, 4) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ::kill(pid, SIGKILL);
+  return WaitProgram(pid).signal == SIGKILL ? record : "";
+}
+
+TEST_F(CliCutWriteback, StatusTellsEachStateAndChangesNoByte) {
+  using Path = const std::string&;
+  const auto edited = [](Path r) { return WriteFile(ClipOf(r), MakeWave(TestFormat(), Bytes(kMinute))), r; };
+  const auto writtenBack = [](Path r) { EXPECT_EQ(RunCli({"writeback", r}).status, 0); return r; };
+  const struct Row {
+    const char* state;
+    bool undo, message;  // a message naming the source, or the file when it holds no record
+    std::function<std::string(Path source, Path record)> make;  // gives the record to ask
+  } rows[] = {
+      {"same", false, false, [](Path, Path r) { return r; }},
+      {"ready", false, false, [&](Path, Path r) { return edited(r); }},
+      {"same", true, false, [&](Path, Path r) { return writtenBack(edited(r)); }},
+      {"ready", false, false, [&](Path, Path r) { return writtenBack(UndoRecordPathOf(writtenBack(edited(r)))), r; }},
+      {"changed", false, true, [](Path s, Path r) { return PutBytes(s, 44 + 2 * kMinute, Bytes(16)), r; }},
+      {"missing", false, true, [](Path s, Path r) { return std::remove(s.c_str()), r; }},
+      {"invalid", false, true,
+       [&](Path, Path) { return WriteFile(dir.File("d.ini"), "[.ShellClassInfo]"), dir.File("d.ini"); }},
+      {"interrupted", true, false, KilledWriteBack},
+  };
+  std::vector<std::string> args = {"status"};  // the records, in the rows' order; the last may be left out
+  for (const Row& row : rows) {
+    const std::string source = dir.File("s" + std::to_string(&row - rows) + ".wav");
+    WriteFile(source, MakeWave(TestFormat(), PatternBytes(3 * kMinute, 5)));
+    const std::string record = row.make(source, CutClip(source, "1", "2"));
+    if (!record.empty()) args.push_back(record);
+  }
+  const size_t asked = args.size() - 1;
+  const auto snapshot = [&] {  // every name and byte in the folder
+    std::string all;
+    for (const std::string& name : NamesIn(dir.path())) all += name + "\n" + ReadText(dir.File(name));
+    return all;
+  };
+  const auto before = snapshot();
+  const ProcessResult text = RunCli(args);
+  args.push_back("--json");
+  const ProcessResult json = RunCli(args);
+  EXPECT_TRUE(snapshot() == before) << "a file changed";
+  EXPECT_EQ(text.status + json.status, 0);
+  EXPECT_EQ(text.err + json.err, "");
+  const nlohmann::ordered_json records = nlohmann::ordered_json::parse(json.out).at("records");
+  ASSERT_EQ(records.size(), asked) << json.out;
+  std::string lines;
+  for (size_t i = 0; i < asked; ++i) {
+    using Json = nlohmann::ordered_json;
+    const Row& row = rows[i];
+    const std::string& record = args[i + 1];
+    const std::string message = records[i]["message"];
+    const std::vector<std::string> head = RecordHead(record);
+    const bool holds = row.state != std::string("invalid");  // d.ini holds no record
+    lines += std::string(row.state) + " " + record + "\n";
+    EXPECT_EQ(records[i], Json({{"record", record}, {"state", row.state}, {"undo", row.undo},
+                                {"source", holds ? Json(head[2]) : Json()},
+                                {"offset", holds ? Json(std::stoll(head[0])) : Json()},
+                                {"bytes", holds ? Json(std::stoll(head[1])) : Json()}, {"message", message}}));
+    const std::string& named = holds ? head[2] : record;
+    EXPECT_TRUE(row.message ? message.find(named) != std::string::npos : message.empty()) << record << message;
+  }
+  EXPECT_EQ(text.out, lines);
+  if (asked < std::size(rows)) GTEST_SKIP() << "the write-back finished before it could be killed";
 }
 
 }  // namespace

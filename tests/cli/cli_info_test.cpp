@@ -58,7 +58,8 @@ TEST(CliInfo, ErrorsGoToStandardErrorWithTheFinalDot) {
 
 TEST(CliInfo, UsageErrorsExitSixtyFourWithAHint) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"info"}, {"info", "a.wav", "b.wav"}, {"frobnicate"}, {"--help", "x"}, {"writeback"}}) {
+           {}, {"info"}, {"info", "a.wav", "b.wav"}, {"frobnicate"}, {"--help", "x"}, {"writeback"}, {"status"},
+           {"status", "--json"}, {"status", "a.ini", "--jsn"}, {"status", "a.ini", "--json", "--json"}}) {
     const auto result = RunCli(args);
     EXPECT_EQ(result.status, 64);
     EXPECT_EQ(result.out, "");
@@ -100,8 +101,8 @@ TEST(CliInfo, HelpNamesEveryCommandOptionAndExitStatus) {
     return std::count_if(lines.begin(), lines.end(),
                          [&](const std::string& line) { return line.rfind("  " + lead + " ", 0) == 0; });
   };
-  for (const char* item : {"info", "levels", "cut", "writeback", "--help", "--version", "--json", "--length TEXT",
-                           "--start TEXT", "--from-end", "0", "1", "2", "64"}) {
+  for (const char* item : {"info", "levels", "cut", "writeback", "status", "--help", "--version", "--json",
+                           "--length TEXT", "--start TEXT", "--from-end", "0", "1", "2", "64"}) {
     EXPECT_EQ(described(item), 1) << item << "\n" << help;
   }
   // Status 0 is told by the message that ends a run, as the program prints it.
