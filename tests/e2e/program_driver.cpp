@@ -199,20 +199,22 @@ ScopedUserDword::~ScopedUserDword() {
 
 namespace {
 
-// This program's path, however long (a full buffer may hold it cut).
-std::string OwnPath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) return path.substr(0, length);
-    path.resize(path.size() * 2);
+// A path of the build, as Wine sees it: a Linux path lies on drive Z:.
+std::string BuiltPath(const char* built) {
+  std::string path = built;
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    path = "Z:" + path;
   }
+  return path;
 }
 
 }  // namespace
 
 void RegisterAddressRecorder(const std::string& file) {
-  const std::string command = "\"" + OwnPath() + "\" --record-address \"" + file + "\" \"%1\"";
+  const std::string command = "\"" + BuiltPath(OSTREVAN_BROWSER_PATH) + "\" \"" + file + "\" \"%1\"";
   HKEY key = nullptr;
   RegCreateKeyExA(HKEY_CLASSES_ROOT, "https\\shell\\open\\command", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                   nullptr);
@@ -222,25 +224,7 @@ void RegisterAddressRecorder(const std::string& file) {
   RegDeleteTreeA(HKEY_CLASSES_ROOT, "https\\shell\\open\\ddeexec");
 }
 
-bool RecordOpenedAddress(int argc, char** argv) {
-  if (argc != 4 || std::strcmp(argv[1], "--record-address") != 0) return false;
-  HANDLE out = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, argv[3], static_cast<DWORD>(std::strlen(argv[3])), &written, nullptr);
-  CloseHandle(out);
-  return true;
-}
-
-std::string ProgramPath() {
-  std::string path = OSTREVAN_PROGRAM_PATH;
-  if (!path.empty() && path[0] == '/') {  // a Linux path under Wine: drive Z: is the root
-    for (char& c : path) {
-      if (c == '/') c = '\\';
-    }
-    path = "Z:" + path;
-  }
-  return path;
-}
+std::string ProgramPath() { return BuiltPath(OSTREVAN_PROGRAM_PATH); }
 
 // WM_GETTEXT is told its buffer's size and writes (and Wine copies back) no more; a text that
 // fills the buffer may have been cut, and is read again in one twice as big. The length asked

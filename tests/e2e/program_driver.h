@@ -140,11 +140,9 @@ std::vector<std::string> ComboItems(HWND comboBox);
 // The tags ListBox1 draws beside its records, in order: an item's data names its tag.
 std::vector<std::string> RecordTags(HWND listBox);
 
-// Makes the shell open https addresses with this program in its recording mode, which
-// writes the address it is given into `file` (see RecordOpenedAddress).
+// Makes the shell open https addresses with the stand-in browser (browser_main.cpp), which
+// writes the address it is given into `file`.
 void RegisterAddressRecorder(const std::string& file);
-// The recording mode: `--record-address FILE ADDRESS`; true when the arguments asked for it.
-bool RecordOpenedAddress(int argc, char** argv);
 
 // Reads `read` until it gives `want`, for at most `milliseconds`. A failure tells the value
 // read last.
@@ -176,12 +174,12 @@ template <typename Condition>
 
 // The screenshot's pose (see pose.cpp); returns the exit code for the driver.
 int PoseForScreenshot(const std::string& signalDir);
-// The session mode, `--hold-session FILE` (see session.cpp and the script tests/e2e/session):
+// The session's holder, `e2e_session FILE` (see session.cpp and the script tests/e2e/session):
 // writes "ready" into FILE, then keeps the prefix's Wine session up until FILE is deleted.
 int HoldSession(const std::string& file);
 // The progress window's screenshot pose (see progress_pose.cpp).
 int PoseProgressForScreenshot(const std::string& signalDir);
-// The busy mode, `--keep-busy`: a second Wine program for the stress runs (see busy.cpp).
+// A second Wine program for the stress runs, `e2e_busy` (see busy.cpp).
 int KeepBusy();
 
 // A UTF-8 text as 16-bit characters.
