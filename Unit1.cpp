@@ -10,6 +10,7 @@
 #include "info_box.h"
 #include "long_work.h"
 #include "record_list.h"
+#include "scope_exit.h"
 #include "texts.h"
 #include "window_texts.h"
 #include "win32_text.h"
@@ -38,13 +39,25 @@ constexpr UINT kCommandLineDrop = WM_APP + 11;
 // Posted by the records' checker when it has worked out a tag.
 constexpr UINT kRecordTagsChanged = WM_APP + 12;
 
-// A dropped name, asked for in 16-bit characters so that any name Windows can hold comes
-// whole, however long.
-std::string DroppedName(HDROP drop, UINT index) {
-  std::wstring wide(DragQueryFileW(drop, index, nullptr, 0) + 1, L'\0');
-  wide.resize(DragQueryFileW(drop, index, wide.data(), static_cast<UINT>(wide.size())));
-  return ostrevan::Narrow(wide);
-}
+// The names of a drop, the drop finished with at the end of the handler.
+class DroppedFiles {
+ public:
+  explicit DroppedFiles(HDROP drop) : drop_(drop) {}
+  ~DroppedFiles() { DragFinish(drop_); }
+  DroppedFiles(const DroppedFiles&) = delete;
+  DroppedFiles& operator=(const DroppedFiles&) = delete;
+
+  UINT Count() const { return DragQueryFileW(drop_, 0xFFFFFFFF, nullptr, 0); }
+  // Asked for in 16-bit characters, so that any name Windows can hold comes whole, however long.
+  std::string Name(UINT index) const {
+    std::wstring wide(DragQueryFileW(drop_, index, nullptr, 0) + 1, L'\0');
+    wide.resize(DragQueryFileW(drop_, index, wide.data(), static_cast<UINT>(wide.size())));
+    return ostrevan::Narrow(wide);
+  }
+
+ private:
+  HDROP drop_;
+};
 
 // A load opens its file exclusively, and it may be a listed record's source: the checks give
 // way to it (TForm1::LoadingWave) and go on when the handler ends, whether it loaded or not.
@@ -107,19 +120,17 @@ void TForm1::RunLongWork(ostrevan::rules::LongWork kind, const ostrevan::rules::
   scanner_.Pause();
   checker_.Pause();
   written_.clear();
-  struct Finish {
-    TForm1& form;
-    ~Finish() {
-      for (const auto& [offset, size] : form.written_) form.scanner_.Remeasure(offset, size);
-      form.written_.clear();
-      form.scanner_.Resume();
-      form.checker_.RecheckAll();
-      form.ShowRecordTags();
-      form.busy_ = false;
-      if (form.closeAfterWork_) PostMessageW(form.handle_, WM_CLOSE, 0, 0);
-      form.closeAfterWork_ = false;
-    }
-  } finish{*this};
+  // Also when the work ends in an error: the error box comes after all this.
+  const ostrevan::app::ScopeExit finish([this] {
+    for (const auto& [offset, size] : written_) scanner_.Remeasure(offset, size);
+    written_.clear();
+    scanner_.Resume();
+    checker_.RecheckAll();
+    ShowRecordTags();
+    busy_ = false;
+    if (closeAfterWork_) PostMessageW(handle_, WM_CLOSE, 0, 0);
+    closeAfterWork_ = false;
+  });
   ostrevan::app::RunLongWork(kind, work, *this, handle_, controls_.Font(), controls_.Scale());
 }
 
@@ -163,13 +174,9 @@ void TForm1::MinutePicked(int64_t minute) {
 
 void TForm1::WMDropFiles(HDROP drop) {
   const ChecksGoOnAfter goOn(checker_);
-  struct Finish {
-    HDROP drop;
-    ~Finish() { DragFinish(drop); }
-  } finish{drop};
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  const DroppedFiles dropped(drop);
   ostrevan::rules::DropFiles(
-      count, [drop](uint32_t i) { return DroppedName(drop, i); }, *this, *this);
+      dropped.Count(), [&dropped](uint32_t i) { return dropped.Name(i); }, *this, *this);
 }
 
 void TForm1::DropAfterShowing(std::vector<std::string> paths) {

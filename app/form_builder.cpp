@@ -1,5 +1,7 @@
 #include "form_builder.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -15,24 +17,23 @@ namespace ostrevan::app {
 namespace {
 
 // --- Subclassing: each kind that needs more than the system's control gets a procedure
-// in front of the system's, which it calls for everything it leaves alone.
+// in front of the system's, which it hands everything it leaves alone (DefSubclassProc).
 
-constexpr const wchar_t* kBaseProcProperty = L"OstrevanBaseProc";
-
-void Subclass(HWND window, WNDPROC procedure) {
-  const auto base = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-  SetPropW(window, kBaseProcProperty, reinterpret_cast<HANDLE>(base));
+// A kind's procedure, installed for the control's life: it takes itself out as the window goes.
+template <LRESULT (*Procedure)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT CALLBACK Subclassed(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, Subclassed<Procedure>, id);
+  return Procedure(window, message, wParam, lParam);
 }
 
-LRESULT CallBase(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto base = reinterpret_cast<WNDPROC>(GetPropW(window, kBaseProcProperty));
-  return CallWindowProcW(base, window, message, wParam, lParam);
+template <LRESULT (*Procedure)(HWND, UINT, WPARAM, LPARAM)>
+void Subclass(HWND window) {
+  SetWindowSubclass(window, Subclassed<Procedure>, 0, 0);
 }
 
 // Group boxes are the parents of their controls: they pass the controls' notifications on
 // to the window, and paint their own background.
-LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
     case WM_HSCROLL:
@@ -52,29 +53,29 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       return 1;
     }
     default:
-      return CallBase(window, message, wParam, lParam);
+      return DefSubclassProc(window, message, wParam, lParam);
   }
 }
 
 // A link label shows the hand pointer.
-LRESULT CALLBACK LinkLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT LinkLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETCURSOR) {
     SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
     return TRUE;
   }
-  return CallBase(window, message, wParam, lParam);
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // Esc in the multi-line text box does nothing (a multi-line edit would otherwise close its
 // parent).
-LRESULT CALLBACK MemoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MemoProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
-  return CallBase(window, message, wParam, lParam);
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // The edit inside the combo box: each typed character is completed to a list item.
-LRESULT CALLBACK ComboBoxEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const LRESULT result = CallBase(window, message, wParam, lParam);
+LRESULT ComboBoxEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
   if (message == WM_CHAR && wParam >= 0x20 && wParam != 0x7F) {
     RunHandler([window] { ComboBox(GetParent(window)).CompleteTypedText(); });
   }
@@ -285,10 +286,10 @@ void FormBuilder::FinishOne(const ControlLayout& row, HWND window) {
   switch (row.kind) {
     case ControlKind::Label:
       if (!(row.flags & kFixedSize)) Label(window).SizeToText();
-      if (row.flags & kLink) Subclass(window, LinkLabelProc);
+      if (row.flags & kLink) Subclass<LinkLabelProc>(window);
       break;
     case ControlKind::GroupBox:
-      Subclass(window, GroupBoxProc);
+      Subclass<GroupBoxProc>(window);
       break;
     case ControlKind::RadioButton:
       if (row.flags & kChecked) Button(window).SetChecked(true);
@@ -306,12 +307,12 @@ void FormBuilder::FinishOne(const ControlLayout& row, HWND window) {
       const RECT bounds = scale_.Bounds(row);
       FitComboBoxField(combo, bounds.bottom - bounds.top);
       combo.SetText(row.text);
-      if (HWND edit = combo.Edit()) Subclass(edit, ComboBoxEditProc);
+      if (HWND edit = combo.Edit()) Subclass<ComboBoxEditProc>(edit);
       break;
     }
     case ControlKind::Memo:
       Memo(window).RemoveTextLimit();
-      Subclass(window, MemoProc);
+      Subclass<MemoProc>(window);
       break;
     case ControlKind::ListBox:
       ListBox(window).SetItemHeight(scale_(kListItemHeight));

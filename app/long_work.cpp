@@ -12,6 +12,7 @@
 
 #include "application.h"
 #include "progress_window.h"
+#include "unique_handle.h"
 
 namespace ostrevan::app {
 
@@ -221,19 +222,6 @@ class Watch {
   std::vector<MSG> held_;
 };
 
-// A manual-reset event, closed at the end of its scope.
-class Event {
- public:
-  Event() : handle_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~Event() { CloseHandle(handle_); }
-  Event(const Event&) = delete;
-  Event& operator=(const Event&) = delete;
-  HANDLE Handle() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
 
 void RunLongWork(rules::LongWork kind, const rules::EngineWork& work, EngineUi& ui, HWND owner, HFONT font,
@@ -245,8 +233,8 @@ void RunLongWork(rules::LongWork kind, const rules::EngineWork& work, EngineUi& 
     CallWindow calls;
     Watch watch(kind, owner, font, scale, shared);
     WorkerUi workerUi(calls.Handle(), ui, shared, [&watch] { watch.BeforeBox(); });
-    Event finished;
-    if (!calls.Handle() || !finished.Handle()) {
+    const UniqueHandle finished(CreateEventW(nullptr, TRUE, FALSE, nullptr));  // manual reset
+    if (!calls.Handle() || !finished) {
       // The system is out of windows or events: the work runs here, the window waiting.
       work(ui);
       return;
@@ -257,9 +245,9 @@ void RunLongWork(rules::LongWork kind, const rules::EngineWork& work, EngineUi& 
       } catch (...) {
         error = std::current_exception();
       }
-      SetEvent(finished.Handle());
+      SetEvent(finished.Get());
     });
-    watch.Pump(finished.Handle());
+    watch.Pump(finished.Get());
     worker.join();
   }
   // The window is enabled again, so the error box is like any other.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 
@@ -54,8 +55,6 @@ struct LongPaths {
   std::wstring typed;  // a full path confirmed in the name field
 } longPaths;
 
-WNDPROC dialogProcedure = nullptr;  // the dialog window's own
-
 // A full path too long for the dialog, confirmed with OK, is taken as the choice here, and
 // the dialog closed as its "キャンセル" does; any other name goes to the dialog.
 bool TakeLongPath(HWND dialog) {
@@ -67,9 +66,11 @@ bool TakeLongPath(HWND dialog) {
   return true;
 }
 
-LRESULT CALLBACK LongPathDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+// In front of the dialog window's own procedure while the dialog is up.
+LRESULT CALLBACK LongPathSubclass(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(dialog, LongPathSubclass, id);
   if (message == WM_COMMAND && LOWORD(wParam) == IDOK && TakeLongPath(dialog)) return 0;
-  return CallWindowProcW(dialogProcedure, dialog, message, wParam, lParam);
+  return DefSubclassProc(dialog, message, wParam, lParam);
 }
 
 // Once the dialog is set up, it is moved (size kept) to the horizontal centre and the upper
@@ -86,8 +87,7 @@ UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) 
   const rules::Point at = rules::UpperThirdOfMonitor(area, bounds.right - bounds.left, bounds.bottom - bounds.top);
   SetWindowPos(dialog, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (!longPaths.shown.empty()) SetWindowTextW(NameField(dialog), longPaths.shown.c_str());
-  dialogProcedure = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LongPathDialogProcedure)));
+  SetWindowSubclass(dialog, LongPathSubclass, 0, 0);
   return 0;
 }
 

@@ -63,7 +63,7 @@ void DrawRecordItem(const DRAWITEMSTRUCT& item, HFONT font, const LayoutScale& s
 
 void ShowRecordTags(HWND list, const std::vector<rules::RecordTag>& tags) {
   const ListBox box(list);
-  const auto count = static_cast<size_t>(std::max<LRESULT>(SendMessageW(list, LB_GETCOUNT, 0, 0), 0));
+  const auto count = static_cast<size_t>(std::max(box.Count(), 0));
   for (size_t i = 0; i < std::min(count, tags.size()); ++i) {
     const auto index = static_cast<int>(i);
     if (box.ItemData(index) != static_cast<LRESULT>(tags[i])) box.SetItemData(index, static_cast<LRESULT>(tags[i]));
