@@ -88,7 +88,7 @@ int Application::Run(HWND mainWindow) {
     }
     if (message.message == WM_QUIT) break;
     // Errors never unwind through the system's frames: each window procedure shows its own
-    // in the error box (RunHandler, CatchingWindowProc) and the loop goes on.
+    // in the error box (RunHandler, see application.h) and the loop goes on.
     if (IsWindow(mainWindow_) && IsDialogMessageW(mainWindow_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
