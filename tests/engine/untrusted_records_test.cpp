@@ -1,8 +1,9 @@
 // Record texts a write-back cannot trust, as hand edits, other programs, damaged files and the
 // fuzz targets leave them: each is refused with its message, or ends with what it shows,
-// within a time limit; the source and every file beside it stay byte for byte as they were.
-// Also when the source holds the clip already (a run stopped after the source's write): a
-// record is never guessed at because its range happens to hold the clip.
+// within a time limit; the source and every file beside it stay byte for byte as they were
+// (but for a record of three lines that gains its fingerprint). Also when the source holds
+// the clip already (a run stopped after the source's write): a record is never guessed at
+// because its range happens to hold the clip.
 
 #include <gtest/gtest.h>
 
