@@ -64,7 +64,7 @@ TEST(ClipRecord, BreaksNulsAndMissingLines) {
   EXPECT_EQ(ReadBack(dir, "10\r\n2\0" "0\r\n/a.wav\r\n"s), (Lines{"10", "2", ""}));
   EXPECT_EQ(ReadBack(dir, "\0" "1\r\n2\r\n"s), (Lines{"", "", ""}));
   // Lines after it do not count either: as a fourth line, "rubbish" would be refused.
-  const std::string path = dir.File("nul.ini");
+  const std::string path = dir.File("ends.ini");
   WriteFile(path, "1\r\n2\r\n/a.wav\0\r\n\r\nrubbish\r\n"s);
   ClipRecord parsed;
   EXPECT_EQ(ErrorOf([&] { parsed = ParseClipRecord(path, ReadRecordLines(path)); }), "(no error)");
