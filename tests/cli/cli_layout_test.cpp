@@ -1,13 +1,16 @@
-// ostrevan-cli on files whose chunks are walked: what info prints for them, the refusals of
-// compressed and big-endian files (standard error, exit 2, nothing written), and a cut and
-// write-back through an RF64 source and an edited clip with chunks around its audio.
+// ostrevan-cli on two layouts of the table (tests/support/layouts.h), a plain RIFF with a
+// chunk before fmt and an RF64 with chunks around its audio: what info prints, a cut, the
+// write-back of a clip an editor saved with chunks around its audio into exactly its range,
+// and the refusal of a clip cut short. Then the refusals of compressed and big-endian files
+// (standard error, exit 2, nothing written).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "little_endian.h"
+#include "layouts.h"
 #include "processes.h"
 #include "test_waves.h"
 #include "texts.h"
@@ -15,38 +18,59 @@
 namespace ostrevan::testing {
 namespace {
 
-TEST(CliLayout, InfoOnWalkedLayouts) {
-  ScratchDir dir;
-  const Bytes audio = PatternBytes(125 * 8000 + 17);
-  WaveShape junk = Mono8000();
-  junk.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
-  WaveShape bext = Mono8000();
-  bext.chunksBeforeFmt = BextChunk("Card 2 data, river bank");
-  WaveShape unfinished = Mono8000();
-  unfinished.statedSizeOverride = true;
-  unfinished.statedSize = 0;
-  WaveShape cue = Mono8000();
-  cue.chunksBeforeData = CueChunk({8000});
-  const struct {
-    const char* name;
-    Bytes file;
-  } files[] = {{"junk.wav", MakeWave(junk, audio)},
-               {"bext.wav", MakeWave(bext, audio)},
-               {"unfinished.wav", MakeWave(unfinished, audio)},
-               {"cue.wav", MakeWave(cue, audio)},
-               {"rf64.wav", MakeRf64(Mono8000(), audio)}};
-  for (const auto& f : files) {
-    SCOPED_TRACE(f.name);
-    const std::string path = dir.File(f.name);
-    WriteFile(path, f.file);
-    const ProcessResult result = RunCli({"info", path});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, u8"演奏時間:2分5秒\nWAV属性:mono/8bit/8000Hz\n");
-    EXPECT_EQ(result.err, "");
-  }
+// The format of `shape` alone, as a clip holds it.
+WaveShape FormatOf(const WaveShape& shape) {
+  return SampleShape(shape.formatTag, shape.channels, shape.sampleRate, shape.bitsPerSample);
 }
 
-TEST(CliLayout, CompressedAndBigEndianFilesAreRefused) {
+class CliLayout : public ::testing::TestWithParam<LayoutRow> {};
+
+TEST_P(CliLayout, InfoCutAndWriteBack) {
+  ScratchDir dir;
+  const WaveLayout layout = GetParam().make();
+  const std::string wav = dir.File("field.wav");
+  WriteFile(wav, layout.file);
+  const ProcessResult info = RunCli({"info", wav});
+  EXPECT_EQ(info.status, 0);
+  EXPECT_EQ(info.out, layout.PlayTime() + "\n" + layout.Attributes() + "\n");
+  EXPECT_EQ(info.err, "");
+
+  ASSERT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "1"}).status, 0);
+  const uint64_t minute = BytesPerMinute(layout.shape);
+  const uint64_t dataStart = static_cast<uint64_t>(layout.dataTagPos) + 8;
+  const std::string clipPath = dir.File("field-1-1.wav");
+  EXPECT_EQ(DifferenceOf(ReadFile(clipPath), MakeWave(FormatOf(layout.shape), Slice(layout.audio, minute, minute))), "");
+
+  WaveShape edited = FormatOf(layout.shape);
+  edited.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
+  edited.chunksBeforeData = CueChunk({4, 8});
+  edited.trailer = Chunk("id3 ", TextBytes("ID3data"));
+  const Bytes editedAudio = PatternBytes(minute, 21);
+  WriteFile(clipPath, MakeWave(edited, editedAudio));
+  const ProcessResult written = RunCli({"writeback", dir.File("field-1-1.ini")});
+  EXPECT_EQ(written.status, 0);
+  EXPECT_EQ(written.out, u8"終わりました\n");
+  EXPECT_EQ(written.err, "");
+  const Bytes expected = With(layout.file, dataStart + minute, editedAudio);
+  EXPECT_EQ(DifferenceOf(ReadFile(wav), expected), "");
+
+  // A copy that broke off: its header states a minute the file does not hold.
+  Bytes broken = MakeWave(FormatOf(layout.shape), PatternBytes(minute, 22));
+  broken.resize(broken.size() - 1000);
+  WriteFile(clipPath, broken);
+  const ProcessResult refused = RunCli({"writeback", dir.File("field-1-1.ini")});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, FormatText(texts::kClipCutShort, clipPath) + ".\n");
+  EXPECT_EQ(DifferenceOf(ReadFile(wav), expected), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CliLayout,
+                         ::testing::Values(LayoutRowNamed("BextBeforeFmtWhoseDescriptionSaysData"),
+                                           LayoutRowNamed("Rf64WithDs64AndAChunkAfterTheAudio")),
+                         [](const ::testing::TestParamInfo<LayoutRow>& param) { return std::string(param.param.name); });
+
+TEST(CliFormats, CompressedAndBigEndianFilesAreRefused) {
   ScratchDir dir;
   WaveShape adpcm = Mono8000();
   adpcm.formatTag = 2;
@@ -75,57 +99,6 @@ TEST(CliLayout, CompressedAndBigEndianFilesAreRefused) {
     }
   }
   EXPECT_EQ(NamesIn(dir.path()), (std::vector<std::string>{"adpcm.wav", "rifx.wav"}));
-}
-
-struct CliRf64 : ::testing::Test {
-  ScratchDir dir;
-  std::string wav = dir.File("field.wav");
-  Bytes original;
-  int64_t dataStart = 0;
-
-  void SetUp() override {
-    WaveShape shape = Mono8000();
-    shape.chunksBeforeData = ListInfoChunk("ICMT", "data");
-    shape.trailer = Chunk("levl", Bytes(40, 'x'));
-    original = MakeRf64(shape, PatternBytes(4 * kMono8000Minute + 99));
-    WriteFile(wav, original);
-    dataStart = static_cast<int64_t>(original.size() - shape.trailer.size() - (4 * kMono8000Minute + 99));
-    ASSERT_EQ(RunCli({"cut", wav, "--length", "1", "--start", "2"}).status, 0);
-  }
-};
-
-TEST_F(CliRf64, AnEditedClipGoesBackIntoItsRangeOnly) {
-  const Bytes clip = ReadFile(dir.File("field-2-1.wav"));
-  ASSERT_EQ(clip.size(), 44 + kMono8000Minute);
-  EXPECT_EQ(Bytes(clip.begin(), clip.begin() + 4), TextBytes("RIFF"));
-  EXPECT_EQ(Bytes(clip.begin() + 44, clip.end()),
-            Bytes(original.begin() + dataStart + 2 * kMono8000Minute, original.begin() + dataStart + 3 * kMono8000Minute));
-
-  WaveShape edited = Mono8000();
-  edited.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
-  edited.chunksBeforeData = CueChunk({4, 8});
-  edited.trailer = Chunk("id3 ", TextBytes("ID3data"));
-  const Bytes editedAudio = PatternBytes(kMono8000Minute, 21);
-  WriteFile(dir.File("field-2-1.wav"), MakeWave(edited, editedAudio));
-  const ProcessResult result = RunCli({"writeback", dir.File("field-2-1.ini")});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, u8"終わりました\n");
-  EXPECT_EQ(result.err, "");
-  Bytes expected = original;
-  std::copy(editedAudio.begin(), editedAudio.end(), expected.begin() + dataStart + 2 * kMono8000Minute);
-  EXPECT_EQ(DifferenceOf(ReadFile(wav), expected), "");
-}
-
-TEST_F(CliRf64, AClipCutShortIsRefusedAndTheSourceKept) {
-  const std::string clipPath = dir.File("field-2-1.wav");
-  Bytes clip = MakeWave(Mono8000(), PatternBytes(kMono8000Minute, 22));
-  clip.resize(clip.size() - 1000);
-  WriteFile(clipPath, clip);
-  const ProcessResult result = RunCli({"writeback", dir.File("field-2-1.ini")});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, FormatText(texts::kClipCutShort, clipPath) + ".\n");
-  EXPECT_EQ(DifferenceOf(ReadFile(wav), original), "");
 }
 
 }  // namespace

@@ -40,10 +40,12 @@ TEST(ClipRecord, IsThreeCrLfLinesInPlainDecimal) {
   EXPECT_EQ(ComposeRecordText({4286520000, 8447280, " a ", ""}), "4286520000\r\n8447280\r\n a \r\n");
 }
 
-TEST(ClipRecord, EveryLineBreakFormReadsTheSame) {
+// Line breaks of every kind, and the byte-order mark a text editor puts before UTF-8.
+TEST(ClipRecord, EveryFormEditorsSaveReadsTheSame) {
   ScratchDir dir;
   const Lines expected{"52920000", "31752000", "C:\\rec\\talk.wav"};
   for (const std::string& text : {"52920000\r\n31752000\r\nC:\\rec\\talk.wav\r\n"s,
+                                  "\xEF\xBB\xBF" "52920000\r\n31752000\r\nC:\\rec\\talk.wav\r\n"s,
                                   "52920000\n31752000\nC:\\rec\\talk.wav\n"s,
                                   "52920000\r31752000\rC:\\rec\\talk.wav\r"s,
                                   "52920000\r\n31752000\r\nC:\\rec\\talk.wav"s,
@@ -61,6 +63,12 @@ TEST(ClipRecord, BreaksNulsAndMissingLines) {
   // The text ends at its first NUL, even inside a line.
   EXPECT_EQ(ReadBack(dir, "10\r\n2\0" "0\r\n/a.wav\r\n"s), (Lines{"10", "2", ""}));
   EXPECT_EQ(ReadBack(dir, "\0" "1\r\n2\r\n"s), (Lines{"", "", ""}));
+  // Lines after it do not count either: as a fourth line, "rubbish" would be refused.
+  const std::string path = dir.File("ends.ini");
+  WriteFile(path, "1\r\n2\r\n/a.wav\0\r\n\r\nrubbish\r\n"s);
+  ClipRecord parsed;
+  EXPECT_EQ(ErrorOf([&] { parsed = ParseClipRecord(path, ReadRecordLines(path)); }), "(no error)");
+  EXPECT_EQ(parsed.fingerprint, "");
   // Missing lines are empty, and the path is taken without trimming.
   EXPECT_EQ(ReadBack(dir, "5"), (Lines{"5", "", ""}));
   EXPECT_EQ(ReadBack(dir, ""), (Lines{"", "", ""}));
@@ -72,6 +80,7 @@ TEST(ClipRecord, LongLinesAreCutAt4096Bytes) {
   const std::string path4096(4096, 'p');
   EXPECT_EQ(ReadBack(dir, "1\r\n2\r\n" + path4096 + "\r\n"), (Lines{"1", "2", path4096}));
   EXPECT_EQ(ReadBack(dir, "1\r\n2\r\n" + path4096 + "tail\r\n"), (Lines{"1", "2", path4096}));
+  EXPECT_EQ(ReadBack(dir, "1\r\n2\r\n" + path4096 + "tail"), (Lines{"1", "2", path4096})) << "the last line too";
   // The cut line does not spill into the next one.
   EXPECT_EQ(ReadBack(dir, std::string(5000, '7') + "\r\n2\r\n/a"), (Lines{std::string(4096, '7'), "2", "/a"}));
 }

@@ -1,3 +1,7 @@
+// Loading a WAV file: the play time and attributes it shows, sizes past 2 GiB, and the errors
+// with what a failed load leaves. Where the audio lies in each layout: the table in
+// tests/support/layouts.h (walked_layout_test.cpp).
+
 #include <gtest/gtest.h>
 
 #include "engine_error.h"
@@ -74,34 +78,6 @@ TEST(LoadWave, OtherChannelCountsShowTheCount) {
   const LoadOutcome outcome = LoadWave(BigWave(dir, "six.wav", six, 12ull * 48000 * 61), TheLoadedWave());
   EXPECT_EQ(outcome.attributesText, Text(u8"WAV属性:6ch/16bit/48000Hz"));
   EXPECT_EQ(ChannelName(0), "0ch");
-}
-
-TEST(LoadWave, FindsTheDataChunkByWalkingTheChunks) {
-  ScratchDir dir;
-  const std::string path = dir.File("scan.wav");
-  struct Case {
-    uint32_t fmtSize;
-    Bytes before;
-    int64_t expected;
-  };
-  const Case cases[] = {
-      {16, {}, 36},
-      {18, {}, 38},
-      {40, {}, 60},
-      // A chunk before the audio whose contents hold "data" is passed over whole.
-      {16, testing::Chunk("LIST", {'x', 'd', 'a', 't', 'a', 'y'}), 36 + 14},
-      // Upper-case DATA is not the tag.
-      {16, testing::Chunk("DATA", {1, 2, 3, 4}), 36 + 12},
-  };
-  for (const Case& c : cases) {
-    WaveShape shape;
-    shape.fmtSize = c.fmtSize;
-    shape.chunksBeforeData = c.before;
-    testing::WriteFile(path, MakeWave(shape, testing::PatternBytes(4000)));
-    LoadedWave wave;
-    LoadWave(path, wave);
-    EXPECT_EQ(wave.layout.dataTagPos, c.expected) << "fmt " << c.fmtSize;
-  }
 }
 
 TEST(LoadWave, NoUsableDataTagIsAnErrorAndChangesNothing) {
@@ -209,20 +185,6 @@ TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {
   outcome = LoadWave(BigWave(dir, "slow.wav", slow, 400000000), wave);
   EXPECT_EQ(outcome.playTimeText, Text(u8"演奏時間:6666分40秒"));
   EXPECT_EQ(outcome.wholeMinutes, 6666);
-}
-
-TEST(LoadWave, ExtensibleFormatKeepsItsSubFormat) {
-  ScratchDir dir;
-  WaveShape extensible = SampleShape(0xFFFE, 2, 44100, 32);
-  extensible.fmtSize = 40;
-  extensible.subFormat = 3;
-  const std::string path = dir.File("float.wav");
-  testing::WriteFile(path, MakeWave(extensible, testing::PatternBytes(800)));
-  LoadedWave wave;
-  LoadWave(path, wave);
-  EXPECT_EQ(wave.layout.fmt.formatTag, 0xFFFE);
-  EXPECT_EQ(wave.layout.fmt.subFormat, 3);
-  EXPECT_EQ(wave.layout.dataTagPos, 60);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// Chunk layouts as real tools write them (ffmpeg, sox, libsndfile), some finished by hand
-// where no tool here writes the layout: what the load shows agrees with soxi and ffprobe,
-// clips hold the source's audio at the minute asked and open in both tools, and a clip
-// edited by sox, by ffmpeg and by libsndfile goes back into exactly its range.
-// Native only; skipped when a tool is missing.
+// The table of layouts (tests/support/layouts.h) against real tools. The table's own bytes:
+// ffmpeg and sox find the format and the audio the table says a load must find. The layouts
+// as the tools write them (ffmpeg, sox, libsndfile, some finished by hand where no tool here
+// writes the layout): the tool's file holds the row's chunks in the row's order, what the
+// load shows agrees with soxi and ffprobe, clips hold the source's audio at the minute asked
+// and open in both tools, and a clip edited by sox, by ffmpeg and by libsndfile goes back
+// into exactly its range. Native only; skipped when a tool is missing.
 
 #ifndef _WIN32
 
@@ -10,12 +12,12 @@
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "clip_record.h"
+#include "layouts.h"
 #include "little_endian.h"
 #include "load_wave.h"
 #include "processes.h"
@@ -32,108 +34,28 @@ namespace fs = std::filesystem;
 
 const char* const kPython = "/usr/bin/python3";  // Debian's, with python3-soundfile
 
-// Rewrites `path` through libsndfile at half the level, with two markers: libsndfile puts a
-// cue chunk before the audio, each of its points holding the four bytes "data".
-const char* const kMarkerScript = R"PY(
-import array, struct, sys
-import soundfile as sf
-from soundfile import _ffi, _snd
-src, dst = sys.argv[1], sys.argv[2]
-with sf.SoundFile(src) as f:
-    rate, channels, subtype = f.samplerate, f.channels, f.subtype
-    dtype = 'float32' if subtype in ('FLOAT', 'DOUBLE') else 'int32'
-    code = 'f' if dtype == 'float32' else 'i'
-    samples = array.array(code, bytes(f.buffer_read(dtype=dtype)))
-    audio = array.array(code, (v / 2 if code == 'f' else v // 2 for v in samples)).tobytes()
-with sf.SoundFile(dst, 'w', rate, channels, subtype, format='WAV') as f:
-    size = 4 + 100 * 280
-    cues = _ffi.new('char[]', size)
-    struct.pack_into('<I', _ffi.buffer(cues), 0, 2)
-    for n, position in enumerate((800, 1600)):
-        struct.pack_into('<iIiiiI256s', _ffi.buffer(cues), 4 + n * 280, n + 1, position,
-                         0x61746164, 0, 0, position, b'mark')
-    if _snd.sf_command(f._file, 0x10CF, cues, size) != 1:
-        sys.exit('libsndfile refused the markers')
-    f.buffer_write(audio, dtype=dtype)
-)PY";
-
-// Inserts `bytes` at `at` and corrects the RIFF size.
-void InsertAt(const std::string& path, size_t at, const Bytes& bytes) {
-  Bytes file = ReadFile(path);
-  file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(), bytes.end());
-  WriteU32(&file[4], static_cast<uint32_t>(file.size() - 8));
-  WriteFile(path, file);
-}
-
-void InsertBeforeData(const std::string& path, const Bytes& bytes) {
-  InsertAt(path, static_cast<size_t>(WalkWave(path).dataTagPos), bytes);
-}
-
-void Append(const std::string& path, const Bytes& bytes) { InsertAt(path, ReadFile(path).size(), bytes); }
-
-// A recorder that lost power: the data size as it wrote it at the start, and half a frame.
-void Unfinish(const std::string& path, uint32_t statedSize) {
-  Bytes file = ReadFile(path);
-  WriteU32(&file[static_cast<size_t>(WalkWave(path).dataTagPos) + 4], statedSize);
-  WriteU32(&file[4], statedSize);
-  file.push_back(0x5A);
-  WriteFile(path, file);
-}
-
-struct ToolLayout {
-  const char* name;
-  std::string command;  // %o: the file to write
-  std::function<void(const std::string&)> finish;  // by hand, after the tool
-  // sox takes a stated size of 0 as no audio and 0xFFFFFFFF as 134,217 seconds (it still
-  // decodes to the end): for those files only ffprobe is asked about the length.
-  bool soxLengthWrong = false;
+// A layout of the table as a tool writes it.
+struct ToolMade {
+  LayoutRow row;
+  ToolRecipe recipe;
 };
-// Printed by its name in test names and failures, not as raw bytes.
-void PrintTo(const ToolLayout& c, std::ostream* out) { *out << c.name; }
+// Printed by the recipe's name in test names and failures, not as raw bytes.
+void PrintTo(const ToolMade& made, std::ostream* out) { *out << made.recipe.name; }
 
-const std::string kNoise = "synth 130 whitenoise";
-const std::string kLavfi = "ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=r=8000:d=130:a=0.5 ";
-const std::string kBitexact = kLavfi + "-c:a pcm_s16le -map_metadata -1 -fflags +bitexact %o";
+std::vector<ToolMade> ToolMadeLayouts() {
+  std::vector<ToolMade> made;
+  for (const LayoutRow& row : LayoutRows()) {
+    for (const ToolRecipe& recipe : row.tools) made.push_back({row, recipe});
+  }
+  return made;
+}
 
-std::vector<ToolLayout> ToolLayouts() {
-  return {
-      {"FfmpegBitexactCanonical", kBitexact, nullptr},
-      {"SoxPlain16BitStereoCanonical", "sox -n -r 8000 -c 2 -b 16 %o " + kNoise, nullptr},
-      {"FfmpegRf64AutoJunkBeforeFmt", kLavfi + "-c:a pcm_u8 -rf64 auto %o", nullptr},
-      {"FfmpegRf64AlwaysDs64", kLavfi + "-ac 2 -c:a pcm_s16le -rf64 always %o", nullptr},
-      {"FfmpegBextAfterFmtSayingData",
-       kLavfi + "-c:a pcm_s16le -write_bext 1 -metadata description='field recording data set 3' %o", nullptr},
-      {"BextBeforeFmtSayingData", kBitexact,
-       [](const std::string& path) { InsertAt(path, 12, BextChunk("Card 2 data, river bank")); }},
-      {"FfmpegListInfoCommentMetadata", kLavfi + "-c:a pcm_s16le -metadata comment=metadata %o", nullptr},
-      {"IxmlBeforeTheAudio", kBitexact,
-       [](const std::string& path) {
-         InsertBeforeData(path, Chunk("iXML", TextBytes("<?xml version=\"1.0\"?><BWFXML><NOTE>data take 3</NOTE></BWFXML>")));
-       }},
-      {"LibsndfileMarkersCueHoldingData", "sox -n -r 8000 -c 2 -b 16 %o.in.wav " + kNoise +
-                                              " && /usr/bin/python3 %o.py %o.in.wav %o && rm %o.in.wav",
-       nullptr},
-      {"SndfileMetadataSetBext",
-       kBitexact + " && mv %o %o.in.wav && sndfile-metadata-set --bext-description 'Card 2 data, river bank' "
-                   "%o.in.wav %o && rm %o.in.wav",
-       nullptr},
-      {"OddChunksWithPadBytesBeforeFmtAndData", kBitexact,
-       [](const std::string& path) {
-         InsertAt(path, 12, Chunk("note", TextBytes("take!")));
-         InsertBeforeData(path, Chunk("PEAK", TextBytes("1data23")));
-       }},
-      {"SoxFloatFmt18WithFact", "sox -n -r 8000 -c 1 -e floating-point -b 32 %o " + kNoise, nullptr},
-      {"SoxExtensible24BitSixChannelsWithFact", "sox -n -r 8000 -c 6 -b 24 %o " + kNoise, nullptr},
-      {"ListCueSmplAndId3AfterTheAudio", kBitexact,
-       [](const std::string& path) {
-         Append(path, Joined({ListInfoChunk("ICMT", "data"), CueChunk({100}), Chunk("smpl", Bytes(36, 0)),
-                              Chunk("id3 ", TextBytes("ID3data"))}));
-       }},
-      {"UnfinishedDataSizeZero", "sox -n -r 8000 -c 1 -b 16 %o " + kNoise,
-       [](const std::string& path) { Unfinish(path, 0); }, true},
-      {"UnfinishedDataSizeAllOnes", "sox -n -r 8000 -c 1 -b 16 %o " + kNoise,
-       [](const std::string& path) { Unfinish(path, 0xFFFFFFFF); }, true},
-  };
+std::vector<LayoutRow> UndamagedLayouts() {
+  std::vector<LayoutRow> rows;
+  for (const LayoutRow& row : LayoutRows()) {
+    if (!row.damaged) rows.push_back(row);
+  }
+  return rows;
 }
 
 std::string Expand(std::string command, const std::string& path) {
@@ -141,19 +63,59 @@ std::string Expand(std::string command, const std::string& path) {
   return command;
 }
 
-class ToolLayoutTest : public ::testing::TestWithParam<ToolLayout> {
+std::string MissingTools() {
+  const std::string missing = MissingTool({"sox", "soxi", "ffmpeg", "ffprobe", "sndfile-metadata-set", kPython});
+  if (!missing.empty()) return missing + " is not installed";
+  if (!ShellSucceeds(std::string(kPython) + " -c 'import soundfile'")) return "python3-soundfile is not installed";
+  return "";
+}
+
+// The table's own bytes, as the tools read them: the format, and the audio the table says
+// a load must find. Damaged files are not asked about: the tools follow every chunk's size.
+class ToolLayoutReading : public ::testing::TestWithParam<LayoutRow> {};
+
+TEST_P(ToolLayoutReading, FindsTheAudioTheTableNames) {
+  if (const std::string missing = MissingTools(); !missing.empty()) GTEST_SKIP() << missing;
+  ScratchDir dir;
+  const std::string path = dir.File("take.wav");
+  const WaveLayout layout = GetParam().make();
+  WriteFile(path, layout.file);
+  const Bytes audio = Slice(layout.audio, 0, layout.audioSize);
+  const ToolInfo probe = Ffprobe(path);
+  EXPECT_EQ(probe.channels, layout.shape.channels);
+  EXPECT_EQ(probe.rate, static_cast<int>(layout.shape.sampleRate));
+  EXPECT_EQ(probe.bits, layout.shape.bitsPerSample);
+  EXPECT_EQ(DifferenceOf(FfmpegAudio(path, layout.shape.blockAlign), audio), "") << "ffmpeg";
+  if (GetParam().sox == SoxReads::Nothing) return;
+  const ToolInfo soxi = Soxi(path);
+  EXPECT_EQ(soxi.channels, layout.shape.channels);
+  EXPECT_EQ(soxi.rate, static_cast<int>(layout.shape.sampleRate));
+  EXPECT_EQ(soxi.bits, layout.shape.bitsPerSample);
+  if (GetParam().sox == SoxReads::NotItsLength) return;
+  // sox passes floating-point samples through its integers: of those, only the count.
+  const Bytes decoded = SoxAudio(path);
+  if ((layout.shape.formatTag == kExtensibleFormat ? layout.shape.subFormat : layout.shape.formatTag) == 3) {
+    EXPECT_EQ(decoded.size(), audio.size()) << "sox";
+  } else {
+    EXPECT_EQ(DifferenceOf(decoded, audio), "") << "sox";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ToolLayoutReading, ::testing::ValuesIn(UndamagedLayouts()),
+                         [](const ::testing::TestParamInfo<LayoutRow>& param) { return std::string(param.param.name); });
+
+class ToolLayoutTest : public ::testing::TestWithParam<ToolMade> {
  protected:
   ScratchDir dir;
   RecordingUi ui;
   std::string source = dir.File("take.wav");
 
   void SetUp() override {
-    const std::string missing = MissingTool({"sox", "soxi", "ffmpeg", "ffprobe", "sndfile-metadata-set", kPython});
-    if (!missing.empty()) GTEST_SKIP() << missing << " is not installed";
-    if (!ShellSucceeds(std::string(kPython) + " -c 'import soundfile'")) GTEST_SKIP() << "python3-soundfile is not installed";
+    if (const std::string missing = MissingTools(); !missing.empty()) GTEST_SKIP() << missing;
+    const ToolRecipe& recipe = GetParam().recipe;
     WriteFile(source + ".py", std::string(kMarkerScript));
-    ASSERT_TRUE(ShellSucceeds(Expand(GetParam().command, source))) << GetParam().command;
-    if (GetParam().finish) GetParam().finish(source);
+    ASSERT_TRUE(ShellSucceeds(Expand(recipe.command, source))) << recipe.command;
+    if (recipe.finish) recipe.finish(source);
   }
 
   // Replaces the clip by what an editor makes of it.
@@ -168,6 +130,9 @@ class ToolLayoutTest : public ::testing::TestWithParam<ToolLayout> {
 };
 
 TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
+  EXPECT_EQ(ChunkIds(ReadFile(source)), ChunkIds(GetParam().row.make().file))
+      << "the tool does not write the layout of " << GetParam().row.name;
+  const bool soxLengthWrong = GetParam().recipe.sox == SoxReads::NotItsLength;
   const ToolInfo probe = Ffprobe(source);
   const ToolInfo soxi = Soxi(source);
   ASSERT_GT(probe.seconds, 0) << "ffprobe cannot read the source";
@@ -176,7 +141,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
   EXPECT_EQ(soxi.channels, probe.channels);
   EXPECT_EQ(soxi.rate, probe.rate);
   EXPECT_EQ(soxi.bits, probe.bits);
-  if (!GetParam().soxLengthWrong) {
+  if (!soxLengthWrong) {
     EXPECT_DOUBLE_EQ(soxi.seconds, probe.seconds);
   }
 
@@ -184,7 +149,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
   const Bytes audio = FfmpegAudio(source, blockAlign);
   ASSERT_FALSE(audio.empty());
   EXPECT_EQ(DifferenceOf(WalkedAudio(source), audio), "") << "the suite's own reading disagrees with ffmpeg";
-  if (!GetParam().soxLengthWrong) {
+  if (!soxLengthWrong) {
     EXPECT_EQ(DifferenceOf(SoxAudio(source), audio), "");
   }
 
@@ -252,16 +217,19 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
     EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
     EXPECT_EQ(DifferenceOf(ReadFile(source), expected), "");
     EXPECT_DOUBLE_EQ(Ffprobe(source).seconds, probe.seconds);
-    if (!GetParam().soxLengthWrong) {
+    if (!soxLengthWrong) {
       EXPECT_DOUBLE_EQ(Soxi(source).seconds, soxi.seconds);
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tools, ToolLayoutTest, ::testing::ValuesIn(ToolLayouts()),
-                         [](const ::testing::TestParamInfo<ToolLayout>& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Tools, ToolLayoutTest, ::testing::ValuesIn(ToolMadeLayouts()),
+                         [](const ::testing::TestParamInfo<ToolMade>& param) { return param.param.recipe.name; });
 
 // Files whose samples are no bytes to cut: refused at load, as the tools write them.
+const std::string kNoise = "synth 130 whitenoise";
+const std::string kLavfi = "ffmpeg -nostdin -v error -y -f lavfi -i anoisesrc=r=8000:d=130:a=0.5 ";
+
 TEST(ToolFormats, AdpcmAndBigEndianRifxAreRefused) {
   if (const std::string missing = MissingTool({"sox", "ffmpeg"}); !missing.empty()) {
     GTEST_SKIP() << missing << " is not installed";

@@ -1,20 +1,20 @@
-// Files whose chunks are not where a canonical header puts them, built byte by byte: the
-// audio is found by walking the chunk chain (JUNK, bext, iXML, cue and LIST chunks before
-// the audio, odd sizes with their pad bytes, RF64 with ds64, sizes a recorder never filled
-// in), the byte scan is used only when the chain breaks, clips are plain 44-byte WAV files,
-// and a write-back changes nothing but the clip's range of the source's audio.
+// Every layout of the table (tests/support/layouts.h), built byte by byte: the audio is found
+// by walking the chunk chain (JUNK, bext, iXML, cue and LIST chunks before the audio, odd
+// sizes with their pad bytes, RF64 with ds64, sizes a recorder never filled in), the byte
+// scan is used only when the chain breaks, clips are plain WAV files of the source's format,
+// and a write-back changes nothing but the clip's range of the source's audio. Then the
+// encodings that load, the walk's limits, and clips saved in every way editors save them.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "clip_record.h"
 #include "engine_error.h"
+#include "layouts.h"
 #include "little_endian.h"
 #include "load_wave.h"
 #include "save_clip.h"
@@ -25,9 +25,7 @@
 namespace ostrevan::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr uint64_t kSeconds = 130;  // two minutes and ten seconds of audio in every source
+constexpr uint64_t kSeconds = kLayoutSeconds;
 
 // The shape of a clip of `source`: a 16-byte fmt chunk naming the real encoding, nothing else.
 // A clip keeps an extensible fmt chunk as it is; any other becomes the canonical 16 bytes.
@@ -44,218 +42,19 @@ WaveShape ClipShapeOf(const WaveShape& source) {
   return clip;
 }
 
-struct Layout {
-  Bytes file;
-  WaveShape shape;      // the format values of its fmt chunk
-  Bytes audio;          // the bytes in its data chunk, as written
-  int64_t dataTagPos;   // where its data chunk stands
-  uint64_t audioSize;   // how many of them are the audio
-};
-
-// A RIFF (or RF64) file of `shape` and `audio`; where the data chunk stands follows from the
-// bytes MakeWave puts after it.
-Layout Riff(const WaveShape& shape, const Bytes& audio) {
-  Layout layout{MakeWave(shape, audio), shape, audio, 0, audio.size()};
-  layout.dataTagPos = static_cast<int64_t>(layout.file.size() - shape.trailer.size() - audio.size() - 8);
-  return layout;
-}
-
-Layout Rf64(const WaveShape& shape, const Bytes& audio, const char* magic, int64_t statedSize = -1) {
-  Layout layout{MakeRf64(shape, audio, magic, statedSize), shape, audio, 0, audio.size()};
-  layout.dataTagPos = static_cast<int64_t>(layout.file.size() - shape.trailer.size() - audio.size() - 8);
-  return layout;
-}
-
 WaveShape Mono16() { return SampleShape(1, 1, 8000, 16); }
 
 // Filler bytes for a chunk that must never hold the bytes "data".
 Bytes Filler(size_t count) { return Bytes(count, 'x'); }
 
-// A chunk header whose id is no text: the chain is broken there.
-Bytes BrokenChunk(size_t bodySize) { return Joined({Bytes{1, 2, 3, 4}, Le32(static_cast<uint32_t>(bodySize)), Filler(bodySize)}); }
-
-struct LayoutCase {
-  const char* name;
-  std::function<Layout()> make;
-};
-// Printed by its name in test names and failures, not as raw bytes.
-void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
-
-std::vector<LayoutCase> LayoutCases() {
-  const auto audio = [](const WaveShape& shape, uint64_t extra = 0) {
-    return PatternBytes(kSeconds * shape.sampleRate * shape.blockAlign + extra);
-  };
-  return {
-      {"Canonical", [=] { return Riff(Mono8000(), audio(Mono8000())); }},
-      {"JunkPlaceholderBeforeFmt",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeFmt = Chunk("JUNK", Bytes(28, 0));
-         shape.chunksBeforeData = ListInfoChunk("ISFT", "Lavf60.16.100");
-         return Riff(shape, audio(shape));
-       }},
-      {"BextBeforeFmtWhoseDescriptionSaysData",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeFmt = BextChunk("Card 2 data, river bank");
-         return Riff(shape, audio(shape));
-       }},
-      {"BextIxmlAndListInfoBeforeTheAudio",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData =
-             Joined({BextChunk("field recording data set 3"),
-                     Chunk("iXML", TextBytes("<?xml version=\"1.0\"?><BWFXML><NOTE>data take 3</NOTE></BWFXML>")),
-                     ListInfoChunk("ICMT", "metadata")});
-         return Riff(shape, audio(shape));
-       }},
-      {"LibsndfileCueChunkBeforeTheAudio",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData = CueChunk({8000, 16000});
-         return Riff(shape, audio(shape));
-       }},
-      {"OddChunkAndItsPadByteBeforeFmt",
-       [=] {
-         // Missing the pad byte lands on "\0fmt", which breaks the chain; the scan would then
-         // stop at the "data" inside the chunk after fmt.
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeFmt = Chunk("note", TextBytes("take!"));
-         shape.chunksBeforeData = Chunk("PEAK", TextBytes("1data23"));
-         return Riff(shape, audio(shape));
-       }},
-      {"OddChunkAndItsPadByteBeforeData",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData = Joined({Chunk("PEAK", TextBytes("1data23")), ListInfoChunk("ICMT", "x")});
-         return Riff(shape, audio(shape));
-       }},
-      {"Fmt18FloatWithFact",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.formatTag = 3;
-         shape.bitsPerSample = 32;
-         shape.blockAlign = 4;
-         shape.fmtSize = 18;
-         shape.chunksBeforeData = Chunk("fact", Le32(kSeconds * 8000));
-         return Riff(shape, audio(shape));
-       }},
-      {"Fmt40ExtensibleSixChannels24BitWithFact",
-       [=] {
-         WaveShape shape;
-         shape.formatTag = kExtensibleFormat;
-         shape.fmtSize = 40;
-         shape.subFormat = 1;
-         shape.channels = 6;
-         shape.bitsPerSample = 24;
-         shape.blockAlign = 18;
-         shape.sampleRate = 1000;
-         shape.chunksBeforeData = Chunk("fact", Le32(kSeconds * 1000));
-         return Riff(shape, audio(shape));
-       }},
-      {"ListCueSmplAndId3AfterTheAudio",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.trailer = Joined({ListInfoChunk("ICMT", "data"), CueChunk({100}), Chunk("smpl", Bytes(36, 0)),
-                                 Chunk("id3 ", TextBytes("ID3\x03" "data"))});
-         return Riff(shape, audio(shape));
-       }},
-      {"OddSizedAudioWithItsPadByteThenList",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.bitsPerSample = 24;
-         shape.blockAlign = 3;
-         shape.trailer = Joined({Bytes{0}, ListInfoChunk("ICMT", "data")});
-         return Riff(shape, audio(shape, 3));  // an odd count of 3-byte frames
-       }},
-      {"Rf64WithDs64AndAChunkAfterTheAudio",
-       [=] {
-         WaveShape shape = Mono16();
-         shape.chunksBeforeData = ListInfoChunk("ISFT", "Lavf60.16.100");
-         shape.trailer = Chunk("levl", Filler(60));
-         return Rf64(shape, audio(shape), "RF64");
-       }},
-      {"Bw64WithDs64",
-       [=] {
-         WaveShape shape = Mono8000();
-         return Rf64(shape, audio(shape), "BW64");
-       }},
-      {"Rf64WhoseDs64StatesMoreThanTheFileHolds",
-       [=] {
-         WaveShape shape = Mono8000();
-         const Bytes bytes = audio(shape);
-         return Rf64(shape, bytes, "RF64", static_cast<int64_t>(bytes.size()) + 100000);
-       }},
-      {"UnfinishedDataSizeZero",
-       [=] {
-         WaveShape shape = Mono16();
-         shape.statedSizeOverride = true;
-         shape.statedSize = 0;
-         Layout layout = Riff(shape, audio(shape, 1));  // power lost in the middle of a frame
-         layout.audioSize -= 1;
-         return layout;
-       }},
-      {"UnfinishedDataSizeAllOnes",
-       [=] {
-         WaveShape shape = Mono16();
-         shape.statedSizeOverride = true;
-         shape.statedSize = 0xFFFFFFFF;
-         Layout layout = Riff(shape, audio(shape, 1));
-         layout.audioSize -= 1;
-         return layout;
-       }},
-      {"ChainBrokenByAnIdThatIsNoTextFallsBackToTheScan",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData = BrokenChunk(10);
-         return Riff(shape, audio(shape));
-       }},
-      // Damaged bytes whose "size" would jump over the real data chunk onto a chunk named
-      // "data" further on: a header that is no text is never walked over.
-      {"ChainBrokenByAnIdThatIsNoTextIsNotWalkedOver",
-       [=] {
-         WaveShape shape = Mono8000();
-         const Bytes bytes = audio(shape);
-         shape.chunksBeforeData = Joined({Bytes{1, 2, 3, 4}, Le32(static_cast<uint32_t>(8 + bytes.size()))});
-         shape.trailer = Chunk("data", Filler(16));
-         return Riff(shape, bytes);
-       }},
-      {"ChainBrokenByASizePastTheEndFallsBackToTheScan",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData = Joined({TextBytes("LIST"), Le32(0x7FFFFFF0), TextBytes("INFO")});
-         return Riff(shape, audio(shape));
-       }},
-      // The scan reads 64 KiB blocks from position 36; these tags straddle the first edge.
-      {"FallbackScanTagAcrossTheBlockEdgeByOne",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData = BrokenChunk(65536 - 1 - 8);
-         return Riff(shape, audio(shape));
-       }},
-      {"FallbackScanTagAcrossTheBlockEdgeByTwo",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData = BrokenChunk(65536 - 2 - 8);
-         return Riff(shape, audio(shape));
-       }},
-      {"FallbackScanTagAcrossTheBlockEdgeByThree",
-       [=] {
-         WaveShape shape = Mono8000();
-         shape.chunksBeforeData = BrokenChunk(65536 - 3 - 8);
-         return Riff(shape, audio(shape));
-       }},
-  };
-}
-
-class WalkedLayout : public ::testing::TestWithParam<LayoutCase> {
+class WalkedLayout : public ::testing::TestWithParam<LayoutRow> {
  protected:
   ScratchDir dir;
   RecordingUi ui;
 };
 
 TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
-  const Layout layout = GetParam().make();
+  const WaveLayout layout = GetParam().make();
   const std::string path = dir.File("take.wav");
   WriteFile(path, layout.file);
   const uint64_t minute = BytesPerMinute(layout.shape);
@@ -265,8 +64,12 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
   const LoadOutcome outcome = LoadWave(path, wave);
   EXPECT_EQ(wave.layout.dataTagPos, layout.dataTagPos);
   EXPECT_EQ(wave.layout.AudioSize(), layout.audioSize);
-  EXPECT_EQ(outcome.playTimeText, PlayTimeText(layout.audioSize / layout.shape.blockAlign / layout.shape.sampleRate));
-  EXPECT_EQ(outcome.attributesText, AttributesText(layout.shape.channels, layout.shape.bitsPerSample, layout.shape.sampleRate));
+  EXPECT_EQ(wave.layout.fmt.formatTag, layout.shape.formatTag);
+  EXPECT_EQ(wave.layout.fmt.subFormat, layout.shape.fmtSize >= 40 ? layout.shape.subFormat : 0);
+  EXPECT_EQ(wave.layout.format.encoding,
+            layout.shape.formatTag == kExtensibleFormat ? layout.shape.subFormat : layout.shape.formatTag);
+  EXPECT_EQ(outcome.playTimeText, layout.PlayTime());
+  EXPECT_EQ(outcome.attributesText, layout.Attributes());
   ASSERT_EQ(wave.playTime.wholeMinutes, 2);
 
   SaveClip(wave, "1", "1", path, ClipMode::StartMinute, ui);
@@ -297,8 +100,8 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
   EXPECT_EQ(DifferenceOf(ReadFile(path), expected), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, WalkedLayout, ::testing::ValuesIn(LayoutCases()),
-                         [](const ::testing::TestParamInfo<LayoutCase>& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Layouts, WalkedLayout, ::testing::ValuesIn(LayoutRows()),
+                         [](const ::testing::TestParamInfo<LayoutRow>& param) { return std::string(param.param.name); });
 
 // The fields a failed load must leave alone.
 std::vector<int64_t> Fields(const LoadedWave& wave) {
@@ -394,7 +197,7 @@ TEST(WalkedLayoutLimits, HundredThousandChunksBeforeFmtEndQuickly) {
   WaveShape shape = Mono8000();
   const Bytes empty = Chunk("pad ", {});
   for (int i = 0; i < 100000; ++i) shape.chunksBeforeFmt.insert(shape.chunksBeforeFmt.end(), empty.begin(), empty.end());
-  const Layout layout = Riff(shape, PatternBytes(kSeconds * 8000));
+  const WaveLayout layout = LayoutOf(shape, PatternBytes(kSeconds * 8000));
   const std::string path = dir.File("chain.wav");
   WriteFile(path, layout.file);
   LoadedWave wave;
@@ -420,12 +223,12 @@ class WalkedClips : public ::testing::Test {
   std::string record = dir.File("river-1-1.ini");
   WaveShape shape = Mono16();
   uint64_t minute = BytesPerMinute(Mono16());
-  Layout layout;
+  WaveLayout layout;
   Bytes recordAsCut;
 
   void SetUp() override {
     shape.chunksBeforeFmt = BextChunk("Card 2 data, river bank");
-    layout = Riff(shape, PatternBytes(kSeconds * 16000));
+    layout = LayoutOf(shape, PatternBytes(kSeconds * 16000));
     WriteFile(source, layout.file);
     LoadWave(source, TheLoadedWave());
     SaveClip(TheLoadedWave(), "1", "1", source, ClipMode::StartMinute, ui);

@@ -1,5 +1,6 @@
-// Writing edited clips back: exactly the recorded range of the source changes, and every
-// record that could harm a source is refused before the source is written.
+// Writing edited clips back: exactly the recorded range of the source changes, and clips,
+// lists and sources that could harm it are refused before it is written. (Records that
+// cannot be trusted: untrusted_records_test.cpp.)
 
 #include <gtest/gtest.h>
 
@@ -97,15 +98,6 @@ TEST_F(WriteBack, RecordLineBreakFormsAllWork) {
     EXPECT_EQ(ReadFile(source), With(original, kDataStart + kMinute, edited)) << text;
     EXPECT_EQ(ui.infos, Finished());
   }
-}
-
-TEST_F(WriteBack, MissingThirdLineStopsWithTheBareMessage) {
-  const std::string record = CutClip(source, "1", "1");
-  Edit(record, PatternBytes(kMinute, 5));
-  WriteFile(record, std::to_string(kMinute) + "\r\n" + std::to_string(kMinute) + "\r\n");
-  EXPECT_EQ(Run({record}), "(no error)");
-  EXPECT_EQ(ui.infos, std::vector<std::string>{Text(u8"取り出し元ファイルがありません")});
-  EXPECT_EQ(ReadFile(source), original);
 }
 
 TEST_F(WriteBack, MovedSourceEndsTheRunThere) {
@@ -294,32 +286,6 @@ TEST_F(WriteBack, ClipOfAnotherFormatIsRefused) {
     EXPECT_EQ(ReadFile(source), original) << v.what;
   }
   EXPECT_TRUE(ui.infos.empty());
-}
-
-TEST_F(WriteBack, RangesOutsideTheAudioAreRefused) {
-  const std::string record = CutClip(source, "1", "0");
-  Edit(record, PatternBytes(kMinute, 90));
-  auto recordSays = [&](int64_t offset, int64_t bytes) { WriteFile(record, ComposeRecordText({offset, bytes, source, ""})); };
-  const std::string refused = FormatText(u8"ファイル %s の範囲が取り出し元のデータの外にあります", record);
-  recordSays(-4, kMinute);
-  EXPECT_EQ(Run({record}), refused);
-  recordSays(10 * kMinute, 1);
-  EXPECT_EQ(Run({record}), refused);
-  recordSays(10 * kMinute + 36, kMinute);  // inside the LIST chunk after the audio
-  EXPECT_EQ(Run({record}), refused);
-  EXPECT_EQ(ReadFile(source), original);
-  EXPECT_TRUE(ui.infos.empty());
-
-  // Numbers that are no integers, and a negative count: the message names the file, a
-  // desktop.ini dropped with the records say.
-  const std::string desktop = dir.File("desktop.ini");
-  WriteFile(desktop, "[.ShellClassInfo]\r\nIconResource=x\r\n");
-  EXPECT_EQ(Run({desktop}), FormatText(texts::kRecordUnreadable, {desktop, Text(u8"'[.ShellClassInfo]' は整数ではありません")}));
-  WriteFile(record, "0\r\n\r\n" + source + "\r\n");
-  EXPECT_EQ(Run({record}), FormatText(texts::kRecordUnreadable, {record, Text(u8"'' は整数ではありません")}));
-  recordSays(0, -1);
-  EXPECT_EQ(Run({record}), FormatText(texts::kRecordUnreadable, {record, Text(u8"範囲チェックエラー")}));
-  EXPECT_EQ(ReadFile(source), original);
 }
 
 // Listed twice, a record would be written twice; with its undo record, written back and at

@@ -1,16 +1,22 @@
 // Every file operation of a cut, a write-back and an undo fails in turn: the first, then the
 // second, and so on until a run makes no more of that kind (a short write, a failed read,
 // flush, create or rename). Each run either ends with an error, the source as it was outside
-// the clip's range, or finishes with exactly what a clean run leaves. After an error, the same
-// operation run again leaves exactly what a clean run leaves; the run that undoes it (the undo
-// of a write-back, the write-back of an undo), from where the error left off, leaves exactly
-// what it leaves after a clean run.
+// the clip's range, or finishes with exactly what a clean run leaves. The error tells the
+// truth: a failed read says so; once the source is on the disk the message says the records
+// were not updated, and only then; a message that the source was not replaced comes with the
+// source byte for byte as it was. Until the source is first written it is byte for byte as it
+// was, and until it is on the disk the record being run is too; no half-written audio is left,
+// and a record lies only beside the clip it names. After an error, the same operation run
+// again leaves exactly what a clean run leaves; the run that undoes it (the undo of a
+// write-back, the write-back of an undo), from where the error left off, leaves exactly what
+// it leaves after a clean run.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,33 +36,52 @@ enum Kind { kShortWrite, kFailedRead, kFailedFlush, kFailedCreate, kFailedRename
 const char* const kKindNames[kKinds] = {"short write", "failed read", "failed flush", "failed create",
                                         "failed rename"};
 
-// Counts the file operations of each kind, and fails the `failAt`th of `kind` (none for 0).
+// Counts the file operations of each kind, and fails the `failAt`th of `kind` (none for 0);
+// notes what had happened to the source by then.
 class NthFails : public FileFaults {
  public:
-  NthFails(Kind kind, int failAt) : kind_(kind), failAt_(failAt) { SetFileFaults(this); }
+  NthFails(Kind kind, int failAt, std::string source) : kind_(kind), failAt_(failAt), source_(std::move(source)) {
+    SetFileFaults(this);
+  }
   ~NthFails() override { SetFileFaults(nullptr); }
   NthFails(const NthFails&) = delete;
   NthFails& operator=(const NthFails&) = delete;
 
-  size_t WriteAllowance(const std::string&, int64_t, size_t size) override {
-    return Fails(kShortWrite) ? size / 2 : size;
+  size_t WriteAllowance(const std::string& path, int64_t, size_t size) override {
+    const bool fails = Fails(kShortWrite, path);
+    sourceWritten_ = sourceWritten_ || path == source_;
+    return fails ? size / 2 : size;
   }
-  bool ReadFails(const std::string&, int64_t) override { return Fails(kFailedRead); }
-  bool FlushFails(const std::string&) override { return Fails(kFailedFlush); }
-  bool CreateFails(const std::string&) override { return Fails(kFailedCreate); }
-  bool RenameFails(const std::string&, const std::string&) override { return Fails(kFailedRename); }
+  bool ReadFails(const std::string& path, int64_t) override { return Fails(kFailedRead, path); }
+  bool FlushFails(const std::string& path) override {
+    const bool fails = Fails(kFailedFlush, path);
+    sourceOnDisk_ = sourceOnDisk_ || (path == source_ && !fails);
+    return fails;
+  }
+  bool CreateFails(const std::string& path) override { return Fails(kFailedCreate, path); }
+  bool RenameFails(const std::string&, const std::string& to) override { return Fails(kFailedRename, to); }
 
   int count[kKinds] = {};
   bool fired = false;
+  // When the operation that failed came: after a write to the source, after its flush.
+  bool sourceWritten = false;
+  bool sourceOnDisk = false;
 
  private:
-  bool Fails(Kind kind) {
+  bool Fails(Kind kind, const std::string& path) {
     const bool fails = ++count[kind] == failAt_ && kind == kind_;
-    fired = fired || fails;
+    if (fails) {
+      fired = true;
+      sourceWritten = sourceWritten_ || path == source_;
+      sourceOnDisk = sourceOnDisk_;
+    }
     return fails;
   }
   Kind kind_;
   int failAt_;
+  std::string source_;
+  bool sourceWritten_ = false;
+  bool sourceOnDisk_ = false;
 };
 
 struct Outcome {
@@ -81,6 +106,67 @@ Outcome Attempt(const std::function<void(EngineUi&)>& run) {
   return outcome;
 }
 
+// Whether `message` is the template (of one "%s") with any argument.
+bool Says(const std::string& message, const char* utf8Template) {
+  const std::string text = Text(utf8Template);
+  const size_t at = text.find("%s");
+  const std::string head = text.substr(0, at), tail = text.substr(at + 2);
+  return message.size() >= head.size() + tail.size() && message.compare(0, head.size(), head) == 0 &&
+         message.compare(message.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The bytes of `name` in `files`; none when it is not there.
+std::optional<Bytes> In(const FolderFiles& files, const std::string& name) {
+  const auto found = files.find(name);
+  if (found == files.end()) return std::nullopt;
+  return found->second;
+}
+
+// The message of a failed run against what it says happened.
+void CheckTheErrorTellsTheTruth(const std::string& at, Kind kind, const std::string& error, bool sourceOnDisk,
+                                const Bytes& sourceLeft, const Bytes& source, const Bytes& sourceDone) {
+  // Once the source is on the disk, the user must learn that the records lag behind it.
+  EXPECT_EQ(Says(error, texts::kRecordNotUpdated), sourceOnDisk) << at << ": " << error;
+  if (Says(error, texts::kRecordNotUpdated)) {
+    EXPECT_EQ(DifferenceOf(sourceLeft, sourceDone), "") << at << ": said the source was replaced";
+  }
+  if (Says(error, texts::kUndoNotWritten)) {
+    EXPECT_EQ(DifferenceOf(sourceLeft, source), "") << at << ": said the source was not replaced";
+  }
+  if (kind == kFailedRead && !sourceOnDisk) {
+    EXPECT_NE(error.find(Text(texts::kReadError)), std::string::npos) << at << ": a failed read said " << error;
+  }
+}
+
+// Audio files are made under a new name and renamed whole: each left is as the folder held
+// it before or as a clean run leaves it, or is a journal of the range that the next run reads.
+void CheckNothingHalfWritten(const std::string& at, const FolderFiles& left, const FolderFiles& before,
+                             const FolderFiles& done) {
+  const std::string wav = ".wav", journal = ".journal.wav";
+  for (const auto& [name, bytes] : left) {
+    const auto endsWith = [&](const std::string& end) {
+      return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+    };
+    if (name == "take.wav" || !endsWith(wav) || endsWith(journal)) continue;
+    EXPECT_TRUE(In(before, name) == bytes || In(done, name) == bytes) << at << ": " << name << " half written";
+  }
+}
+
+// A record lies beside its clip only as the folder held them before, or as a clean run leaves
+// them: never beside a clip it does not name. Without its clip, it is the record of a pair
+// moved aside half way, which the next cut finishes.
+void CheckRecordsLieBesideTheirClips(const std::string& at, const FolderFiles& left, const FolderFiles& before,
+                                     const FolderFiles& done, const std::string& record, const std::string& clip) {
+  if (!In(left, record)) return;
+  if (!In(left, clip)) {
+    EXPECT_TRUE(In(left, record) == In(before, record)) << at << ": a new record without its clip";
+    return;
+  }
+  const bool asBefore = In(left, record) == In(before, record) && In(left, clip) == In(before, clip);
+  const bool asDone = In(left, record) == In(done, record) && In(left, clip) == In(done, clip);
+  EXPECT_TRUE(asBefore || asDone) << at << ": the record lies beside another clip";
+}
+
 bool Finished(const Outcome& outcome) {
   return !outcome.failed && !outcome.infos.empty() && outcome.infos.back() == Text(texts::kFinished);
 }
@@ -103,8 +189,10 @@ struct Operation {
   const char* what;
   std::function<void(SourceWithClip&)> prepare;
   std::function<void(SourceWithClip&, const LoadedWave&, EngineUi&)> run;
-  // The record whose write-back undoes the operation; "" for none.
+  // The record whose write-back undoes the operation; none for none.
   std::function<std::string(SourceWithClip&)> reverse;
+  // The record the operation writes back; none for a cut.
+  std::function<std::string(SourceWithClip&)> runs;
 };
 
 void WriteBack(const std::string& record) {
@@ -118,6 +206,7 @@ TEST(FaultSweep, EveryFileOperationFailsInTurn) {
     WriteBackClips({UndoRecordPathOf(s.record)}, ui);
   };
   auto undoRecord = [](SourceWithClip& s) { return UndoRecordPathOf(s.record); };
+  auto record = [](SourceWithClip& s) { return s.record; };
   const Operation operations[] = {
       // Over a clip edited again after its write-back: the pair goes aside, then the new clip
       // and record are written.
@@ -125,12 +214,11 @@ TEST(FaultSweep, EveryFileOperationFailsInTurn) {
        [](SourceWithClip& s, const LoadedWave& wave, EngineUi& ui) {
          SaveClip(wave, "1", "1", s.source, ClipMode::StartMinute, ui);
        },
-       nullptr},
-      {"first write-back", [](SourceWithClip& s) { s.EditClip(11); }, writeBack, undoRecord},
+       nullptr, nullptr},
+      {"first write-back", [](SourceWithClip& s) { s.EditClip(11); }, writeBack, undoRecord, record},
       {"second write-back", [](SourceWithClip& s) { s.EditClip(11); WriteBack(s.record); s.EditClip(12); },
-       writeBack, undoRecord},
-      {"undo", [](SourceWithClip& s) { s.EditClip(11); WriteBack(s.record); }, undo,
-       [](SourceWithClip& s) { return s.record; }},
+       writeBack, undoRecord, record},
+      {"undo", [](SourceWithClip& s) { s.EditClip(11); WriteBack(s.record); }, undo, record, undoRecord},
   };
 
   std::string summary = "fault sweep:";
@@ -153,7 +241,7 @@ TEST(FaultSweep, EveryFileOperationFailsInTurn) {
     // operations of each kind a clean run makes.
     int counts[kKinds] = {};
     {
-      NthFails counting(kShortWrite, 0);
+      NthFails counting(kShortWrite, 0, s.source);
       ASSERT_TRUE(Finished(run())) << "a clean run";
       std::copy(counting.count, counting.count + kKinds, counts);
     }
@@ -170,10 +258,13 @@ TEST(FaultSweep, EveryFileOperationFailsInTurn) {
         const std::string at = std::string(kKindNames[kind]) + " #" + std::to_string(n);
         MaterializeFolder(before, folder);
         Outcome outcome;
+        bool sourceWritten = false, sourceOnDisk = false;
         {
-          NthFails faults(static_cast<Kind>(kind), n);
+          NthFails faults(static_cast<Kind>(kind), n, s.source);
           outcome = run();
           ASSERT_TRUE(faults.fired) << at;
+          sourceWritten = faults.sourceWritten;
+          sourceOnDisk = faults.sourceOnDisk;
         }
         const FolderFiles left = ReadFolder(folder);
         if (!outcome.failed) {
@@ -191,6 +282,19 @@ TEST(FaultSweep, EveryFileOperationFailsInTurn) {
         for (const auto& file : left) {
           EXPECT_EQ(file.first.find(kNewSuffix), std::string::npos) << at << ": " << file.first << " left";
         }
+        CheckTheErrorTellsTheTruth(at, static_cast<Kind>(kind), outcome.error, sourceOnDisk, sourceLeft, source,
+                                   done.at("take.wav"));
+        if (!sourceWritten) {
+          EXPECT_EQ(DifferenceOf(sourceLeft, source), "") << at << ": the source before its write";
+        }
+        // No record names audio that is not on the disk.
+        if (operation.runs && !sourceOnDisk) {
+          const std::string runs = operation.runs(s).substr(folder.size() + 1);
+          EXPECT_TRUE(In(left, runs) == In(before, runs)) << at << ": " << runs << " before the source is on the disk";
+        }
+        CheckNothingHalfWritten(at, left, before, done);
+        CheckRecordsLieBesideTheirClips(at, left, before, done, s.record.substr(folder.size() + 1),
+                                        s.clip.substr(folder.size() + 1));
 
         // Run again, the disk working: finished, exactly as a clean run.
         const Outcome again = run();
