@@ -7,9 +7,9 @@
 // source byte for byte as it was. Until the source is first written it is byte for byte as it
 // was, and until it is on the disk the record being run is too; no half-written audio is left,
 // and a record lies only beside the clip it names. After an error, the same operation run
-// again leaves exactly what a clean run leaves; the run that undoes it (the undo of a
-// write-back, the write-back of an undo), from where the error left off, leaves exactly what
-// it leaves after a clean run.
+// again leaves exactly what a clean run leaves, also when the mark of the stopped run is lost;
+// the run that undoes it (the undo of a write-back, the write-back of an undo), from where the
+// error left off, leaves exactly what it leaves after a clean run.
 
 #include <gtest/gtest.h>
 
@@ -306,6 +306,17 @@ TEST(FaultSweep, EveryFileOperationFailsInTurn) {
           const Outcome back = runReverse();
           EXPECT_TRUE(Finished(back)) << at << ": reverse: " << back.error;
           EXPECT_EQ(FolderDifference(ReadFolder(folder), undone), "") << at << ": reverse";
+        }
+        // Or run again with the mark lost (removed by hand, say): the copy the stopped run
+        // kept tells it by itself, and the run finishes exactly as a clean run.
+        const std::string mark = ReplacingMarkPathOf(s.record).substr(folder.size() + 1);
+        if (left.count(mark)) {
+          FolderFiles withoutMark = left;
+          withoutMark.erase(mark);
+          MaterializeFolder(withoutMark, folder);
+          const Outcome unmarked = run();
+          EXPECT_TRUE(Finished(unmarked)) << at << ": run again without the mark: " << unmarked.error;
+          EXPECT_EQ(FolderDifference(ReadFolder(folder), done), "") << at << ": run again without the mark";
         }
       }
     }
