@@ -157,7 +157,7 @@ void TForm1::PlaceMinuteMap() {
 
 void TForm1::UpdateClipOnMap() {
   const ostrevan::ClipMode mode = FromStartMinute() ? ostrevan::ClipMode::StartMinute : ostrevan::ClipMode::FromEnd;
-  minuteMap1_.SetClip(ostrevan::rules::ClipOnMap(ostrevan::TheLoadedWave(), LengthText(), StartMinuteText(), mode));
+  minuteMap1_.SetClip(ostrevan::rules::ClipOnMap(loaded_, LengthText(), StartMinuteText(), mode));
 }
 
 // A click or a drag on the map does what the scroll bar would, and picks the start minute's mode.
@@ -271,9 +271,10 @@ void TForm1::LoadingWave(const std::string&) {
   minuteMap1_.LevelsChanged();
 }
 
-void TForm1::WaveLoaded(const std::string& path) {
+void TForm1::WaveLoaded(const ostrevan::LoadedWave& wave) {
+  loaded_ = wave;
   checker_.Resume();
-  scanner_.Begin(path, ostrevan::TheLoadedWave().layout);
+  scanner_.Begin(wave.path, wave.layout);
   UpdateClipOnMap();
 }
 

@@ -48,6 +48,7 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   bool FromStartMinute() const override;
   std::vector<std::string> RecordPaths() const override;
   ostrevan::rules::ScrollBarRange StartMinuteRange() const override;
+  const ostrevan::LoadedWave& Loaded() const override { return loaded_; }
   void SetPlayTimeText(const std::string& text) override;
   void SetAttributesText(const std::string& text) override;
   void SetStartMinuteText(const std::string& text) override;
@@ -57,7 +58,7 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   void EnableStartMinute() override;
   void SetStartMinuteRange(const ostrevan::rules::ScrollBarRange& range) override;
   void LoadingWave(const std::string& path) override;
-  void WaveLoaded(const std::string& path) override;
+  void WaveLoaded(const ostrevan::LoadedWave& wave) override;
 
   // What the engine shows: the information box, and the record text in Memo1.
   void ShowInfo(const std::string& text) override;
@@ -97,6 +98,8 @@ class TForm1 : public ostrevan::rules::FormControls, public ostrevan::EngineUi {
   // While a long operation runs, the controls start nothing; a close waits for its end.
   bool busy_ = false;
   bool closeAfterWork_ = false;
+  // The recording the last load that succeeded made ready (Label6 may name another since).
+  ostrevan::LoadedWave loaded_;
   ostrevan::app::OpenDialog openDialog1_;
   // The map before the scanner: the scanner's thread tells the map, so it stops first.
   ostrevan::app::MinuteMap minuteMap1_;

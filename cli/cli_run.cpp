@@ -86,10 +86,10 @@ constexpr const char* kHint =
     "usage: ostrevan-cli info WAV [--json] | levels WAV [--json] | cut WAV --length TEXT "
     "(--start TEXT | --from-end) | writeback RECORD... | status RECORD... [--json] | --help | --version\n";
 
-// Loads as the window does and prints the short-file message if any; `withLabels` prints the
-// play-time and attributes texts first. False for a file under one minute.
-bool LoadAndPrint(const std::string& path, std::FILE* out, bool withLabels) {
-  const LoadOutcome outcome = LoadWave(path, TheLoadedWave());
+// Loads into `wave` as the window does and prints the short-file message if any; `withLabels`
+// prints the play-time and attributes texts first. False for a file under one minute.
+bool LoadAndPrint(const std::string& path, LoadedWave& wave, std::FILE* out, bool withLabels) {
+  const LoadOutcome outcome = LoadWave(path, wave);
   if (withLabels) WriteText(out, outcome.playTimeText + "\n" + outcome.attributesText + "\n");
   if (outcome.IsShortFile()) {
     WriteText(out, outcome.shortFileMessage + "\n");
@@ -133,13 +133,14 @@ int Cut(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
       start ? CanonicalMinuteText(AsciiDigitsAndSigns(*start)) : std::string("0");
   if (!startText) throw UsageError{};
 
-  if (!LoadAndPrint(wav, out, false)) return kExitMessage;
+  LoadedWave wave;
+  if (!LoadAndPrint(wav, wave, out, false)) return kExitMessage;
   // The start minutes the window's scroll bar could reach: 0 to whole minutes - 1.
-  if (start && std::stoll(*startText) >= TheLoadedWave().playTime.wholeMinutes) throw UsageError{};
+  if (start && std::stoll(*startText) >= wave.playTime.wholeMinutes) throw UsageError{};
 
   PrintingUi ui(out, err);
   StopOnInterrupt stop;
-  SaveClip(TheLoadedWave(), *length, *startText, wav,
+  SaveClip(wave, *length, *startText, wav,
            fromEnd ? ClipMode::FromEnd : ClipMode::StartMinute, ui);
   return ui.finished() ? kExitFinished : kExitMessage;
 }
@@ -172,7 +173,10 @@ int Dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
     WriteText(out, "ostrevan-cli " OSTREVAN_VERSION "\n");
     return kExitFinished;
   }
-  if (command == "info" && args.size() == 2) return LoadAndPrint(args[1], out, true) ? kExitFinished : kExitMessage;
+  if (command == "info" && args.size() == 2) {
+    LoadedWave wave;
+    return LoadAndPrint(args[1], wave, out, true) ? kExitFinished : kExitMessage;
+  }
   if (command == "info" && args.size() == 3 && args[2] == "--json") return PrintInfoJson(args[1], out, err);
   if (command == "levels" && (args.size() == 2 || (args.size() == 3 && args[2] == "--json"))) {
     return PrintLevels(args[1], args.size() == 3, out, err);

@@ -45,9 +45,10 @@ Json FormatJson(const FmtChunk& fmt) {
 std::string JsonText(const Json& value) { return value.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
 
 int PrintInfoJson(const std::string& path, std::FILE* out, std::FILE* err) {
-  const LoadOutcome loaded = LoadWave(path, TheLoadedWave());
-  const AudioLayout& layout = TheLoadedWave().layout;
-  const LoadedPlayTime& time = TheLoadedWave().playTime;
+  LoadedWave wave;
+  const LoadOutcome loaded = LoadWave(path, wave);
+  const AudioLayout& layout = wave.layout;
+  const LoadedPlayTime& time = wave.playTime;
 
   File file;
   if (!file.Open(path, FileMode::ReadShared)) throw EngineError(FormatText(texts::kCannotOpen, path));

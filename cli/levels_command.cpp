@@ -70,7 +70,7 @@ class PrintingSink : public LevelSink {
 }  // namespace
 
 int PrintLevels(const std::string& path, bool json, std::FILE* out, std::FILE* err) {
-  LoadedWave& wave = TheLoadedWave();
+  LoadedWave wave;
   LoadWave(path, wave);
   PrintingSink sink(path, json, out, err);
   ScanOutcome outcome;

@@ -7,9 +7,9 @@
 
 namespace ostrevan {
 
-LoadedWave& TheLoadedWave() {
-  static LoadedWave wave;
-  return wave;
+bool LoadedWave::IsStill(const std::string& at, const AudioLayout& now) const {
+  return at == path && now.dataTagPos == layout.dataTagPos && now.AudioSize() == layout.AudioSize() &&
+         now.format == layout.format;
 }
 
 std::string ChannelName(uint16_t channels) {
@@ -34,15 +34,12 @@ LoadOutcome LoadWave(const std::string& path, LoadedWave& wave) {
     layout = ReadCuttableLayout(file, path);
   }  // the file is closed before anything below can fail
 
-  // The new layout at once; the play time only once it comes out, and the failure on record
-  // until then.
-  wave.layout = layout;
-  wave.playTimeFailed = true;
+  // The play time raises before anything is kept.
   const uint64_t dataSize = layout.AudioSize();
   const PlayTime time = ComputePlayTime(dataSize, layout.format.blockAlign, layout.format.sampleRate);
-  wave.playTime = {dataSize, layout.format.sampleRate, layout.format.blockAlign,
-                   static_cast<int64_t>(time.WholeMinutes()), static_cast<int64_t>(time.seconds)};
-  wave.playTimeFailed = false;
+  wave = {path, layout,
+          {dataSize, layout.format.sampleRate, layout.format.blockAlign, static_cast<int64_t>(time.WholeMinutes()),
+           static_cast<int64_t>(time.seconds)}};
 
   LoadOutcome outcome;
   const LoadedPlayTime& shown = wave.playTime;

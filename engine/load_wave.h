@@ -18,18 +18,17 @@ struct LoadedPlayTime {
   int64_t seconds = 0;
 };
 
-// The record of the loaded file, all zeros until the first load, overwritten by each load.
-// Clip extraction takes every format value from here.
+// The recording a load made ready to cut: which file, where its audio lies, and the play time
+// it showed. The window and the command line each own one; a cut is given it.
 struct LoadedWave {
-  AudioLayout layout;  // of the file the last load walked
+  std::string path;  // as the load was given it (UTF-8); empty before the first load
+  AudioLayout layout;
   LoadedPlayTime playTime;
-  // The last load walked its file but failed in the play time (a zero block align or sample
-  // rate): `layout` is that file's, `playTime` still the file's before. No clip is cut then.
-  bool playTimeFailed = false;
-};
 
-// The one process-wide record that the window and the command line work on.
-LoadedWave& TheLoadedWave();
+  // `layout`, read from the file at `at` now, is still the audio this value was loaded from:
+  // the same file by name, its audio at the same place, of the same size and format.
+  bool IsStill(const std::string& at, const AudioLayout& now) const;
+};
 
 // What a load gives its caller to show.
 struct LoadOutcome {
@@ -45,11 +44,10 @@ struct LoadOutcome {
 // ありません" without a data chunk, and refuses big-endian files and compressed encodings.
 AudioLayout ReadCuttableLayout(File& file, const std::string& path);
 
-// Loads `path` (UTF-8, see file.h) into `wave` and returns what the load shows.
-// Raises "ファイル %s は開けません" when the file cannot be opened and the errors of
-// ReadCuttableLayout (nothing changes in either case), and the play-time errors for a zero
-// block align or sample rate (the layout is then the new file's, the play time unchanged, and
-// playTimeFailed set).
+// Loads `path` (UTF-8, see file.h) into `wave` and returns what the load shows. `wave` is
+// replaced whole or not at all: every error leaves it as it was. Raises "ファイル %s は開けません"
+// when the file cannot be opened, the errors of ReadCuttableLayout, and the play-time errors
+// for a zero block align or sample rate.
 LoadOutcome LoadWave(const std::string& path, LoadedWave& wave);
 
 // The attributes text's channel part: "mono", "stereo", or the count followed by "ch".

@@ -30,14 +30,10 @@ int64_t MinutesToBytes(int64_t minutes, uint64_t bytesPerMinute) {
   return minutes < 0 ? -bytes : bytes;
 }
 
-// The source as it is now has the layout that was loaded, and its play time came out: the
-// cut's numbers still apply.
-bool IsTheLoadedFile(File& source, const LoadedWave& wave) {
-  if (wave.playTimeFailed) return false;
-  const std::optional<AudioLayout> layout = ReadAudioLayout(source);
-  const AudioLayout& loaded = wave.layout;
-  return layout && layout->dataTagPos == loaded.dataTagPos && layout->AudioSize() == loaded.AudioSize() &&
-         layout->format == loaded.format;
+// The source as it is now is the recording that was loaded: the cut's numbers still apply.
+bool IsTheLoadedFile(const std::string& sourcePath, File& source, const LoadedWave& wave) {
+  const std::optional<AudioLayout> now = ReadAudioLayout(source);
+  return now && wave.IsStill(sourcePath, *now);
 }
 
 // Before a cut replaces the pair of `recordPath` with `fresh`: a clip that holds what its
@@ -142,7 +138,7 @@ void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::
     if (!source.Open(sourcePath, FileMode::ReadExclusive)) {
       throw EngineError(FormatText(texts::kCannotOpen, sourcePath));
     }
-    if (!IsTheLoadedFile(source, wave)) {
+    if (!IsTheLoadedFile(sourcePath, source, wave)) {
       ui.ShowInfo(FormatText(texts::kChangedSinceLoad, sourcePath));
       return;
     }

@@ -35,9 +35,10 @@ struct ClipPlan {
 ClipPlan PlanClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
                   ClipMode mode);
 
-// Cuts the clip described by the typed texts from `sourcePath`, with the format values of
-// `wave`, and shows "終わりました" when both files are written. A refused plan is shown as an
-// information message and nothing is written; so is a file that is not the one loaded.
+// Cuts the clip described by the typed texts from `sourcePath`, the path the user sees, with
+// the format values of `wave`, and shows "終わりました" when both files are written. A refused
+// plan is shown as an information message and nothing is written; so is a path or file that is
+// not the recording `wave` holds (a later load of another file failed, or the file changed).
 // Errors are raised; what exists afterwards depends on the step that failed.
 void SaveClip(const LoadedWave& wave, const std::string& lengthText, const std::string& startMinuteText,
               const std::string& sourcePath, ClipMode mode, EngineUi& ui);

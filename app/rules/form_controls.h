@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "load_wave.h"
 #include "scroll_bar_rule.h"
 
 namespace ostrevan::rules {
@@ -19,6 +20,8 @@ class FormControls {
   virtual bool FromStartMinute() const = 0;
   virtual std::vector<std::string> RecordPaths() const = 0;
   virtual ScrollBarRange StartMinuteRange() const = 0;
+  // The recording the last load that succeeded made ready: what "WAV保存" cuts.
+  virtual const LoadedWave& Loaded() const = 0;
 
   virtual void SetPlayTimeText(const std::string& text) = 0;
   virtual void SetAttributesText(const std::string& text) = 0;
@@ -32,8 +35,8 @@ class FormControls {
 
   // A load of `path` is about to start: what was shown of the file before goes.
   virtual void LoadingWave(const std::string& /*path*/) {}
-  // The load of `path` walked the file: its levels can be measured (TheLoadedWave() holds it).
-  virtual void WaveLoaded(const std::string& /*path*/) {}
+  // The load of `wave.path` succeeded: the window keeps `wave`, and its levels can be measured.
+  virtual void WaveLoaded(const LoadedWave& wave) = 0;
 };
 
 }  // namespace ostrevan::rules

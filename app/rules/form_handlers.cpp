@@ -37,8 +37,9 @@ void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui
 void LoadSourcePath(FormControls& form, EngineUi& ui) {
   const std::string path = form.SourcePath();
   form.LoadingWave(path);
-  const LoadOutcome outcome = LoadWave(path, TheLoadedWave());
-  form.WaveLoaded(path);
+  LoadedWave wave;
+  const LoadOutcome outcome = LoadWave(path, wave);
+  form.WaveLoaded(wave);
   ApplyLoadStage(outcome, form, ui);
 }
 
@@ -49,9 +50,9 @@ void OpenDialogChosen(const std::string& path, FormControls& form, EngineUi& ui)
 
 EngineWork SaveClipWork(const FormControls& form) {
   const ClipMode mode = form.FromStartMinute() ? ClipMode::StartMinute : ClipMode::FromEnd;
-  return [mode, length = form.LengthText(), start = form.StartMinuteText(), path = form.SourcePath()](EngineUi& ui) {
-    SaveClip(TheLoadedWave(), length, start, path, mode, ui);
-  };
+  // The recording as loaded and the path as shown: a cut refuses them when they differ.
+  return [mode, wave = form.Loaded(), length = form.LengthText(), start = form.StartMinuteText(),
+          path = form.SourcePath()](EngineUi& ui) { SaveClip(wave, length, start, path, mode, ui); };
 }
 
 EngineWork WriteBackWork(const FormControls& form) {

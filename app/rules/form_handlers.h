@@ -22,7 +22,8 @@ void MoveStartMinute(FormControls& form, int64_t wanted);
 // an empty Label6, or ScrollBar1 enabled with the last whole minute as its maximum.
 void ApplyLoadStage(const LoadOutcome& outcome, FormControls& form, EngineUi& ui);
 
-// Loads the source path the window shows (Label6) into the process-wide record and shows the result.
+// Loads the source path the window shows (Label6), gives the window the recording when the
+// load succeeds, and shows the result.
 void LoadSourcePath(FormControls& form, EngineUi& ui);
 
 // The open dialog returned `path`: it goes into Label6 and is loaded, whatever its ending.

@@ -45,7 +45,7 @@ std::optional<MinuteStretch> ClipOnMap(const LoadedWave& wave, const std::string
                                        const std::string& startMinuteText, ClipMode mode) {
   const double bytesPerMinute =
       static_cast<double>(wave.playTime.sampleRate) * wave.playTime.blockAlign * kSecondsPerMinute;
-  if (wave.playTimeFailed || bytesPerMinute <= 0) return std::nullopt;
+  if (bytesPerMinute <= 0) return std::nullopt;
   try {
     const ClipPlan plan = PlanClip(wave, lengthText, startMinuteText, mode);
     if (!plan.refusal.empty() || plan.bytes <= 0) return std::nullopt;

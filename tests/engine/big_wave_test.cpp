@@ -95,7 +95,7 @@ TEST_P(BigWave, LoadsCutsBeyondFourGibAndWritesBackThere) {
   const BigSource source = WriteBig(dir.File("long.wav"), header, c.fileAudio, c.loadsAudio);
   const uint64_t fileLength = header.size() + c.fileAudio;
 
-  LoadedWave& wave = TheLoadedWave();
+  LoadedWave wave;
   const LoadOutcome outcome = LoadWave(source.path, wave);
   EXPECT_EQ(wave.layout.dataTagPos, source.dataStart - 8);
   EXPECT_EQ(wave.layout.AudioSize(), c.loadsAudio);
@@ -152,8 +152,9 @@ TEST(BigClip, FourGibOrMoreOfAudioIsWrittenAsRf64) {
   const Bytes header = MakeRf64(Mono8000(), {}, "RF64", static_cast<int64_t>(kAudio));
   const BigSource source = WriteBig(dir.File("long.wav"), header, kAudio, kAudio);
   RecordingUi ui;
-  LoadWave(source.path, TheLoadedWave());
-  SaveClip(TheLoadedWave(), std::to_string(kMinutes), "0", source.path, ClipMode::StartMinute, ui);
+  LoadedWave wave;
+  LoadWave(source.path, wave);
+  SaveClip(wave, std::to_string(kMinutes), "0", source.path, ClipMode::StartMinute, ui);
   ASSERT_EQ(ui.infos, std::vector<std::string>{Text(u8"終わりました")});
   const std::string clip = dir.File("long-0-8960.wav");
   const WalkedWave walked = WalkWave(clip);

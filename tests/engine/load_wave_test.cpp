@@ -75,7 +75,8 @@ TEST(LoadWave, WorkedExamples) {
 TEST(LoadWave, OtherChannelCountsShowTheCount) {
   ScratchDir dir;
   const WaveShape six = SampleShape(1, 6, 48000, 16);
-  const LoadOutcome outcome = LoadWave(BigWave(dir, "six.wav", six, 12ull * 48000 * 61), TheLoadedWave());
+  LoadedWave wave;
+  const LoadOutcome outcome = LoadWave(BigWave(dir, "six.wav", six, 12ull * 48000 * 61), wave);
   EXPECT_EQ(outcome.attributesText, Text(u8"WAV属性:6ch/16bit/48000Hz"));
   EXPECT_EQ(ChannelName(0), "0ch");
 }
@@ -125,16 +126,16 @@ TEST(LoadWave, OpenFailureNamesThePathAndChangesNothing) {
   EXPECT_NO_THROW(LoadWave(held, wave));
 }
 
-// A load that fails in the play time walks the new file but keeps the old play time, and says
-// so: no cut is made with the mixture, even where the new file's layout alone would allow one
-// (a zero rate makes every count of minutes 0 bytes). The next good load clears it.
-TEST(LoadWave, AFailedPlayTimeKeepsTheOldPlayTimeAndRefusesCuts) {
+// A load that fails in the play time keeps the recording loaded before, whole: no cut is made
+// with a mixture of the two files, even where the new file's layout alone would allow one (a
+// zero rate makes every count of minutes 0 bytes).
+TEST(LoadWave, AFailedPlayTimeKeepsTheLoadedRecordingAndRefusesCuts) {
   ScratchDir dir;
   LoadedWave wave;
   const std::string good = dir.File("good.wav");
   testing::WriteFile(good, MakeWave({}, testing::PatternBytes(200000)));
   LoadWave(good, wave);
-  EXPECT_FALSE(wave.playTimeFailed);
+  const LoadedWave before = wave;
 
   WaveShape zeroRate;
   zeroRate.sampleRate = 0;
@@ -142,22 +143,24 @@ TEST(LoadWave, AFailedPlayTimeKeepsTheOldPlayTimeAndRefusesCuts) {
   const std::string bad = dir.File("bad.wav");
   testing::WriteFile(bad, MakeWave(zeroRate, testing::PatternBytes(500)));
   EXPECT_EQ(ErrorOf([&] { LoadWave(bad, wave); }), Text(u8"ゼロによる除算"));
-  EXPECT_TRUE(wave.playTimeFailed);
-  EXPECT_EQ(wave.layout.format.sampleRate, 0u);  // new
-  EXPECT_EQ(wave.layout.dataTagPos, 46);         // new
-  EXPECT_EQ(wave.layout.AudioSize(), 500u);      // new
-  EXPECT_EQ(wave.playTime.sampleRate, 44100u);   // the previous file's
+  EXPECT_EQ(wave.path, good);
+  EXPECT_TRUE(wave.IsStill(good, before.layout));
   EXPECT_EQ(wave.playTime.audioSize, 200000u);
   EXPECT_EQ(wave.playTime.seconds, 1);
 
-  // From the start: a clip from the end as long as the previous file's second is refused first.
+  // The window shows the failed file's path: the cut is refused for it, for a copy of the
+  // loaded file under another name (never loaded), and for the loaded file once it holds the
+  // failed file's bytes.
+  const std::string copy = dir.File("copy.wav");
+  testing::WriteFile(copy, testing::ReadFile(good));
   testing::RecordingUi ui;
-  EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "1", "0", bad, ClipMode::StartMinute, ui); }), "(no error)");
-  EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, bad)});
-  EXPECT_EQ(testing::NamesIn(dir.path()), (std::vector<std::string>{"bad.wav", "good.wav"}));
-
-  LoadWave(good, wave);
-  EXPECT_FALSE(wave.playTimeFailed);
+  for (const std::string& path : {bad, copy, good}) {
+    if (path == good) testing::WriteFile(good, testing::ReadFile(bad));
+    ui.infos.clear();
+    EXPECT_EQ(ErrorOf([&] { SaveClip(wave, "1", "0", path, ClipMode::StartMinute, ui); }), "(no error)");
+    EXPECT_EQ(ui.infos, std::vector<std::string>{FormatText(texts::kChangedSinceLoad, path)});
+  }
+  EXPECT_EQ(testing::NamesIn(dir.path()), (std::vector<std::string>{"bad.wav", "copy.wav", "good.wav"}));
 }
 
 TEST(LoadWave, LargeSizesAreUnsignedAndEndWithTheFile) {

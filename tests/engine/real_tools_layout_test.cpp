@@ -153,7 +153,7 @@ TEST_P(ToolLayoutTest, AgreesWithTheToolsAndWritesBackOnlyTheClipsRange) {
     EXPECT_EQ(DifferenceOf(SoxAudio(source), audio), "");
   }
 
-  LoadedWave& wave = TheLoadedWave();
+  LoadedWave wave;
   const LoadOutcome outcome = LoadWave(source, wave);
   EXPECT_EQ(outcome.playTimeText, PlayTimeText(static_cast<uint64_t>(std::floor(probe.seconds))));
   EXPECT_EQ(outcome.attributesText, AttributesText(probe.channels, probe.bits, probe.rate));

@@ -60,7 +60,7 @@ TEST_P(WalkedLayout, LoadsCutsAndWritesBackTheAudioItself) {
   const uint64_t minute = BytesPerMinute(layout.shape);
   const Bytes audio = Slice(layout.audio, 0, layout.audioSize);
 
-  LoadedWave& wave = TheLoadedWave();
+  LoadedWave wave;
   const LoadOutcome outcome = LoadWave(path, wave);
   EXPECT_EQ(wave.layout.dataTagPos, layout.dataTagPos);
   EXPECT_EQ(wave.layout.AudioSize(), layout.audioSize);
@@ -109,8 +109,7 @@ std::vector<int64_t> Fields(const LoadedWave& wave) {
   const LoadedPlayTime& time = wave.playTime;
   return {layout.dataTagPos,      static_cast<int64_t>(layout.AudioSize()), layout.format.channels,
           layout.fmt.formatTag,   layout.fmt.subFormat,                      time.sampleRate,
-          time.blockAlign,        time.wholeMinutes,                         time.seconds,
-          wave.playTimeFailed};
+          time.blockAlign,        time.wholeMinutes,                         time.seconds};
 }
 
 TEST(WalkedLayoutFormats, OnlyFormatsCutAsBytesLoad) {
@@ -141,6 +140,7 @@ TEST(WalkedLayoutFormats, OnlyFormatsCutAsBytesLoad) {
   };
   ScratchDir dir;
   const std::string good = dir.File("good.wav");
+  LoadedWave wave;
   WriteFile(good, MakeWave(Mono8000(), PatternBytes(kSeconds * 8000)));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -154,15 +154,16 @@ TEST(WalkedLayoutFormats, OnlyFormatsCutAsBytesLoad) {
     const std::string path = dir.File("take.wav");
     WriteFile(path, MakeWave(shape, PatternBytes(kSeconds * 8000 * shape.blockAlign)));
 
-    LoadWave(good, TheLoadedWave());
-    const std::vector<int64_t> before = Fields(TheLoadedWave());
-    const std::string error = ErrorOf([&] { LoadWave(path, TheLoadedWave()); });
+    LoadWave(good, wave);
+    const std::vector<int64_t> before = Fields(wave);
+    const std::string error = ErrorOf([&] { LoadWave(path, wave); });
     if (c.loads) {
       EXPECT_EQ(error, "(no error)");
-      EXPECT_EQ(TheLoadedWave().layout.AudioSize(), kSeconds * 8000 * shape.blockAlign);
+      EXPECT_EQ(wave.layout.AudioSize(), kSeconds * 8000 * shape.blockAlign);
     } else {
       EXPECT_EQ(error, FormatText(texts::kCompressedFormat, path));
-      EXPECT_EQ(Fields(TheLoadedWave()), before);
+      EXPECT_EQ(Fields(wave), before);
+      EXPECT_EQ(wave.path, good);
     }
   }
 }
@@ -182,13 +183,15 @@ Bytes BigEndianWave(const Bytes& audio) {
 TEST(WalkedLayoutFormats, BigEndianRifxIsRefusedAndTheLoadedWaveKept) {
   ScratchDir dir;
   const std::string good = dir.File("good.wav");
+  LoadedWave wave;
   WriteFile(good, MakeWave(Mono8000(), PatternBytes(kSeconds * 8000)));
   const std::string path = dir.File("big-endian.wav");
   WriteFile(path, BigEndianWave(PatternBytes(kSeconds * 32000)));
-  LoadWave(good, TheLoadedWave());
-  const std::vector<int64_t> before = Fields(TheLoadedWave());
-  EXPECT_EQ(ErrorOf([&] { LoadWave(path, TheLoadedWave()); }), FormatText(texts::kBigEndianFormat, path));
-  EXPECT_EQ(Fields(TheLoadedWave()), before);
+  LoadWave(good, wave);
+  const std::vector<int64_t> before = Fields(wave);
+  EXPECT_EQ(ErrorOf([&] { LoadWave(path, wave); }), FormatText(texts::kBigEndianFormat, path));
+  EXPECT_EQ(Fields(wave), before);
+  EXPECT_EQ(wave.path, good);
 }
 
 // A long chain before fmt: the walk is bounded, so the load ends quickly either way.
@@ -230,8 +233,9 @@ class WalkedClips : public ::testing::Test {
     shape.chunksBeforeFmt = BextChunk("Card 2 data, river bank");
     layout = LayoutOf(shape, PatternBytes(kSeconds * 16000));
     WriteFile(source, layout.file);
-    LoadWave(source, TheLoadedWave());
-    SaveClip(TheLoadedWave(), "1", "1", source, ClipMode::StartMinute, ui);
+    LoadedWave wave;
+    LoadWave(source, wave);
+    SaveClip(wave, "1", "1", source, ClipMode::StartMinute, ui);
     recordAsCut = ReadFile(record);
   }
 

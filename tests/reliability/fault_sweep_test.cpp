@@ -143,11 +143,11 @@ void CheckTheErrorTellsTheTruth(const std::string& at, Kind kind, const std::str
 void CheckNothingHalfWritten(const std::string& at, const FolderFiles& left, const FolderFiles& before,
                              const FolderFiles& done) {
   const std::string wav = ".wav", journal = ".journal.wav";
+  const auto endsWith = [](const std::string& name, const std::string& end) {
+    return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
+  };
   for (const auto& [name, bytes] : left) {
-    const auto endsWith = [&](const std::string& end) {
-      return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
-    };
-    if (name == "take.wav" || !endsWith(wav) || endsWith(journal)) continue;
+    if (name == "take.wav" || !endsWith(name, wav) || endsWith(name, journal)) continue;
     EXPECT_TRUE(In(before, name) == bytes || In(done, name) == bytes) << at << ": " << name << " half written";
   }
 }

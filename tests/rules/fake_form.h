@@ -23,6 +23,7 @@ class FakeForm : public FormControls {
   std::vector<std::string> recordPaths;
   size_t recordCapacity = static_cast<size_t>(-1);
   int startMinuteWrites = 0;
+  LoadedWave loaded;
 
   std::string StartMinuteText() const override { return startMinute; }
   std::string SourcePath() const override { return sourcePath; }
@@ -30,6 +31,7 @@ class FakeForm : public FormControls {
   bool FromStartMinute() const override { return fromStartMinute; }
   std::vector<std::string> RecordPaths() const override { return recordPaths; }
   ScrollBarRange StartMinuteRange() const override { return startMinuteRange; }
+  const LoadedWave& Loaded() const override { return loaded; }
   void SetPlayTimeText(const std::string& text) override { playTime = text; }
   void SetAttributesText(const std::string& text) override { attributes = text; }
   void SetStartMinuteText(const std::string& text) override {
@@ -44,6 +46,7 @@ class FakeForm : public FormControls {
   void ClearRecordPaths() override { recordPaths.clear(); }
   void EnableStartMinute() override { startMinuteEnabled = true; }
   void SetStartMinuteRange(const ScrollBarRange& range) override { startMinuteRange = range; }
+  void WaveLoaded(const LoadedWave& wave) override { loaded = wave; }
 };
 
 // The stand-in form, the messages it was given and a folder for the files it loads.

@@ -132,12 +132,16 @@ TEST(MinuteMap, TheScanLetsGoOfTheFileAndMeasuresWhatWasWrittenAgain) {
   EXPECT_EQ(MapStatus(scanner.Levels()), Text(u8"3分中0分を測りました（0分目から先は読めませんでした）"));
 }
 
-// A load tells the form before and after: the map forgets the old file, then measures the new.
+// A load tells the form before and after: the map forgets the old file, then measures the new,
+// which the window keeps in place of the old.
 TEST(MinuteMap, ALoadTellsTheFormBeforeAndAfterAndAFailedOneOnlyBefore) {
   struct Form : testing::FakeForm {
     std::vector<std::string> told;
     void LoadingWave(const std::string& path) override { told.push_back("loading " + path); }
-    void WaveLoaded(const std::string& path) override { told.push_back("loaded " + path); }
+    void WaveLoaded(const LoadedWave& wave) override {
+      told.push_back("loaded " + wave.path);
+      FakeForm::WaveLoaded(wave);
+    }
   };
   ScratchDir dir;
   Form form;
@@ -146,6 +150,7 @@ TEST(MinuteMap, ALoadTellsTheFormBeforeAndAfterAndAFailedOneOnlyBefore) {
   OpenDialogChosen(good, form, ui);
   EXPECT_THROW(OpenDialogChosen(dir.File("missing.wav"), form, ui), EngineError);
   EXPECT_EQ(form.told, (std::vector<std::string>{"loading " + good, "loaded " + good, "loading " + dir.File("missing.wav")}));
+  EXPECT_EQ(form.Loaded().path, good);  // the window keeps what it loaded last
 }
 
 }  // namespace
