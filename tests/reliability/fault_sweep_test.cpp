@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "ascii_case.h"
 #include "disk_model.h"
 #include "engine_error.h"
 #include "file_faults.h"
@@ -143,11 +144,9 @@ void CheckTheErrorTellsTheTruth(const std::string& at, Kind kind, const std::str
 void CheckNothingHalfWritten(const std::string& at, const FolderFiles& left, const FolderFiles& before,
                              const FolderFiles& done) {
   const std::string wav = ".wav", journal = ".journal.wav";
-  const auto endsWith = [](const std::string& name, const std::string& end) {
-    return name.size() >= end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0;
-  };
   for (const auto& [name, bytes] : left) {
-    if (name == "take.wav" || !endsWith(name, wav) || endsWith(name, journal)) continue;
+    const bool audio = EndsWithIgnoringAsciiCase(name, wav) && !EndsWithIgnoringAsciiCase(name, journal);
+    if (name == "take.wav" || !audio) continue;
     EXPECT_TRUE(In(before, name) == bytes || In(done, name) == bytes) << at << ": " << name << " half written";
   }
 }
